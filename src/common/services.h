@@ -1,0 +1,68 @@
+#pragma once
+// The services the portable core asks of the platform. Each has one implementation in
+// src/win32/ and fakes in the tests.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velu {
+
+// Styles of a modal message box with an OK button only.
+enum class BoxStyle : int {
+    Plain = 0,
+    Stop = 16,         // MB_ICONERROR
+    Warning = 48,      // MB_ICONWARNING
+    Information = 64,  // MB_ICONINFORMATION
+};
+
+class MessageBoxes {
+  public:
+    virtual ~MessageBoxes() = default;
+    // Shows the box modally and returns when the user has closed it.
+    virtual void show(const std::wstring& text, const std::wstring& title, BoxStyle style) = 0;
+};
+
+// What a profile reader needs to know to decide whether its index is still current.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+class FileSystem {
+  public:
+    virtual ~FileSystem() = default;
+    // Directory of the running executable, without a trailing backslash.
+    virtual std::wstring executableDirectory() const = 0;
+    // Size and modification time of an ordinary file; nothing when it cannot be read.
+    virtual std::optional<FileStamp> stamp(const std::wstring& path) const = 0;
+    // Whole content of a file; nothing when it cannot be read.
+    virtual std::optional<std::string> readAll(const std::wstring& path) const = 0;
+    // True for an existing ordinary file: not a directory, not hidden, not a system file.
+    virtual bool isOrdinaryFile(const std::wstring& path) const = 0;
+};
+
+// Conversion of 8-bit text in the system's ANSI code page.
+class AnsiCodePage {
+  public:
+    virtual ~AnsiCodePage() = default;
+    virtual std::wstring decode(std::string_view bytes) const = 0;
+};
+
+class Locale {
+  public:
+    virtual ~Locale() = default;
+    // The user's decimal separator, for example ',' under a German locale.
+    virtual wchar_t decimalSeparator() const = 0;
+};
+
+class Process {
+  public:
+    virtual ~Process() = default;
+    // Ends the program at once: no further handler runs, every window closes.
+    virtual void endNow() = 0;
+};
+
+}  // namespace velu

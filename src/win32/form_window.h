@@ -1,0 +1,108 @@
+#pragma once
+// Renders a form model as a Win32 window and forwards the user's input into the model.
+//
+// Controls are created from their definitions and placed at their twips positions scaled by
+// the window's DPI; every property change in the model is mirrored into the matching window,
+// menu item or timer. Borderless frames are pure containers and get no window of their own;
+// invisible picture holders carry their picture in the model only.
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "forms/form.h"
+#include "win32/scoped.h"
+
+namespace velu::win32 {
+
+// The three pictures of the program at one DPI.
+class PictureSet {
+  public:
+    PictureSet(HINSTANCE instance, UINT dpi);
+    HICON icon(forms::Picture picture) const;
+
+  private:
+    UniqueIcon tool_;
+    UniqueIcon success_;
+    UniqueIcon error_;
+};
+
+class FormWindow final : public forms::FormObserver {
+  public:
+    struct Style {
+        bool resizable = true;  // ordinary resizable frame with minimise and maximise boxes
+        std::function<void()> onDestroyed;
+    };
+
+    FormWindow(forms::Form& form, HINSTANCE instance, Style style);
+    ~FormWindow() override;
+    FormWindow(const FormWindow&) = delete;
+    FormWindow& operator=(const FormWindow&) = delete;
+
+    HWND handle() const { return window_; }
+    // The window of a control; nothing for controls without one.
+    HWND controlWindow(std::wstring_view name) const;
+    HMENU menuBar() const { return menuBar_; }
+    // Command id of a menu item, as WM_COMMAND carries it.
+    UINT commandId(std::wstring_view name) const;
+    UINT dpi() const { return dpi_; }
+    int toPixels(int twips) const { return ::MulDiv(twips, static_cast<int>(dpi_), 1440); }
+    // Position of a control in twips relative to the client area.
+    forms::TwipsRect absoluteTwips(const forms::Control& control) const;
+
+    // Shows the window; the focus goes to the control with the lowest tab index.
+    void show(int showCommand);
+    // Keyboard navigation (Tab, access keys, Enter and Escape); true when the message was used.
+    bool preTranslate(MSG& message);
+
+    void controlChanged(const forms::Control& control, forms::Property property) override;
+
+  private:
+    struct Bound {
+        forms::Control* control = nullptr;
+        HWND window = nullptr;
+        UINT id = 0;
+        HMENU parentMenu = nullptr;  // menu items: the menu that holds the item
+        UINT menuPosition = 0;
+        HMENU popup = nullptr;  // menu items that open a menu
+    };
+
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void onCommand(WPARAM wParam, LPARAM lParam);
+
+    void createWindow(HINSTANCE instance);
+    void createControls(HINSTANCE instance);
+    void createMenuBar();
+    void createToolTips(HINSTANCE instance);
+    void applyDpi(UINT dpi);
+    void resizeClientArea();
+    void placeControl(const Bound& bound);
+    void syncList(const Bound& bound);
+    void updateMenuItem(const Bound& bound);
+    void updateToolTip(const Bound& bound);
+    void updatePicture(const Bound& bound);
+    void updateTimer(const Bound& bound);
+    void paintLines(HDC dc);
+    Bound* bound(const forms::Control& control);
+    Bound* boundById(UINT id);
+    const forms::Control* defaultButton() const;
+    const forms::Control* cancelButton() const;
+
+    forms::Form& form_;
+    Style style_;
+    HWND window_ = nullptr;
+    HWND toolTips_ = nullptr;
+    HMENU menuBar_ = nullptr;
+    UINT dpi_ = 96;
+    UniqueFont font_;
+    std::unique_ptr<PictureSet> pictures_;
+    HINSTANCE instance_ = nullptr;
+    std::vector<Bound> bound_;
+};
+
+}  // namespace velu::win32

@@ -1,0 +1,103 @@
+#include "app/main_window.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "fakes.h"
+
+namespace velu::app {
+namespace {
+
+using ::testing::ElementsAre;
+
+class MainWindowStart : public ::testing::Test {
+  protected:
+    MainWindow& start() {
+        window = std::make_unique<MainWindow>(AppServices{boxes, files, ansi, locale, process});
+        window->Form_Load();
+        return *window;
+    }
+    forms::Control& control(const wchar_t* name) { return window->form().control(name); }
+
+    testing::RecordingBoxes boxes;
+    testing::MemoryFiles files;
+    Windows1252 ansi;
+    testing::FixedLocale locale{L','};
+    testing::RecordingProcess process;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(MainWindowStart, WithoutFilesShowsTheBuiltInMaterialsWithStahlSelected) {
+    start();
+    EXPECT_THAT(control(L"cmbAuswahl").items(), ElementsAre(L"Wasser", L"Aluminium", L"Stahl"));
+    EXPECT_EQ(control(L"cmbAuswahl").listIndex(), 2);
+    EXPECT_EQ(control(L"lblAuswahlWert").caption(), L"7850");
+    EXPECT_EQ(control(L"cmbAnwendenAuf").listIndex(), 1);
+    EXPECT_EQ(control(L"imgVis").picture(), forms::Picture::Tool);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(MainWindowStart, BeforeLoadTheWindowIsAsItsTablesGiveIt) {
+    MainWindow fresh(AppServices{boxes, files, ansi, locale, process});
+    const auto& form = fresh.form();
+    EXPECT_EQ(form.caption(), L"Velumar - Density");
+    EXPECT_EQ(form.control(L"imgVis").picture(), forms::Picture::None);
+    EXPECT_EQ(form.control(L"lblAuswahlWert").caption(), L"0,001");
+    EXPECT_EQ(form.control(L"cmbAnwendenAuf").listIndex(), -1);
+    EXPECT_TRUE(form.control(L"timImage").timerEnabled());
+    EXPECT_EQ(form.control(L"timImage").interval(), 1500);
+
+    int controls = 0, menus = 0;
+    for (const auto& c : form.controls()) (c->kind() == forms::Kind::Menu ? menus : controls)++;
+    EXPECT_EQ(controls, 22);
+    EXPECT_EQ(menus, 15);
+    for (const auto& c : form.controls()) EXPECT_FALSE(c->checked()) << c->name().size();
+}
+
+TEST_F(MainWindowStart, ChoosingAMaterialShowsItsDensity) {
+    start();
+    control(L"cmbAuswahl").setListIndex(1);
+    EXPECT_EQ(control(L"lblAuswahlWert").caption(), L"2700");
+    control(L"cmbAuswahl").setListIndex(0);
+    EXPECT_EQ(control(L"lblAuswahlWert").caption(), L"1000");
+}
+
+TEST_F(MainWindowStart, DensitiesShowWithTheUsersDecimalSeparator) {
+    files.writeBeside(L"velu.ini", "[Dichtewerte]\r\nAnzahl=0\r\nName0=Probe\r\nWert0=1,25\r\n");
+    start();
+    EXPECT_EQ(control(L"lblAuswahlWert").caption(), L"1,25");
+
+    files.writeBeside(L"velu.ini", "[Dichtewerte]\r\nAnzahl=0\r\nName0=Probe\r\nWert0=1.25\r\n");
+    locale.separator = L'.';
+    start();
+    EXPECT_EQ(control(L"lblAuswahlWert").caption(), L"1.25");
+}
+
+TEST_F(MainWindowStart, TheCatalogueFileBesideTheProgramFillsTheListAndSelectsItsDefault) {
+    files.writeBeside(L"velu.ini",
+                      "[Dichtewerte]\r\nAnzahl=2\r\ndefault=1\r\nName0=Gold\r\nWert0=19300\r\n"
+                      "Name1=Blei\r\nWert1=11340\r\nName2=Zinn\r\nWert2=7310\r\n");
+    auto& w = start();
+    EXPECT_THAT(control(L"cmbAuswahl").items(), ElementsAre(L"Gold", L"Blei", L"Zinn"));
+    EXPECT_EQ(control(L"lblAuswahlWert").caption(), L"11340");
+    EXPECT_THAT(w.materialDensities(), ElementsAre(19300.0, 11340.0, 7310.0));
+}
+
+TEST_F(MainWindowStart, ABadCatalogueIsReportedOnceAndTheBuiltInListShown) {
+    files.writeBeside(L"velu.ini", "[Dichtewerte]\r\nAnzahl=1\r\nName0=A\r\nWert0=x\r\n");
+    start();
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_THAT(control(L"cmbAuswahl").items(), ElementsAre(L"Wasser", L"Aluminium", L"Stahl"));
+    EXPECT_EQ(control(L"lblAuswahlWert").caption(), L"7850");
+}
+
+TEST_F(MainWindowStart, EndeAndBeendenEndTheProcessAtOnce) {
+    start();
+    window->form().click(L"cmdExit");
+    EXPECT_EQ(process.ended, 1);
+    window->form().click(L"mnuExit");
+    EXPECT_EQ(process.ended, 2);
+}
+
+}  // namespace
+}  // namespace velu::app
