@@ -48,17 +48,4 @@ std::string toUtf8(std::wstring_view text) {
     return out;
 }
 
-wchar_t foldCase(wchar_t c) {
-    if (c >= L'a' && c <= L'z') return static_cast<wchar_t>(c - 0x20);
-    // Latin-1 lower-case letters, except the division sign and y with diaeresis.
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<wchar_t>(c - 0x20);
-    return c;
-}
-
-std::wstring foldCase(std::wstring_view text) {
-    std::wstring folded(text);
-    for (auto& c : folded) c = foldCase(c);
-    return folded;
-}
-
 }  // namespace velu

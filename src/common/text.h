@@ -15,8 +15,4 @@ std::wstring widen(std::string_view ascii);
 // Wide text as UTF-8, for logs and test output.
 std::string toUtf8(std::wstring_view text);
 
-// Case folding that the profile files use for section and key names (ASCII and Latin-1).
-wchar_t foldCase(wchar_t c);
-std::wstring foldCase(std::wstring_view text);
-
 }  // namespace velu

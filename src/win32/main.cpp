@@ -1,9 +1,10 @@
 // Entry point of VelumarDichte.exe: starting the program means creating, loading and showing
 // the main window.
 
+#include <windows.h>
+
 #include <commctrl.h>
 #include <objbase.h>
-#include <windows.h>
 
 #include "win32/application.h"
 

@@ -2,8 +2,9 @@
 // Helpers for driving real windows in-process under Wine: message pumping, catching and
 // answering message boxes, reading controls.
 
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <chrono>
 #include <functional>

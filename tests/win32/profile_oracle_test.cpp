@@ -1,0 +1,525 @@
+// Our profile reader against the platform's profile functions, file by file of the corpus in
+// profile_corpus/: every section and key that occurs in a file (and some that do not, and
+// other spellings of those that do) must give the same string and integer from both. The
+// files in profile_corpus/intended/ are read differently on purpose; their answers are
+// written here.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "common/services.h"
+#include "common/text.h"
+#include "config/ini_file.h"
+
+namespace {
+
+using velu::config::IniFile;
+
+// --- Services of the reader, on the Win32 API ------------------------------------------------
+
+class Win32Files final : public velu::FileSystem {
+  public:
+    std::wstring executableDirectory() const override {
+        wchar_t buffer[MAX_PATH] = {};
+        const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+        std::wstring path(buffer, length);
+        const auto slash = path.rfind(L'\\');
+        return slash == std::wstring::npos ? path : path.substr(0, slash);
+    }
+
+    std::optional<velu::FileStamp> stamp(const std::wstring& path) const override {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {};
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {};
+        velu::FileStamp stamp;
+        stamp.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+        stamp.modified =
+            static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                      data.ftLastWriteTime.dwLowDateTime);
+        return stamp;
+    }
+
+    std::optional<std::string> readAll(const std::wstring& path) const override {
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return {};
+        std::string bytes;
+        char chunk[4096];
+        DWORD got = 0;
+        bool ok = true;
+        while ((ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr) != 0) && got > 0) {
+            bytes.append(chunk, got);
+        }
+        CloseHandle(file);
+        if (!ok) return {};
+        return bytes;
+    }
+
+    bool isOrdinaryFile(const std::wstring& path) const override {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               !(attributes &
+                 (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    }
+};
+
+std::wstring fromAnsi(std::string_view bytes) {
+    if (bytes.empty()) return {};
+    const int size = static_cast<int>(bytes.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), length);
+    return text;
+}
+
+std::string toAnsi(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
+    return bytes;
+}
+
+class Win32Ansi final : public velu::AnsiCodePage {
+  public:
+    std::wstring decode(std::string_view bytes) const override { return fromAnsi(bytes); }
+};
+
+struct Box {
+    std::wstring text;
+    std::wstring title;
+};
+
+class RecordingBoxes final : public velu::MessageBoxes {
+  public:
+    void show(const std::wstring& text, const std::wstring& title, velu::BoxStyle) override {
+        shown.push_back({text, title});
+    }
+    std::vector<Box> shown;
+};
+
+// --- The corpus ------------------------------------------------------------------------------
+
+// The corpus folder as a Windows path. Under Wine the Unix root is drive Z:.
+std::wstring corpusDirectory() {
+    std::wstring path = velu::widen(VELU_PROFILE_CORPUS);
+    if (!path.empty() && path.front() == L'/') {
+        std::replace(path.begin(), path.end(), L'/', L'\\');
+        path = L"Z:" + path;
+    }
+    return path;
+}
+
+std::vector<std::string> filesIn(const std::wstring& directory) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((directory + L"\\*.ini").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            names.push_back(toAnsi(found.cFileName));
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::optional<std::string> readBytes(const std::wstring& path) {
+    return Win32Files{}.readAll(path);
+}
+
+// Text for failure messages: UTF-8, quoted, control characters escaped.
+std::string shown(std::wstring_view text) {
+    std::wstring escaped;
+    for (const wchar_t c : text) {
+        if (c == L'\\' || c == L'"') {
+            escaped += L'\\';
+            escaped += c;
+        } else if (c < 0x20 || c == 0x7F) {
+            static const wchar_t* const kHex = L"0123456789abcdef";
+            escaped += L"\\x";
+            escaped += kHex[(c >> 4) & 0xF];
+            escaped += kHex[c & 0xF];
+        } else {
+            escaped += c;
+        }
+    }
+    std::string quoted = "\"";
+    quoted += velu::toUtf8(escaped);
+    quoted += '"';
+    return quoted;
+}
+
+// Joins pieces of a message (GCC 12 warns falsely about chains of string operator+).
+std::string cat(std::initializer_list<std::string_view> pieces) {
+    std::string text;
+    for (const auto piece : pieces) text += piece;
+    return text;
+}
+
+// Loose trimming for the names to ask for: control characters, blanks and the no-break space.
+bool isLooseSpace(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= 0x20 || byte == 0xA0;
+}
+
+std::string_view trimLoosely(std::string_view text) {
+    while (!text.empty() && isLooseSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isLooseSpace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::string untilZero(std::string_view text) {
+    return std::string(text.substr(0, text.find('\0')));
+}
+
+// Section and key names that occur in a file, read loosely from its bytes: each is taken as
+// written and without the blanks around it, so that the readers' own rules decide.
+struct Names {
+    std::set<std::string> sections;
+    std::set<std::string> keys;
+};
+
+Names namesIn(std::string_view bytes) {
+    Names names;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = bytes.size();
+        const std::string_view line = trimLoosely(bytes.substr(pos, end - pos));
+        pos = end + 1;
+        if (line.empty()) continue;
+        if (line.front() == '[') {
+            const std::size_t close = line.rfind(']');
+            const std::string_view name = line.substr(
+                1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+            names.sections.insert(untilZero(name));
+            names.sections.insert(untilZero(trimLoosely(name)));
+            if (close != std::string_view::npos) continue;
+        }
+        const std::string_view key = line.substr(0, line.find('='));
+        names.keys.insert(untilZero(key));
+        names.keys.insert(untilZero(trimLoosely(key)));
+    }
+    return names;
+}
+
+// Other spellings of a name that occurs: other case, blanks and tabs around it.
+std::vector<std::string> spellingsOf(const std::string& name) {
+    std::wstring upper = fromAnsi(name);
+    std::wstring lower = upper;
+    if (!upper.empty()) {
+        CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+        CharLowerBuffW(lower.data(), static_cast<DWORD>(lower.size()));
+    }
+    return {toAnsi(upper), toAnsi(lower), "  " + name + " ", "\t" + name + "\t"};
+}
+
+struct Query {
+    std::string section;
+    std::string key;
+};
+
+std::vector<Query> queriesFor(const Names& names) {
+    std::set<std::string> sections = names.sections;
+    std::set<std::string> keys = names.keys;
+    for (const char* absent : {"", " ", "Fehlt", "Dichtewerte"}) {
+        sections.insert(absent);
+        keys.insert(absent);
+    }
+    std::vector<Query> queries;
+    for (const auto& section : sections) {
+        for (const auto& key : keys) queries.push_back({section, key});
+    }
+    for (const auto& section : names.sections) {
+        for (const auto& other : spellingsOf(section)) {
+            for (const auto& key : names.keys) queries.push_back({other, key});
+        }
+        for (const auto& key : names.keys) {
+            for (const auto& other : spellingsOf(key)) queries.push_back({section, other});
+        }
+    }
+    return queries;
+}
+
+constexpr char kAbsentText[] = "<absent>";
+constexpr std::int32_t kAbsentNumber = -12345;
+
+std::wstring platformString(const Query& q, const std::string& path) {
+    char buffer[256] = {};
+    GetPrivateProfileStringA(q.section.c_str(), q.key.c_str(), kAbsentText, buffer, sizeof buffer,
+                             path.c_str());
+    return fromAnsi(buffer);
+}
+
+std::int32_t platformInteger(const Query& q, const std::string& path, std::int32_t fallback) {
+    return static_cast<std::int32_t>(
+        GetPrivateProfileIntA(q.section.c_str(), q.key.c_str(), fallback, path.c_str()));
+}
+
+// Where the platform's integer does not fit into 16 bits the program shows the overflow box
+// and reads 0.
+bool fits16(std::int32_t value) {
+    return value >= -32768 && value <= 32767;
+}
+
+class CorpusFile : public testing::TestWithParam<std::string> {
+  protected:
+    Win32Files files_;
+    Win32Ansi ansi_;
+    RecordingBoxes boxes_;
+    IniFile ini_{files_, ansi_, boxes_};
+};
+
+TEST_P(CorpusFile, AnswersAsThePlatformDoes) {
+    const std::wstring widePath = corpusDirectory() + L"\\" + fromAnsi(GetParam());
+    const std::string path = toAnsi(widePath);
+    const auto bytes = readBytes(widePath);
+    ASSERT_TRUE(bytes.has_value()) << GetParam();
+
+    const std::vector<Query> queries = queriesFor(namesIn(*bytes));
+    std::vector<std::string> mismatches;
+    std::size_t found = 0;
+    for (const Query& q : queries) {
+        const std::wstring section = fromAnsi(q.section);
+        const std::wstring key = fromAnsi(q.key);
+        const std::string where = cat({"[", velu::toUtf8(section), "] ", shown(key), ": "});
+
+        const std::wstring expected = platformString(q, path);
+        const std::wstring actual =
+            ini_.INIGetSettingString(section, key, widePath, velu::widen(kAbsentText));
+        if (actual != expected) {
+            mismatches.push_back(
+                cat({where, "string ours ", shown(actual), ", platform ", shown(expected)}));
+        }
+        if (expected != velu::widen(kAbsentText)) ++found;
+
+        const std::int32_t number = platformInteger(q, path, kAbsentNumber);
+        const std::int32_t number32 = ini_.readInteger32(section, key, widePath, kAbsentNumber);
+        if (number32 != number) {
+            mismatches.push_back(cat({where, "integer ours ", std::to_string(number32),
+                                      ", platform ", std::to_string(number)}));
+        }
+
+        boxes_.shown.clear();
+        const std::int16_t number16 = ini_.INIGetSettingInteger(
+            section, key, widePath, static_cast<std::int16_t>(kAbsentNumber));
+        const std::int32_t expected16 = fits16(number) ? number : 0;
+        const std::size_t expectedBoxes = fits16(number) ? 0 : 1;
+        if (number16 != expected16 || boxes_.shown.size() != expectedBoxes) {
+            mismatches.push_back(cat({where, "16-bit integer ours ", std::to_string(number16),
+                                      " with ", std::to_string(boxes_.shown.size()),
+                                      " boxes, platform ", std::to_string(number)}));
+        }
+    }
+
+    std::string report;
+    for (std::size_t i = 0; i < mismatches.size() && i < 60; ++i) {
+        report += mismatches[i];
+        report += '\n';
+    }
+    if (mismatches.size() > 60) report += "...\n";
+    EXPECT_TRUE(mismatches.empty()) << GetParam() << ": " << mismatches.size() << " of "
+                                    << queries.size() << " lookups differ\n"
+                                    << report;
+    // Many lookups, one parse: the reader keeps its index while the file is unchanged.
+    EXPECT_EQ(ini_.parseCount(), 1u);
+    // A file with a key line must have given some values, or the queries missed their target
+    // (";" comments are keys to the profile functions too).
+    if (bytes->find('=') != std::string::npos) {
+        EXPECT_GT(found, 0u) << GetParam();
+    }
+}
+
+std::string testNameOf(const testing::TestParamInfo<std::string>& info) {
+    std::string name = info.param.substr(0, info.param.rfind('.'));
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    }
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusFile, testing::ValuesIn(filesIn(corpusDirectory())),
+                         testNameOf);
+
+TEST(Corpus, HoldsTheAwkwardFiles) {
+    EXPECT_GE(filesIn(corpusDirectory()).size(), 40u) << velu::toUtf8(corpusDirectory());
+    EXPECT_GE(filesIn(corpusDirectory() + L"\\intended").size(), 4u);
+}
+
+// --- Files the program reads differently on purpose -------------------------------------------
+
+struct IntendedAnswer {
+    const char* file;
+    const wchar_t* section;
+    const wchar_t* key;
+    const wchar_t* text;  // nullptr: the default
+};
+
+class IntendedDifference : public testing::TestWithParam<IntendedAnswer> {
+  protected:
+    Win32Files files_;
+    Win32Ansi ansi_;
+    RecordingBoxes boxes_;
+    IniFile ini_{files_, ansi_, boxes_};
+};
+
+TEST_P(IntendedDifference, GivesTheDecodedText) {
+    const IntendedAnswer& a = GetParam();
+    const std::wstring path = corpusDirectory() + L"\\intended\\" + velu::widen(a.file);
+    const std::wstring answer = ini_.INIGetSettingString(a.section, a.key, path, L"<absent>");
+    EXPECT_EQ(velu::toUtf8(answer), velu::toUtf8(a.text != nullptr ? a.text : L"<absent>"))
+        << a.file << " [" << velu::toUtf8(a.section) << "] " << velu::toUtf8(a.key);
+}
+
+constexpr const wchar_t* kCopper = L"\u039a\u03c5\u03c0\u03c1\u03bf\u03c2 \u20ac";
+
+INSTANTIATE_TEST_SUITE_P(
+    ByteOrderMarksAndUtf8, IntendedDifference,
+    testing::Values(
+        IntendedAnswer{"utf8_bom.ini", L"Dichtewerte", L"Name0", L"Stahl \u00fc"},
+        IntendedAnswer{"utf8_bom.ini", L"Dichtewerte", L"Name1", kCopper},
+        IntendedAnswer{"utf8_bom.ini", L"GR\u00f6\u00dfE", L"\u00e4", L"  zitiert  "},
+        IntendedAnswer{"utf8_bom.ini", L"GR\u00d6\u00dfE", L"\u00e4", nullptr},
+        IntendedAnswer{"utf8_bom.ini", L"Gr\u00f6\u00dfe", L"\u00c4", nullptr},
+        IntendedAnswer{"utf16le_bom.ini", L"Dichtewerte", L"Name0", L"Stahl \u00fc"},
+        IntendedAnswer{"utf16le_bom.ini", L"Dichtewerte", L"Name1", kCopper},
+        IntendedAnswer{"utf16le_bom.ini", L"Gr\u00f6\u00dfe", L"\u00e4", L"  zitiert  "},
+        IntendedAnswer{"utf16be_bom.ini", L"Dichtewerte", L"Name0", L"Stahl \u00fc"},
+        IntendedAnswer{"utf16be_bom.ini", L"dichtewerte", L"NAME1", kCopper},
+        IntendedAnswer{"utf16be_bom.ini", L"Gr\u00f6\u00dfe", L"\u00e4", L"  zitiert  "},
+        IntendedAnswer{"utf8_no_bom.ini", L"Dichtewerte", L"Name0", L"Stahl \u00fc"},
+        IntendedAnswer{"utf8_no_bom.ini", L"Dichtewerte", L"Name1", kCopper},
+        IntendedAnswer{"utf8_no_bom.ini", L"Gr\u00f6\u00dfe", L"\u00e4", L"  zitiert  "},
+        IntendedAnswer{"utf16le_bom_cr.ini", L"Cr", L"k", L"\u00fc"},
+        IntendedAnswer{"utf8_bom_only.ini", L"Dichtewerte", L"Name0", nullptr},
+        IntendedAnswer{"utf8_bom.ini", L"Fehlt", L"Name0", nullptr}));
+
+TEST(IntendedDifferences, IntegersOfDecodedFiles) {
+    Win32Files files;
+    Win32Ansi ansi;
+    RecordingBoxes boxes;
+    IniFile ini(files, ansi, boxes);
+    const std::wstring folder = corpusDirectory() + L"\\intended\\";
+    for (const wchar_t* file :
+         {L"utf8_bom.ini", L"utf16le_bom.ini", L"utf16be_bom.ini", L"utf8_no_bom.ini"}) {
+        EXPECT_EQ(ini.INIGetSettingInteger(L"Dichtewerte", L"Anzahl", folder + file, -1), 2)
+            << velu::toUtf8(file);
+        EXPECT_EQ(ini.INIGetSettingInteger(L"Dichtewerte", L"Wert0", folder + file, -1), 7)
+            << velu::toUtf8(file);
+    }
+    EXPECT_EQ(ini.INIGetSettingInteger(L"Cr", L"n", folder + L"utf16le_bom_cr.ini", -1), 2);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+// Without a mark, the platform reads UTF-8 bytes in the ANSI code page; the program does not.
+TEST(IntendedDifferences, Utf8WithoutMarkIsReadAsUtf8) {
+    const std::wstring path = corpusDirectory() + L"\\intended\\utf8_no_bom.ini";
+    char buffer[256] = {};
+    GetPrivateProfileStringA("Dichtewerte", "Name0", "", buffer, sizeof buffer,
+                             toAnsi(path).c_str());
+    EXPECT_EQ(velu::toUtf8(fromAnsi(buffer)), velu::toUtf8(L"Stahl " + fromAnsi("\xC3\xBC")));
+
+    Win32Files files;
+    Win32Ansi ansi;
+    RecordingBoxes boxes;
+    IniFile ini(files, ansi, boxes);
+    EXPECT_EQ(velu::toUtf8(ini.INIGetSettingString(L"Dichtewerte", L"Name0", path, L"")),
+              velu::toUtf8(L"Stahl \u00fc"));
+}
+
+// The platform strips trailing blanks and a quote pair from the default; the program returns
+// the default as given.
+TEST(IntendedDifferences, DefaultsComeBackAsGiven) {
+    const std::wstring path = corpusDirectory() + L"\\catalogue.ini";
+    Win32Files files;
+    Win32Ansi ansi;
+    RecordingBoxes boxes;
+    IniFile ini(files, ansi, boxes);
+    struct Case {
+        const char* given;
+        const char* platform;
+    };
+    for (const Case c : {Case{"Stahl  ", "Stahl"}, Case{"\"Stahl\"", "Stahl"}, Case{"'x' ", "x"},
+                         Case{"  ", " "}}) {
+        char buffer[256] = {};
+        GetPrivateProfileStringA("Dichtewerte", "Fehlt", c.given, buffer, sizeof buffer,
+                                 toAnsi(path).c_str());
+        EXPECT_STREQ(buffer, c.platform) << shown(velu::widen(c.given));
+        EXPECT_EQ(ini.INIGetSettingString(L"Dichtewerte", L"Fehlt", path, velu::widen(c.given)),
+                  velu::widen(c.given));
+    }
+}
+
+// --- The overflow box and the neutral values -------------------------------------------------
+
+class OverflowBox : public testing::TestWithParam<std::pair<const wchar_t*, std::int16_t>> {};
+
+TEST_P(OverflowBox, ShowsTheErrorAndGivesZero) {
+    Win32Files files;
+    Win32Ansi ansi;
+    RecordingBoxes boxes;
+    IniFile ini(files, ansi, boxes);
+    const auto [key, fallback] = GetParam();
+    const std::wstring path = corpusDirectory() + L"\\integers.ini";
+    EXPECT_EQ(ini.INIGetSettingInteger(L"Zahlen", key, path, fallback), 0);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, L"Error: 6. Overflow");
+    EXPECT_EQ(boxes.shown[0].title, L"INIGetSettingInteger");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OutOf16Bits, OverflowBox,
+    testing::Values(std::pair{L"big", std::int16_t{0}}, std::pair{L"big", std::int16_t{-1}},
+                    std::pair{L"over16", std::int16_t{7}}, std::pair{L"under16", std::int16_t{-1}},
+                    std::pair{L"eleven", std::int16_t{-1}}, std::pair{L"below", std::int16_t{0}}));
+
+TEST(NeutralValues, AbsentFileSectionAndKeyGiveTheDefaults) {
+    Win32Files files;
+    Win32Ansi ansi;
+    RecordingBoxes boxes;
+    IniFile ini(files, ansi, boxes);
+    const std::wstring present = corpusDirectory() + L"\\catalogue.ini";
+    const std::wstring missing = corpusDirectory() + L"\\fehlt.ini";
+    const struct {
+        const std::wstring* path;
+        const wchar_t* section;
+        const wchar_t* key;
+    } cases[] = {{&missing, L"Dichtewerte", L"Anzahl"},
+                 {&present, L"Fehlt", L"Anzahl"},
+                 {&present, L"Dichtewerte", L"Fehlt"}};
+    for (const auto& c : cases) {
+        const std::string where = velu::toUtf8(*c.path + L" " + c.section + L" " + c.key);
+        for (const std::int16_t fallback : {std::int16_t{-1}, std::int16_t{0}}) {
+            EXPECT_EQ(ini.INIGetSettingInteger(c.section, c.key, *c.path, fallback), fallback)
+                << where;
+            EXPECT_EQ(static_cast<std::int32_t>(
+                          GetPrivateProfileIntA(toAnsi(c.section).c_str(), toAnsi(c.key).c_str(),
+                                                fallback, toAnsi(*c.path).c_str())),
+                      fallback)
+                << where;
+        }
+        EXPECT_EQ(ini.INIGetSettingString(c.section, c.key, *c.path, L""), L"") << where;
+    }
+    EXPECT_TRUE(boxes.shown.empty());
+    // The present file's own values are there, so the absent answers above mean something.
+    EXPECT_EQ(ini.INIGetSettingInteger(L"Dichtewerte", L"Anzahl", present, -1), 6);
+}
+
+}  // namespace

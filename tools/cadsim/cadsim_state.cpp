@@ -1,0 +1,578 @@
+#include "cadsim_state.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <system_error>
+
+namespace cadsim {
+
+namespace {
+
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+std::optional<std::uint32_t> parseUnsigned(std::string_view text) {
+    std::uint32_t value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    return value;
+}
+
+std::optional<bool> parseBool(std::string_view text) {
+    if (text == "1" || equalsNoCase(text, "true")) return true;
+    if (text == "0" || equalsNoCase(text, "false")) return false;
+    return std::nullopt;
+}
+
+// The keys of the state file, in the order toText writes them.
+enum class Key {
+    activeDoc,
+    systemDensity,
+    documentDensity,
+    systemWriteResult,
+    documentWriteResult,
+    failVisible,
+    failActiveDoc,
+    failGetType,
+    failAppSet,
+    failAppGet,
+    failDocSet,
+    failDocGet,
+    retryLater,
+    createDelayMs,
+    dieInMember,
+};
+
+constexpr std::array<std::pair<Key, std::string_view>, 15> kKeys{{
+    {Key::activeDoc, "ActiveDoc"},
+    {Key::systemDensity, "SystemDensity"},
+    {Key::documentDensity, "DocumentDensity"},
+    {Key::systemWriteResult, "SystemWriteResult"},
+    {Key::documentWriteResult, "DocumentWriteResult"},
+    {Key::failVisible, "Fail.Visible"},
+    {Key::failActiveDoc, "Fail.ActiveDoc"},
+    {Key::failGetType, "Fail.GetType"},
+    {Key::failAppSet, "Fail.App.SetUserPreferenceDoubleValue"},
+    {Key::failAppGet, "Fail.App.GetUserPreferenceDoubleValue"},
+    {Key::failDocSet, "Fail.Doc.SetUserPreferenceDoubleValue"},
+    {Key::failDocGet, "Fail.Doc.GetUserPreferenceDoubleValue"},
+    {Key::retryLater, "RetryLater"},
+    {Key::createDelayMs, "CreateDelayMs"},
+    {Key::dieInMember, "DieInMember"},
+}};
+
+std::int32_t* failureField(State& state, Key key) {
+    switch (key) {
+        case Key::failVisible:
+            return &state.fail.visible;
+        case Key::failActiveDoc:
+            return &state.fail.activeDoc;
+        case Key::failGetType:
+            return &state.fail.getType;
+        case Key::failAppSet:
+            return &state.fail.appSetPref;
+        case Key::failAppGet:
+            return &state.fail.appGetPref;
+        case Key::failDocSet:
+            return &state.fail.docSetPref;
+        case Key::failDocGet:
+            return &state.fail.docGetPref;
+        default:
+            return nullptr;
+    }
+}
+
+// Applies one key; false if the value is not valid for it.
+bool apply(State& state, Key key, std::string_view value) {
+    if (std::int32_t* field = failureField(state, key)) {
+        if (value.empty()) {
+            *field = 0;
+            return true;
+        }
+        auto hr = parseHresult(value);
+        if (hr) *field = *hr;
+        return hr.has_value();
+    }
+    switch (key) {
+        case Key::activeDoc: {
+            auto kind = docKindFromName(value);
+            if (kind) state.activeDoc = *kind;
+            return kind.has_value();
+        }
+        case Key::systemDensity:
+        case Key::documentDensity: {
+            auto d = parseDouble(value);
+            if (!d) return false;
+            (key == Key::systemDensity ? state.systemDensity : state.documentDensity) = *d;
+            return true;
+        }
+        case Key::systemWriteResult:
+        case Key::documentWriteResult: {
+            auto b = parseBool(value);
+            if (!b) return false;
+            (key == Key::systemWriteResult ? state.systemWriteResult : state.documentWriteResult) =
+                *b;
+            return true;
+        }
+        case Key::retryLater:
+        case Key::createDelayMs: {
+            auto n = value.empty() ? std::optional<std::uint32_t>(0) : parseUnsigned(value);
+            if (!n) return false;
+            (key == Key::retryLater ? state.retryLater : state.createDelayMs) = *n;
+            return true;
+        }
+        case Key::dieInMember:
+            state.dieInMember = std::string(value);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void escapeInto(std::string& out, std::string_view text) {
+    for (char c : text) {
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case ',':
+                out += "\\,";
+                break;
+            default:
+                out += c;
+        }
+    }
+}
+
+// Splits on unescaped separators and removes the escapes; nullopt on a dangling or unknown
+// escape.
+std::optional<std::vector<std::string>> splitUnescape(std::string_view text, char separator) {
+    std::vector<std::string> parts(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\\') {
+            if (++i == text.size()) return std::nullopt;
+            switch (text[i]) {
+                case '\\':
+                    parts.back() += '\\';
+                    break;
+                case 't':
+                    parts.back() += '\t';
+                    break;
+                case 'n':
+                    parts.back() += '\n';
+                    break;
+                case 'r':
+                    parts.back() += '\r';
+                    break;
+                case ',':
+                    parts.back() += ',';
+                    break;
+                default:
+                    return std::nullopt;
+            }
+        } else if (c == separator) {
+            parts.emplace_back();
+        } else {
+            parts.back() += c;
+        }
+    }
+    return parts;
+}
+
+// "VT_NAME:value" (value escaped) into a LogValue.
+std::optional<LogValue> parseValue(std::string_view text) {
+    auto colon = text.find(':');
+    if (colon == std::string_view::npos || colon == 0) return std::nullopt;
+    auto type = text.substr(0, colon);
+    if (type.find('\\') != std::string_view::npos) return std::nullopt;
+    auto unescaped = splitUnescape(text.substr(colon + 1), '\0');
+    if (!unescaped || unescaped->size() != 1) return std::nullopt;
+    return LogValue{std::string(type), std::move(unescaped->front())};
+}
+
+void formatValueInto(std::string& out, const LogValue& value) {
+    out += value.type;
+    out += ':';
+    escapeInto(out, value.text);
+}
+
+std::vector<std::string_view> splitTabs(std::string_view line) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (;;) {
+        auto tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab - start));
+        if (tab == std::string_view::npos) break;
+        start = tab + 1;
+    }
+    return fields;
+}
+
+std::uint64_t fnv1a(std::string_view text, std::uint64_t seed) {
+    std::uint64_t h = seed;
+    for (char c : text) {
+        h ^= static_cast<unsigned char>(lower(c));
+        h *= 0x100000001B3ull;
+    }
+    return h;
+}
+
+}  // namespace
+
+std::string_view docKindName(DocKind kind) {
+    switch (kind) {
+        case DocKind::none:
+            return "none";
+        case DocKind::part:
+            return "part";
+        case DocKind::assembly:
+            return "assembly";
+        case DocKind::drawing:
+            return "drawing";
+    }
+    return "none";
+}
+
+std::optional<DocKind> docKindFromName(std::string_view name) {
+    for (DocKind kind : {DocKind::none, DocKind::part, DocKind::assembly, DocKind::drawing}) {
+        if (equalsNoCase(name, docKindName(kind))) return kind;
+    }
+    return std::nullopt;
+}
+
+std::int32_t State::failureFor(std::string_view object, std::string_view member) const {
+    const bool app = object == "app";
+    if (equalsNoCase(member, "Visible")) return app ? fail.visible : 0;
+    if (equalsNoCase(member, "ActiveDoc")) return app ? fail.activeDoc : 0;
+    if (equalsNoCase(member, "GetType")) return app ? 0 : fail.getType;
+    if (equalsNoCase(member, "SetUserPreferenceDoubleValue")) {
+        return app ? fail.appSetPref : fail.docSetPref;
+    }
+    if (equalsNoCase(member, "GetUserPreferenceDoubleValue")) {
+        return app ? fail.appGetPref : fail.docGetPref;
+    }
+    return 0;
+}
+
+bool State::diesIn(std::string_view object, std::string_view member) const {
+    std::string_view wanted = trim(dieInMember);
+    if (wanted.empty()) return false;
+    auto dot = wanted.find('.');
+    if (dot != std::string_view::npos) {
+        if (!equalsNoCase(wanted.substr(0, dot), object)) return false;
+        wanted = wanted.substr(dot + 1);
+    }
+    return equalsNoCase(wanted, member);
+}
+
+State parse(std::string_view text, std::vector<std::string>* problems) {
+    State state;
+    auto problem = [&](std::size_t lineNo, std::string what) {
+        if (problems)
+            problems->push_back("line " + std::to_string(lineNo) + ": " + std::move(what));
+    };
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    bool inSection = false;
+    std::size_t lineNo = 0;
+    while (!text.empty()) {
+        auto nl = text.find('\n');
+        std::string_view line = text.substr(0, nl);
+        text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
+        ++lineNo;
+        auto comment = line.find_first_of(";#");
+        line = trim(line.substr(0, comment));
+        if (line.empty()) continue;
+        if (line.front() == '[') {
+            inSection = equalsNoCase(line, "[cadsim]");
+            continue;
+        }
+        if (!inSection) continue;
+        auto eq = line.find('=');
+        if (eq == std::string_view::npos) {
+            problem(lineNo, "no '=' in \"" + std::string(line) + "\"");
+            continue;
+        }
+        auto name = trim(line.substr(0, eq));
+        auto value = trim(line.substr(eq + 1));
+        bool known = false;
+        for (const auto& [key, keyName] : kKeys) {
+            if (!equalsNoCase(name, keyName)) continue;
+            known = true;
+            if (!apply(state, key, value)) {
+                problem(lineNo,
+                        "bad value \"" + std::string(value) + "\" for " + std::string(keyName));
+            }
+            break;
+        }
+        if (!known) problem(lineNo, "unknown key \"" + std::string(name) + "\"");
+    }
+    return state;
+}
+
+std::string toText(const State& state) {
+    std::string out = "[cadsim]\n";
+    State copy = state;
+    for (const auto& [key, keyName] : kKeys) {
+        out += keyName;
+        out += '=';
+        if (std::int32_t* field = failureField(copy, key)) {
+            out += *field == 0 ? std::string("0") : formatHresult(*field);
+        } else {
+            switch (key) {
+                case Key::activeDoc:
+                    out += docKindName(state.activeDoc);
+                    break;
+                case Key::systemDensity:
+                    out += formatDouble(state.systemDensity);
+                    break;
+                case Key::documentDensity:
+                    out += formatDouble(state.documentDensity);
+                    break;
+                case Key::systemWriteResult:
+                    out += state.systemWriteResult ? '1' : '0';
+                    break;
+                case Key::documentWriteResult:
+                    out += state.documentWriteResult ? '1' : '0';
+                    break;
+                case Key::retryLater:
+                    out += std::to_string(state.retryLater);
+                    break;
+                case Key::createDelayMs:
+                    out += std::to_string(state.createDelayMs);
+                    break;
+                case Key::dieInMember:
+                    out += state.dieInMember;
+                    break;
+                default:
+                    break;
+            }
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+std::string formatDouble(double value) {
+    std::array<char, 64> buffer{};
+    // Like printf("%.17g") in the C locale.
+    auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                   std::chars_format::general, 17);
+    if (ec != std::errc()) return "nan";
+    return std::string(buffer.data(), end);
+}
+
+std::optional<double> parseDouble(std::string_view text) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    double value = 0.0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty() ||
+        !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<std::int32_t> parseHresult(std::string_view text) {
+    bool negative = false;
+    std::uint64_t value = 0;
+    int base = 10;
+    if (!text.empty() && text.front() == '-') {
+        negative = true;
+        text.remove_prefix(1);
+    }
+    if (!negative && text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    if (negative) {
+        if (value > 0x80000000ull) return std::nullopt;
+        return static_cast<std::int32_t>(-static_cast<std::int64_t>(value));
+    }
+    if (value > 0xFFFFFFFFull) return std::nullopt;
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+std::string formatHresult(std::int32_t hr) {
+    std::array<char, 16> buffer{};
+    std::snprintf(buffer.data(), buffer.size(), "0x%08X", static_cast<unsigned>(hr));
+    return buffer.data();
+}
+
+std::string varTypeName(std::uint16_t vt) {
+    static constexpr std::array<std::pair<std::uint16_t, std::string_view>, 23> kBase{{
+        {0, "VT_EMPTY"},    {1, "VT_NULL"},     {2, "VT_I2"},       {3, "VT_I4"},
+        {4, "VT_R4"},       {5, "VT_R8"},       {6, "VT_CY"},       {7, "VT_DATE"},
+        {8, "VT_BSTR"},     {9, "VT_DISPATCH"}, {10, "VT_ERROR"},   {11, "VT_BOOL"},
+        {12, "VT_VARIANT"}, {13, "VT_UNKNOWN"}, {14, "VT_DECIMAL"}, {16, "VT_I1"},
+        {17, "VT_UI1"},     {18, "VT_UI2"},     {19, "VT_UI4"},     {20, "VT_I8"},
+        {21, "VT_UI8"},     {22, "VT_INT"},     {23, "VT_UINT"},
+    }};
+    std::string name;
+    if (vt & 0x4000) name += "VT_BYREF|";
+    if (vt & 0x2000) name += "VT_ARRAY|";
+    if (vt & 0x1000) name += "VT_VECTOR|";
+    const std::uint16_t base = vt & 0x0FFF;
+    for (const auto& [value, baseName] : kBase) {
+        if (value == base) return name + std::string(baseName);
+    }
+    return name + "VT_" + std::to_string(base);
+}
+
+std::string formatLogLine(const LogEntry& entry) {
+    std::string out = std::to_string(entry.sequence);
+    out += '\t';
+    out += entry.object;
+    out += '\t';
+    out += entry.member;
+    out += '\t';
+    out += entry.kind;
+    out += '\t';
+    for (std::size_t i = 0; i < entry.arguments.size(); ++i) {
+        if (i > 0) out += ',';
+        formatValueInto(out, entry.arguments[i]);
+    }
+    out += '\t';
+    switch (entry.outcome) {
+        case Outcome::ok:
+            out += "ok:";
+            formatValueInto(out, entry.result);
+            break;
+        case Outcome::fail:
+            out += "fail:" + formatHresult(entry.hresult);
+            break;
+        case Outcome::retryLater:
+            out += "retrylater";
+            break;
+        case Outcome::died:
+            out += "died";
+            break;
+    }
+    return out;
+}
+
+std::optional<LogEntry> parseLogLine(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    auto fields = splitTabs(line);
+    if (fields.size() != 6) return std::nullopt;
+    LogEntry entry;
+    auto [end, ec] =
+        std::from_chars(fields[0].data(), fields[0].data() + fields[0].size(), entry.sequence);
+    if (ec != std::errc() || end != fields[0].data() + fields[0].size()) return std::nullopt;
+    entry.object = fields[1];
+    entry.member = fields[2];
+    entry.kind = fields[3];
+    if (entry.object.empty() || entry.member.empty() ||
+        (entry.kind != "get" && entry.kind != "put" && entry.kind != "call")) {
+        return std::nullopt;
+    }
+    if (!fields[4].empty()) {
+        // Split on unescaped commas first, then unescape each value on its own.
+        std::size_t start = 0;
+        for (std::size_t i = 0; i <= fields[4].size(); ++i) {
+            if (i < fields[4].size() && fields[4][i] == '\\') {
+                if (++i == fields[4].size()) return std::nullopt;
+                continue;
+            }
+            if (i == fields[4].size() || fields[4][i] == ',') {
+                auto value = parseValue(fields[4].substr(start, i - start));
+                if (!value) return std::nullopt;
+                entry.arguments.push_back(std::move(*value));
+                start = i + 1;
+            }
+        }
+    }
+    std::string_view outcome = fields[5];
+    if (outcome == "retrylater") {
+        entry.outcome = Outcome::retryLater;
+    } else if (outcome == "died") {
+        entry.outcome = Outcome::died;
+    } else if (outcome.substr(0, 3) == "ok:") {
+        auto value = parseValue(outcome.substr(3));
+        if (!value) return std::nullopt;
+        entry.outcome = Outcome::ok;
+        entry.result = std::move(*value);
+    } else if (outcome.substr(0, 5) == "fail:") {
+        auto hr = parseHresult(outcome.substr(5));
+        if (!hr) return std::nullopt;
+        entry.outcome = Outcome::fail;
+        entry.hresult = *hr;
+    } else {
+        return std::nullopt;
+    }
+    return entry;
+}
+
+std::vector<LogEntry> parseLog(std::string_view text, std::vector<std::string>* problems) {
+    std::vector<LogEntry> entries;
+    std::size_t lineNo = 0;
+    while (!text.empty()) {
+        auto nl = text.find('\n');
+        std::string_view line = text.substr(0, nl);
+        text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
+        ++lineNo;
+        if (trim(line).empty()) continue;
+        if (auto entry = parseLogLine(line)) {
+            entries.push_back(std::move(*entry));
+        } else if (problems) {
+            problems->push_back("line " + std::to_string(lineNo) + ": not a log line");
+        }
+    }
+    return entries;
+}
+
+std::string clsidForProgId(std::string_view progId) {
+    if (equalsNoCase(progId, kCadProgId)) return std::string(kBaseClsid);
+    // The fixed CLSID with its random bits mixed with two hashes of the ProgID; the version and
+    // variant nibbles stay as they are.
+    std::uint32_t data1 = 0x9F5767BBu;
+    std::uint16_t data2 = 0xB9CF;
+    std::uint16_t data3 = 0x4A9D;
+    std::array<std::uint8_t, 8> data4{0x8F, 0xBA, 0xF3, 0x3A, 0xB1, 0x29, 0x63, 0x97};
+    const std::uint64_t h1 = fnv1a(progId, 0xCBF29CE484222325ull);
+    const std::uint64_t h2 = fnv1a(progId, h1 ^ 0x9E3779B97F4A7C15ull);
+    data1 ^= static_cast<std::uint32_t>(h1 >> 32);
+    data2 ^= static_cast<std::uint16_t>(h1 >> 16);
+    data3 ^= static_cast<std::uint16_t>(h1 & 0x0FFF);
+    data4[1] ^= static_cast<std::uint8_t>(h1 >> 8);
+    for (int i = 2; i < 8; ++i) data4[i] ^= static_cast<std::uint8_t>(h2 >> (8 * (i - 2)));
+    std::array<char, 40> buffer{};
+    std::snprintf(
+        buffer.data(), buffer.size(), "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+        static_cast<unsigned>(data1), static_cast<unsigned>(data2), static_cast<unsigned>(data3),
+        data4[0], data4[1], data4[2], data4[3], data4[4], data4[5], data4[6], data4[7]);
+    return buffer.data();
+}
+
+}  // namespace cadsim

@@ -1,0 +1,330 @@
+// cadsim.exe: a stand-in for the CAD program's automation server, for tests and demos.
+//
+//   cadsim.exe /regserver --progid <ProgID> --state <file> --log <file>
+//   cadsim.exe /unregserver --progid <ProgID>
+//   cadsim.exe /shutdown [--progid <ProgID>]
+//   cadsim.exe [--progid <ProgID>] --state <file> --log <file> [-Embedding]
+//
+// Without -Embedding (started by hand) the window is shown at once; started by COM it stays
+// hidden until a client sets Visible.
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "cadsim_state.h"
+#include "registration.h"
+#include "sim_server.h"
+#include "status_window.h"
+#include "win_raii.h"
+
+namespace cadsim::win {
+namespace {
+
+enum ExitCode : int {
+    kOk = 0,
+    kFailed = 1,
+    kUsage = 2,
+    kRefused = 3,
+};
+
+// Registration of the class object for as long as the server runs.
+class ClassObjectRegistration {
+  public:
+    ClassObjectRegistration(REFCLSID clsid, IUnknown* factory)
+        : hr_(CoRegisterClassObject(clsid, factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
+                                    &cookie_)) {}
+    ~ClassObjectRegistration() {
+        if (SUCCEEDED(hr_)) CoRevokeClassObject(cookie_);
+    }
+    ClassObjectRegistration(const ClassObjectRegistration&) = delete;
+    ClassObjectRegistration& operator=(const ClassObjectRegistration&) = delete;
+    HRESULT result() const { return hr_; }
+
+  private:
+    DWORD cookie_ = 0;
+    HRESULT hr_;
+};
+
+// The application object's entry in the running object table.
+class ActiveObjectRegistration {
+  public:
+    ActiveObjectRegistration(REFCLSID clsid, IUnknown* object)
+        : hr_(RegisterActiveObject(object, clsid, ACTIVEOBJECT_STRONG, &cookie_)) {}
+    ~ActiveObjectRegistration() {
+        if (SUCCEEDED(hr_)) RevokeActiveObject(cookie_, nullptr);
+    }
+    ActiveObjectRegistration(const ActiveObjectRegistration&) = delete;
+    ActiveObjectRegistration& operator=(const ActiveObjectRegistration&) = delete;
+    HRESULT result() const { return hr_; }
+
+  private:
+    DWORD cookie_ = 0;
+    HRESULT hr_;
+};
+
+// The apartment's message filter, restored to the previous one at the end.
+class MessageFilterRegistration {
+  public:
+    explicit MessageFilterRegistration(IMessageFilter* filter) {
+        hr_ = CoRegisterMessageFilter(filter, previous_.put());
+    }
+    ~MessageFilterRegistration() {
+        if (SUCCEEDED(hr_)) {
+            ComPtr<IMessageFilter> ours;
+            CoRegisterMessageFilter(previous_.get(), ours.put());
+        }
+    }
+    MessageFilterRegistration(const MessageFilterRegistration&) = delete;
+    MessageFilterRegistration& operator=(const MessageFilterRegistration&) = delete;
+    HRESULT result() const { return hr_; }
+
+  private:
+    ComPtr<IMessageFilter> previous_;
+    HRESULT hr_ = E_FAIL;
+};
+
+// Cuts every client off from an object when the server ends, so calls fail instead of hanging.
+class DisconnectOnExit {
+  public:
+    explicit DisconnectOnExit(IUnknown* object) : object_(object) {}
+    ~DisconnectOnExit() { CoDisconnectObject(object_, 0); }
+    DisconnectOnExit(const DisconnectOnExit&) = delete;
+    DisconnectOnExit& operator=(const DisconnectOnExit&) = delete;
+
+  private:
+    IUnknown* object_;
+};
+
+struct Options {
+    enum class Mode { serve, regServer, unregServer, shutdown } mode = Mode::serve;
+    bool embedding = false;
+    std::wstring progId;
+    std::wstring statePath;
+    std::wstring logPath;
+};
+
+// Messages go to the standard error the process was given (e.g. by wine from a shell).
+void report(const std::wstring& message) {
+    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    if (err == nullptr || err == INVALID_HANDLE_VALUE) return;
+    const std::string text = "cadsim: " + toUtf8(message) + "\n";
+    DWORD written = 0;
+    WriteFile(err, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+bool equalsNoCase(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool isSwitch(std::wstring_view arg, std::wstring_view name) {
+    return (arg.starts_with(L'/') || arg.starts_with(L'-')) && equalsNoCase(arg.substr(1), name);
+}
+
+std::wstring fullPath(const std::wstring& path) {
+    if (path.empty()) return path;
+    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    size = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    full.resize(size);
+    return full;
+}
+
+std::wstring exePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+bool parseOptions(const std::vector<std::wstring>& args, Options& options) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::wstring& arg = args[i];
+        auto value = [&](std::wstring& out) {
+            if (i + 1 >= args.size()) {
+                report(arg + L" needs a value");
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        if (isSwitch(arg, L"regserver")) {
+            options.mode = Options::Mode::regServer;
+        } else if (isSwitch(arg, L"unregserver")) {
+            options.mode = Options::Mode::unregServer;
+        } else if (isSwitch(arg, L"shutdown")) {
+            options.mode = Options::Mode::shutdown;
+        } else if (isSwitch(arg, L"Embedding") || isSwitch(arg, L"Automation")) {
+            options.embedding = true;
+        } else if (arg == L"--progid") {
+            if (!value(options.progId)) return false;
+        } else if (arg == L"--state") {
+            if (!value(options.statePath)) return false;
+        } else if (arg == L"--log") {
+            if (!value(options.logPath)) return false;
+        } else {
+            report(L"unknown argument " + arg);
+            return false;
+        }
+    }
+    options.statePath = fullPath(options.statePath);
+    options.logPath = fullPath(options.logPath);
+    return true;
+}
+
+std::wstring classNameFor(const std::wstring& progId) {
+    const std::string clsid =
+        progId.empty() ? std::string(kBaseClsid) : clsidForProgId(toUtf8(progId));
+    return std::wstring(StatusWindow::kClassPrefix) + toWide(clsid);
+}
+
+int serve(const Options& options) {
+    if (options.statePath.empty() || options.logPath.empty()) {
+        report(L"the server needs --state <file> and --log <file>");
+        return kUsage;
+    }
+    ComApartment com(COINIT_APARTMENTTHREADED);
+    if (FAILED(com.result())) return kFailed;
+
+    const std::string clsidText =
+        options.progId.empty() ? std::string(kBaseClsid) : clsidForProgId(toUtf8(options.progId));
+    CLSID clsid{};
+    if (FAILED(CLSIDFromString(toWide(clsidText).c_str(), &clsid))) return kFailed;
+    const std::wstring className = classNameFor(options.progId);
+    if (!options.embedding && FindWindowW(className.c_str(), nullptr) != nullptr) {
+        report(L"already running for " + toWide(clsidText));
+        return kFailed;
+    }
+
+    SimServer* serverForTimer = nullptr;
+    StatusWindow window(className, [&serverForTimer] {
+        if (serverForTimer != nullptr) serverForTimer->refreshWindow();
+    });
+    if (!window.valid()) return kFailed;
+    if (!window.canShow()) report(L"no display: the window cannot be shown");
+    SimServer server(options.statePath, options.logPath, &window);
+    serverForTimer = &server;
+
+    // A slow start: the client waits for the class object while this sleeps.
+    if (const std::uint32_t delay = server.loadState().createDelayMs; delay > 0) Sleep(delay);
+
+    auto filter = ComPtr<IMessageFilter>::adopt(new MessageFilter(server));
+    MessageFilterRegistration filterRegistration(filter.get());
+    DisconnectOnExit disconnectDoc(server.doc());
+    DisconnectOnExit disconnectApp(server.app());
+    ActiveObjectRegistration running(clsid, server.app());
+    if (FAILED(running.result())) {
+        report(L"RegisterActiveObject failed: " + toWide(formatHresult(running.result())));
+    }
+    auto factory = ComPtr<IClassFactory>::adopt(new ClassFactory(server.app()));
+    ClassObjectRegistration classObject(clsid, factory.get());
+    if (FAILED(classObject.result())) {
+        report(L"CoRegisterClassObject failed: " + toWide(formatHresult(classObject.result())));
+        return kFailed;
+    }
+    if (!options.embedding) server.setVisible(true);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return kOk;
+}
+
+// Closes the window of every running instance (or only the one serving progId) and waits for
+// the processes to end.
+int shutdown(const Options& options) {
+    struct Search {
+        std::wstring exactClass;  // empty: every instance
+        std::vector<HWND> windows;
+
+        void consider(HWND hwnd) {
+            wchar_t name[256];
+            const int n = GetClassNameW(hwnd, name, 256);
+            const std::wstring_view cls(name, n > 0 ? static_cast<std::size_t>(n) : 0);
+            if (exactClass.empty() ? cls.starts_with(StatusWindow::kClassPrefix)
+                                   : cls == exactClass) {
+                windows.push_back(hwnd);
+            }
+        }
+    } search{options.progId.empty() ? std::wstring() : classNameFor(options.progId), {}};
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            reinterpret_cast<Search*>(param)->consider(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    // An instance without a display has a message-only window instead.
+    for (HWND hwnd = nullptr; (hwnd = FindWindowExW(HWND_MESSAGE, hwnd, nullptr, nullptr));) {
+        search.consider(hwnd);
+    }
+    int result = kOk;
+    for (HWND hwnd : search.windows) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        if (process && WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0) {
+            report(L"process " + std::to_wstring(pid) + L" did not end");
+            result = kFailed;
+        }
+    }
+    report(L"closed " + std::to_wstring(search.windows.size()) + L" instance(s)");
+    return result;
+}
+
+int run() {
+    int argc = 0;
+    UniqueLocal argvMemory(CommandLineToArgvW(GetCommandLineW(), &argc));
+    if (!argvMemory) return kUsage;
+    auto* argv = static_cast<LPWSTR*>(argvMemory.get());
+    std::vector<std::wstring> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+
+    Options options;
+    if (!parseOptions(args, options)) return kUsage;
+    switch (options.mode) {
+        case Options::Mode::regServer: {
+            if (options.progId.empty() || options.statePath.empty() || options.logPath.empty()) {
+                report(L"/regserver needs --progid <ProgID> --state <file> --log <file>");
+                return kUsage;
+            }
+            auto r = registerServer(options.progId, exePath(), options.statePath, options.logPath);
+            report(r.message);
+            return r.status == RegistrationResult::Status::ok        ? kOk
+                   : r.status == RegistrationResult::Status::refused ? kRefused
+                                                                     : kFailed;
+        }
+        case Options::Mode::unregServer: {
+            if (options.progId.empty()) {
+                report(L"/unregserver needs --progid <ProgID>");
+                return kUsage;
+            }
+            auto r = unregisterServer(options.progId);
+            report(r.message);
+            return r.status == RegistrationResult::Status::ok ? kOk : kFailed;
+        }
+        case Options::Mode::shutdown:
+            return shutdown(options);
+        case Options::Mode::serve:
+            return serve(options);
+    }
+    return kUsage;
+}
+
+}  // namespace
+}  // namespace cadsim::win
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return cadsim::win::run();
+}

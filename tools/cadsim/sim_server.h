@@ -1,0 +1,128 @@
+// The automation objects of the CAD stand-in: the application, its active document, the
+// class factory and the message filter, and the server state they share.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "cadsim_state.h"
+#include "win_raii.h"
+
+namespace cadsim::win {
+
+class StatusWindow;
+class SimServer;
+
+enum class ObjectKind { app, doc };
+
+// The IDispatch of the application and of the document; both hand every call to SimServer.
+class SimObject final : public IDispatch {
+  public:
+    SimObject(SimServer& server, ObjectKind kind) : server_(server), kind_(kind) {}
+    ObjectKind kind() const { return kind_; }
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    // IDispatch
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
+                                            DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags,
+                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                                     UINT* argError) override;
+
+  private:
+    ~SimObject() = default;
+    SimServer& server_;
+    ObjectKind kind_;
+    LONG refs_ = 1;
+};
+
+// Hands the one application object to every CreateInstance (REGCLS_MULTIPLEUSE).
+class ClassFactory final : public IClassFactory {
+  public:
+    explicit ClassFactory(IDispatch* app) : app_(app) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override;
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
+
+  private:
+    ~ClassFactory() = default;
+    ComPtr<IDispatch> app_;
+    LONG refs_ = 1;
+};
+
+// Asks callers to retry later while RetryLater is positive. Whether the COM runtime honours
+// that answer differs (see README.md); SimServer counts each rejected call once either way.
+class MessageFilter final : public IMessageFilter {
+  public:
+    explicit MessageFilter(SimServer& server) : server_(server) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD callType, HTASK caller, DWORD tickCount,
+                                               LPINTERFACEINFO info) override;
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK callee, DWORD tickCount,
+                                              DWORD rejectType) override;
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK callee, DWORD tickCount,
+                                           DWORD pendingType) override;
+
+  private:
+    ~MessageFilter() = default;
+    SimServer& server_;
+    LONG refs_ = 1;
+};
+
+class SimServer {
+  public:
+    SimServer(std::wstring statePath, std::wstring logPath, StatusWindow* window);
+    SimServer(const SimServer&) = delete;
+    SimServer& operator=(const SimServer&) = delete;
+
+    IDispatch* app() const { return app_.get(); }
+    IDispatch* doc() const { return doc_.get(); }
+
+    State loadState() const;
+    void saveState(const State& state) const;
+
+    bool visible() const { return visible_; }
+    void setVisible(bool visible);
+    // Re-reads the state file and shows it in the window.
+    void refreshWindow();
+
+    HRESULT getIdsOfNames(ObjectKind kind, LPOLESTR* names, UINT count, DISPID* ids) const;
+    HRESULT invoke(ObjectKind kind, DISPID id, LCID lcid, WORD flags, DISPPARAMS* params,
+                   VARIANT* result, EXCEPINFO* exception, UINT* argError);
+    // From the message filter: true to ask the caller to retry later.
+    bool rejectIncoming(IUnknown* target, REFIID iid, WORD method);
+
+  private:
+    struct Call;
+    HRESULT perform(Call& call, State& state, LCID lcid, WORD flags, DISPPARAMS* params,
+                    VARIANT* result, UINT* argError);
+    void finish(const LogEntry& entry);
+    LogValue describe(const VARIANT& value) const;
+    std::string objectName(IUnknown* p) const;
+
+    std::wstring statePath_;
+    std::wstring logPath_;
+    StatusWindow* window_;
+    ComPtr<IDispatch> app_;
+    ComPtr<IDispatch> doc_;
+    std::uint64_t nextSequence_ = 1;
+    bool visible_ = false;
+    std::pair<std::wstring, std::wstring> lastCall_{L"none yet", L""};  // call and outcome
+    // Set when the message filter answered "retry later" for an Invoke; cleared when that
+    // Invoke arrives anyway (the runtime ignored the answer) or counted at the next call.
+    std::optional<std::string> filterRejected_;
+};
+
+}  // namespace cadsim::win

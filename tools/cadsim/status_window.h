@@ -1,0 +1,47 @@
+// The stand-in's top-level window: shows the scenario and the last call while Visible is true.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "win_raii.h"
+
+namespace cadsim::win {
+
+class StatusWindow {
+  public:
+    static constexpr const wchar_t* kTitle = L"CAD stand-in";
+    // Every instance's window class starts with this; the rest is the served class id, so that
+    // /shutdown can find the instance that serves one ProgID.
+    static constexpr std::wstring_view kClassPrefix = L"CadSimWindow";
+
+    // onTimer runs about twice a second while the window is shown (to follow the state file).
+    StatusWindow(const std::wstring& className, std::function<void()> onTimer);
+    ~StatusWindow();
+    StatusWindow(const StatusWindow&) = delete;
+    StatusWindow& operator=(const StatusWindow&) = delete;
+
+    bool valid() const { return static_cast<bool>(window_); }
+    HWND handle() const { return window_.get(); }
+    void show(bool visible);
+    bool shown() const { return shown_; }
+    bool canShow() const { return valid() && !messageOnly_; }
+    // Replaces the text lines and repaints if they changed.
+    void setLines(std::vector<std::wstring> lines);
+
+  private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void paint();
+
+    std::wstring className_;
+    std::function<void()> onTimer_;
+    std::vector<std::wstring> lines_;
+    UniqueGdiObject font_;
+    UniqueGdiObject boldFont_;
+    UniqueWindow window_;
+    bool shown_ = false;
+    bool messageOnly_ = false;  // there is no display to show a window on
+};
+
+}  // namespace cadsim::win
