@@ -2,17 +2,20 @@
 // frmVelumarDichte: the main window's state and handlers. The handlers keep the names of the
 // control events they serve (control, underscore, event).
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/app_services.h"
+#include "cad/density_link.h"
+#include "cad/link_window.h"
 #include "config/ini_file.h"
 #include "forms/form.h"
 
 namespace velu::app {
 
-class MainWindow {
+class MainWindow final : private cad::LinkWindow {
   public:
     explicit MainWindow(AppServices services);
     MainWindow(const MainWindow&) = delete;
@@ -21,12 +24,31 @@ class MainWindow {
     forms::Form& form() { return *form_; }
     const forms::Form& form() const { return *form_; }
 
+    // Opens the About box; set by whoever owns that window.
+    void setAboutOpener(std::function<void()> open) { openAbout_ = std::move(open); }
+
     // The start-up sequence, run once before the window is first shown.
     void Form_Load();
 
     void cmbAuswahl_Click();
     void cmdExit_Click();
     void mnuExit_Click();
+    void cmdAbout_Click();
+    void mnuAbout_Click();
+
+    void cmbAnwendenAuf_Click();
+    void mnuAnwendenSystemStandard_Click();
+    void mnuAnwendenNurAktivesTeil_Click();
+    void mnuAnwendenAllPossible_Click();
+    void mnuShowErrors_Click();
+    void mnuShowSuccess_Click();
+    void mnuAlwaysOnTop_Click();
+    void timImage_Timer();
+
+    void cmdSetDensity_Click();
+    void cmdGetDensity_Click();
+    void chkSWXSystemStandard_Click();
+    void mnuGetStandard_Click();
 
     // The arrays the window owns for its whole life, filled by Form_Load.
     const std::vector<std::wstring>& materialNames() const { return MaterialNames; }
@@ -35,18 +57,32 @@ class MainWindow {
 
     std::wstring catalogueFile() const;
     std::wstring interfaceTextFile() const;
+    config::IniFile& profileReader() { return ini_; }
 
   private:
     void bindHandlers();
     forms::Control& control(std::wstring_view name) const { return form_->control(name); }
+    bool readDensity();
+
+    // What the density transfer and readout see of this window.
+    bool readsSystemDefault() const override;
+    bool errorsSuppressed() const override;
+    bool successSuppressed() const override;
+    int materialIndex() const override;
+    int applyToMode() const override;
+    void showReadDensity(const std::wstring& text) override;
+    void showStatus(cad::Status status) override;
 
     AppServices services_;
     config::IniFile ini_;
     std::unique_ptr<forms::Form> form_;
+    std::function<void()> openAbout_;
 
     std::vector<std::wstring> MaterialNames;
     std::vector<double> MaterialDensities;
     std::vector<std::wstring> MessageTexts;
+
+    cad::DensityLink link_;
 };
 
 }  // namespace velu::app

@@ -3,29 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "fakes.h"
+#include "main_window_fixture.h"
 
 namespace velu::app {
 namespace {
 
 using ::testing::ElementsAre;
 
-class MainWindowStart : public ::testing::Test {
-  protected:
-    MainWindow& start() {
-        window = std::make_unique<MainWindow>(AppServices{boxes, files, ansi, locale, process});
-        window->Form_Load();
-        return *window;
-    }
-    forms::Control& control(const wchar_t* name) { return window->form().control(name); }
-
-    testing::RecordingBoxes boxes;
-    testing::MemoryFiles files;
-    Windows1252 ansi;
-    testing::FixedLocale locale{L','};
-    testing::RecordingProcess process;
-    std::unique_ptr<MainWindow> window;
-};
+using MainWindowStart = testing::MainWindowFixture;
 
 TEST_F(MainWindowStart, WithoutFilesShowsTheBuiltInMaterialsWithStahlSelected) {
     start();
@@ -38,8 +23,7 @@ TEST_F(MainWindowStart, WithoutFilesShowsTheBuiltInMaterialsWithStahlSelected) {
 }
 
 TEST_F(MainWindowStart, BeforeLoadTheWindowIsAsItsTablesGiveIt) {
-    MainWindow fresh(AppServices{boxes, files, ansi, locale, process});
-    const auto& form = fresh.form();
+    const auto& form = create().form();
     EXPECT_EQ(form.caption(), L"Velumar - Density");
     EXPECT_EQ(form.control(L"imgVis").picture(), forms::Picture::None);
     EXPECT_EQ(form.control(L"lblAuswahlWert").caption(), L"0,001");
@@ -93,9 +77,9 @@ TEST_F(MainWindowStart, ABadCatalogueIsReportedOnceAndTheBuiltInListShown) {
 
 TEST_F(MainWindowStart, EndeAndBeendenEndTheProcessAtOnce) {
     start();
-    window->form().click(L"cmdExit");
+    click(L"cmdExit");
     EXPECT_EQ(process.ended, 1);
-    window->form().click(L"mnuExit");
+    click(L"mnuExit");
     EXPECT_EQ(process.ended, 2);
 }
 

@@ -1,0 +1,36 @@
+#include "cad/automation.h"
+
+#include "common/text.h"
+
+namespace velu::cad {
+
+ObjectRef Variant::object() const {
+    if (const auto* object = std::get_if<ObjectRef>(&value_)) return *object;
+    return nullptr;
+}
+
+bool Variant::toBool() const {
+    if (const auto* b = std::get_if<bool>(&value_)) return *b;
+    if (const auto* i = std::get_if<std::int32_t>(&value_)) return *i != 0;
+    if (const auto* d = std::get_if<double>(&value_)) return *d != 0;
+    if (isEmpty()) return false;
+    throw AutomationError(kTypeMismatch, L"", L"", L"Type mismatch");
+}
+
+double Variant::toDouble() const {
+    if (const auto* d = std::get_if<double>(&value_)) return *d;
+    if (const auto* i = std::get_if<std::int32_t>(&value_)) return *i;
+    if (const auto* b = std::get_if<bool>(&value_)) return *b ? -1.0 : 0.0;
+    if (isEmpty()) return 0.0;
+    throw AutomationError(kTypeMismatch, L"", L"", L"Type mismatch");
+}
+
+AutomationError::AutomationError(std::int32_t code, std::wstring member, std::wstring object,
+                                 std::wstring systemText)
+    : std::runtime_error("automation call " + toUtf8(member) + " failed"),
+      code_(code),
+      member_(std::move(member)),
+      object_(std::move(object)),
+      systemText_(std::move(systemText)) {}
+
+}  // namespace velu::cad

@@ -1,0 +1,95 @@
+#pragma once
+// Late-bound automation: objects reached by member name with variant arguments, the way the
+// program talks to SolidWorks. The platform layer implements it over IDispatch; tests fake it.
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace velu::cad {
+
+inline constexpr std::int32_t DensityPreference = 7;  // preference id of the material density
+inline constexpr std::int32_t PartDocumentType = 1;   // document type of a part
+
+class Object;
+
+// Nothing, as an object reference that refers to no object.
+using ObjectRef = std::shared_ptr<Object>;
+
+// A value passed to or returned from a member: empty, Boolean, 32-bit integer, double, text or
+// an object reference (which may be nothing).
+class Variant {
+  public:
+    Variant() = default;
+    Variant(bool value) : value_(value) {}
+    Variant(std::int32_t value) : value_(value) {}
+    Variant(double value) : value_(value) {}
+    Variant(std::wstring value) : value_(std::move(value)) {}
+    Variant(ObjectRef value) : value_(std::move(value)) {}
+
+    bool isEmpty() const { return std::holds_alternative<std::monostate>(value_); }
+    bool isObject() const { return std::holds_alternative<ObjectRef>(value_); }
+    // The object, or nothing (null) when the value is no object or refers to none.
+    ObjectRef object() const;
+
+    // Conversions as late binding makes them; a value that cannot be converted raises the
+    // type-mismatch error (AutomationError with the code of DISP_E_TYPEMISMATCH).
+    bool toBool() const;
+    double toDouble() const;
+
+    const auto& raw() const { return value_; }
+
+  private:
+    std::variant<std::monostate, bool, std::int32_t, double, std::wstring, ObjectRef> value_;
+};
+
+// A double handed to a member by reference: the member sees the caller's variable itself.
+struct DoubleRef {
+    const double* target;
+};
+
+using Argument = std::variant<Variant, DoubleRef>;
+
+// A failed creation or member call, with the platform's error code and text.
+class AutomationError : public std::runtime_error {
+  public:
+    AutomationError(std::int32_t code, std::wstring member, std::wstring object,
+                    std::wstring systemText);
+    std::int32_t code() const { return code_; }
+    // The member that failed; empty when the object could not be created or reached.
+    const std::wstring& member() const { return member_; }
+    // What the object is, in the words of the user interface ("SolidWorks").
+    const std::wstring& object() const { return object_; }
+    const std::wstring& systemText() const { return systemText_; }
+
+  private:
+    std::int32_t code_;
+    std::wstring member_;
+    std::wstring object_;
+    std::wstring systemText_;
+};
+
+inline constexpr std::int32_t kTypeMismatch = static_cast<std::int32_t>(0x80020005);
+
+class Object {
+  public:
+    virtual ~Object() = default;
+    // Reads a property (or calls a member without arguments that returns a value).
+    virtual Variant get(std::wstring_view member) = 0;
+    virtual void put(std::wstring_view member, const Variant& value) = 0;
+    virtual Variant call(std::wstring_view member, const std::vector<Argument>& arguments) = 0;
+};
+
+class Automation {
+  public:
+    virtual ~Automation() = default;
+    // The application object of the running instance of a program, started when none runs.
+    // `description` names the program in messages. Raises AutomationError when it fails.
+    virtual ObjectRef connect(std::wstring_view progId, std::wstring_view description) = 0;
+};
+
+}  // namespace velu::cad

@@ -1,0 +1,51 @@
+#pragma once
+// The density transfer to SolidWorks and the readout from it. Each run takes hold of
+// SolidWorks, does its work and lets go again, the active document before the application.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cad/automation.h"
+#include "cad/link_window.h"
+#include "common/services.h"
+
+namespace velu::cad {
+
+inline constexpr const wchar_t* kProgId = L"SldWorks.Application";
+inline constexpr const wchar_t* kApplicationTitle = L"velu";
+
+class DensityLink {
+  public:
+    DensityLink(LinkWindow& window, Automation& automation, MessageBoxes& boxes,
+                const Locale& locale, const std::vector<std::wstring>& messages,
+                const std::vector<double>& densities);
+
+    // Reads the density of the readout source into the window. False when an automation
+    // call failed (reported to the user; the display is unchanged).
+    bool readDensity();
+
+    // Writes the selected density where the apply-to mode says; `readout` runs the readout
+    // after a part was written in mode 2.
+    void transferDensity(const std::function<void()>& readout);
+
+  private:
+    void warn(const std::wstring& prompt, const std::wstring& title);
+    void reportFailure(const AutomationError& error);
+    bool write(Object& target, const wchar_t* targetName);
+    bool isPart(Object& document);
+    ObjectRef connect();
+
+    LinkWindow& window_;
+    Automation& automation_;
+    MessageBoxes& boxes_;
+    const Locale& locale_;
+    const std::vector<std::wstring>& messages_;
+    const std::vector<double>& densities_;
+};
+
+// The text of the box that reports a failed automation call: which step failed, the error's
+// code in hexadecimal and the system's text for it.
+std::wstring describeFailure(const AutomationError& error);
+
+}  // namespace velu::cad

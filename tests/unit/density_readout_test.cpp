@@ -1,0 +1,168 @@
+// The readout: the density of the active part or the system default into lblDensity.
+
+#include <gmock/gmock.h>
+
+#include "main_window_fixture.h"
+
+namespace velu::app {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using Document = testing::FakeCad::Document;
+
+class Readout : public testing::MainWindowFixture {
+  protected:
+    void SetUp() override { start(); }
+    const std::wstring& shown() { return control(L"lblDensity").caption(); }
+    forms::Picture picture() { return control(L"imgVis").picture(); }
+    bool menuTicked() { return control(L"mnuGetStandard").checked(); }
+    int checkBox() { return control(L"chkSWXSystemStandard").value(); }
+};
+
+TEST_F(Readout, ShowsThePartsDensityWithTheUsersSeparatorAndReleasesDocumentFirst) {
+    cad.documentDensity = 2700.5;
+    click(L"cmdGetDensity");
+    EXPECT_EQ(shown(), L"2700,5");
+    EXPECT_THAT(cad.members(), ElementsAre(L"app.Visible", L"app.ActiveDoc", L"doc.GetType",
+                                           L"doc.GetUserPreferenceDoubleValue"));
+    EXPECT_THAT(cad.calls.back().arguments, ElementsAre(L"I4:7"));
+    EXPECT_THAT(cad.releases, ElementsAre(L"doc", L"app"));
+    EXPECT_EQ(cad.liveObjects, 0);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(picture(), forms::Picture::Tool);
+
+    locale.separator = L'.';
+    click(L"cmdGetDensity");
+    EXPECT_EQ(shown(), L"2700.5");
+}
+
+TEST_F(Readout, TheSystemDefaultNeedsNoDocument) {
+    control(L"chkSWXSystemStandard").setValue(1);
+    cad.activeDocument = Document::Assembly;
+    cad.systemDensity = 7850;
+    click(L"cmdGetDensity");
+    EXPECT_EQ(shown(), L"7850");
+    EXPECT_THAT(cad.members(), ::testing::Contains(L"app.GetUserPreferenceDoubleValue"));
+    for (const auto& member : cad.members()) EXPECT_NE(member, L"app.ActiveDoc");
+}
+
+TEST_F(Readout, NoDocumentOrNotAPartGivesOneWarningTitledVeluAndKeepsTheLabel) {
+    struct Case {
+        Document document;
+        const wchar_t* prompt;
+    };
+    for (const Case& c : {Case{Document::None, L"*** No document opened ***"},
+                          Case{Document::Assembly, L"*** Active document is not a part ***"},
+                          Case{Document::Drawing, L"*** Active document is not a part ***"}}) {
+        boxes.shown.clear();
+        control(L"lblDensity").setCaption(L"vorher");
+        control(L"timImage").setTimerEnabled(false);
+        cad.activeDocument = c.document;
+        click(L"cmdGetDensity");
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, c.prompt);
+        EXPECT_EQ(boxes.shown[0].title, L"velu");
+        EXPECT_EQ(boxes.shown[0].style, BoxStyle::Warning);
+        EXPECT_EQ(shown(), L"vorher");
+        EXPECT_EQ(picture(), forms::Picture::Error);
+        EXPECT_TRUE(control(L"timImage").timerEnabled());
+        EXPECT_EQ(cad.liveObjects, 0);
+    }
+}
+
+TEST_F(Readout, SuppressedErrorsShowNoBoxButStillTheErrorPicture) {
+    click(L"mnuShowErrors");
+    cad.activeDocument = Document::None;
+    click(L"cmdGetDensity");
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(picture(), forms::Picture::Error);
+}
+
+TEST_F(Readout, AZeroValueShowsMessageEntryOneInsteadOfANumber) {
+    cad.documentDensity = 0;
+    click(L"cmdGetDensity");
+    EXPECT_EQ(shown(), L"Success to set the values");
+}
+
+TEST_F(Readout, AFailingCallIsReportedByNameWithItsCodeAndTheProgramGoesOn) {
+    cad.failures[L"doc.GetUserPreferenceDoubleValue"] = static_cast<std::int32_t>(0x80004005);
+    control(L"lblDensity").setCaption(L"vorher");
+    click(L"cmdGetDensity");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].title, L"velu");
+    EXPECT_EQ(boxes.shown[0].style, BoxStyle::Stop);
+    EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"GetUserPreferenceDoubleValue"));
+    EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"aktive Dokument"));
+    EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"0x80004005"));
+    EXPECT_EQ(shown(), L"vorher");
+    EXPECT_EQ(picture(), forms::Picture::Error);
+    EXPECT_EQ(cad.liveObjects, 0);
+
+    cad.failures.clear();
+    cad.documentDensity = 1234;
+    click(L"cmdGetDensity");
+    EXPECT_EQ(shown(), L"1234");
+}
+
+TEST_F(Readout, AMissingServerSaysSolidWorksCouldNotBeReached) {
+    cad.unreachable = L"Klasse nicht registriert";
+    click(L"cmdGetDensity");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"SolidWorks konnte nicht gestartet"));
+    EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"0x80040154: Klasse nicht registriert"));
+}
+
+TEST_F(Readout, MenuItemAndCheckBoxSwitchTheSourceTogetherWithOneReadoutEach) {
+    cad.systemDensity = 7850;
+    cad.documentDensity = 2700;
+    click(L"mnuGetStandard");
+    EXPECT_EQ(checkBox(), 1);
+    EXPECT_TRUE(menuTicked());
+    EXPECT_EQ(shown(), L"7850");
+    EXPECT_EQ(cad.connects, 1);
+
+    click(L"mnuGetStandard");
+    EXPECT_EQ(checkBox(), 0);
+    EXPECT_FALSE(menuTicked());
+    EXPECT_EQ(shown(), L"2700");
+    EXPECT_EQ(cad.connects, 2);
+
+    click(L"chkSWXSystemStandard");
+    EXPECT_EQ(checkBox(), 1);
+    EXPECT_TRUE(menuTicked());
+    EXPECT_EQ(shown(), L"7850");
+    EXPECT_EQ(cad.connects, 3);
+}
+
+TEST_F(Readout, AfterEveryKindOfFailureCheckBoxAndMenuAgree) {
+    const std::vector<std::function<void()>> faults = {
+        [&] { cad.unreachable = L"weg"; },
+        [&] { cad.failures[L"app.Visible"] = 5; },
+        [&] { cad.failures[L"app.GetUserPreferenceDoubleValue"] = 5; },
+        [&] { cad.failures[L"doc.GetUserPreferenceDoubleValue"] = 5; },
+        [&] { cad.activeDocument = Document::None; },
+        [&] { cad.activeDocument = Document::Assembly; },
+    };
+    for (const auto& fault : faults) {
+        for (const wchar_t* source : {L"chkSWXSystemStandard", L"mnuGetStandard"}) {
+            cad = testing::FakeCad();
+            fault();
+            click(source);
+            EXPECT_EQ(menuTicked(), checkBox() != 0);
+        }
+    }
+}
+
+TEST_F(Readout, AMenuClickWhileTheTwoDisagreeOnlyBringsTheMenuInLine) {
+    control(L"chkSWXSystemStandard").setValue(1);  // runs a readout; the menu follows
+    control(L"mnuGetStandard").setChecked(false);  // now they disagree
+    const int connects = cad.connects;
+    click(L"mnuGetStandard");
+    EXPECT_EQ(checkBox(), 1);
+    EXPECT_TRUE(menuTicked());
+    EXPECT_EQ(cad.connects, connects);
+}
+
+}  // namespace
+}  // namespace velu::app

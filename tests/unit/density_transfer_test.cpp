@@ -1,0 +1,213 @@
+// The transfer: the selected density into the system default, the active part, or both.
+
+#include <gmock/gmock.h>
+
+#include "main_window_fixture.h"
+
+namespace velu::app {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using Document = testing::FakeCad::Document;
+
+constexpr const wchar_t* kTitle = L"Velumar Density Info";
+constexpr const wchar_t* kSuccess = L"Success to set the values";
+constexpr const wchar_t* kFailure = L"*** Couldn't set the density values ***";
+const std::wstring kNoDocument = L"*** No document opened ***";
+const std::wstring kNotAPart = L"*** Active document is not a part ***";
+const std::wstring kNothingWritten = L"*** Not able to set density for active document ***";
+const std::wstring kSystemInstead = L"Trying to set system defaults";
+
+struct Row {
+    int mode;
+    Document document;
+    std::vector<std::wstring> writes;  // "app" / "doc", in order
+    std::vector<std::wstring> prompts;
+    bool success;  // false: failure outcome; ignored when no outcome step
+    bool outcome;  // the outcome step runs
+    bool readout;  // the readout runs afterwards
+};
+
+class TransferModeTable : public testing::MainWindowFixture,
+                          public ::testing::WithParamInterface<Row> {};
+
+TEST_P(TransferModeTable, WritesWarnsAndReportsAsTheModeTableSays) {
+    const Row& row = GetParam();
+    start();
+    cad.activeDocument = row.document;
+    control(L"cmbAnwendenAuf").setListIndex(row.mode);
+    control(L"lblDensity").setCaption(L"vorher");
+    click(L"cmdSetDensity");
+
+    std::vector<std::wstring> writes;
+    for (const auto& call : cad.calls) {
+        if (call.member == L"SetUserPreferenceDoubleValue") {
+            writes.push_back(call.object);
+            EXPECT_THAT(call.arguments, ElementsAre(L"I4:7", L"R8&:7850.000000"));
+        }
+    }
+    EXPECT_EQ(writes, row.writes);
+
+    std::vector<std::wstring> prompts;
+    for (const auto& box : boxes.shown) {
+        prompts.push_back(box.text);
+        EXPECT_EQ(box.title, kTitle);
+    }
+    auto expected = row.prompts;
+    if (row.outcome) expected.push_back(row.success ? kSuccess : kFailure);
+    EXPECT_EQ(prompts, expected);
+    if (row.outcome) {
+        EXPECT_EQ(boxes.shown.back().style, row.success ? BoxStyle::Information : BoxStyle::Stop);
+    } else {
+        EXPECT_EQ(boxes.shown.back().style, BoxStyle::Warning);
+    }
+    EXPECT_EQ(control(L"imgVis").picture(),
+              row.outcome && row.success ? forms::Picture::Success : forms::Picture::Error);
+    EXPECT_TRUE(control(L"timImage").timerEnabled());
+    EXPECT_EQ(control(L"lblDensity").caption() != L"vorher", row.readout);
+    EXPECT_THAT(cad.members().front(), L"app.Visible");
+    EXPECT_EQ(cad.members()[1], L"app.ActiveDoc");
+    EXPECT_EQ(cad.releases.back(), L"app");
+    EXPECT_EQ(cad.liveObjects, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryRow, TransferModeTable,
+    ::testing::Values(
+        Row{0, Document::None, {L"app"}, {}, true, true, false},
+        Row{0, Document::Part, {L"app"}, {}, true, true, false},
+        Row{1, Document::None, {}, {kNoDocument + L"\r\n" + kNothingWritten}, false, false, false},
+        Row{1,
+            Document::Assembly,
+            {},
+            {kNotAPart + L"\r\n" + kNothingWritten},
+            false,
+            false,
+            false},
+        Row{1, Document::Part, {L"doc"}, {}, true, true, false},
+        Row{2,
+            Document::None,
+            {L"app"},
+            {kNoDocument + L"\r\n" + kSystemInstead},
+            true,
+            true,
+            false},
+        Row{2,
+            Document::Drawing,
+            {L"app"},
+            {kNotAPart + L"\r\n" + kSystemInstead},
+            true,
+            true,
+            false},
+        Row{2, Document::Part, {L"doc", L"app"}, {}, true, true, true}));
+
+class Transfer : public testing::MainWindowFixture {
+  protected:
+    void SetUp() override { start(); }
+};
+
+TEST_F(Transfer, TheCataloguesOwnDoubleIsHandedOverByReference) {
+    files.writeBeside(L"velu.ini",
+                      "[Dichtewerte]\r\nAnzahl=0\r\nName0=Dreiviertel\r\nWert0=0,1\r\n");
+    start();
+    control(L"cmbAnwendenAuf").setListIndex(0);
+    click(L"cmdSetDensity");
+    EXPECT_EQ(cad.systemDensity, 0.1);
+    EXPECT_EQ(cad.lastWritten, &window->materialDensities()[0]);
+}
+
+TEST_F(Transfer, ARefusedWriteEndsInTheFailureBoxUnlessTheOtherWriteSucceeded) {
+    cad.documentWriteResult = false;
+    click(L"cmdSetDensity");  // mode 1
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, kFailure);
+    EXPECT_EQ(boxes.shown[0].style, BoxStyle::Stop);
+
+    boxes.shown.clear();
+    control(L"cmbAnwendenAuf").setListIndex(2);
+    click(L"cmdSetDensity");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, kSuccess);
+
+    boxes.shown.clear();
+    cad.systemWriteResult = false;
+    click(L"cmdSetDensity");
+    EXPECT_EQ(boxes.shown.back().text, kFailure);
+}
+
+TEST_F(Transfer, AModeOutsideTheThreeWritesNothingAndFails) {
+    control(L"cmbAnwendenAuf").addItem(L"Vierter Eintrag");
+    control(L"cmbAnwendenAuf").setListIndex(3);
+    click(L"cmdSetDensity");
+    for (const auto& member : cad.members()) {
+        EXPECT_EQ(member.find(L"SetUser"), std::wstring::npos) << toUtf8(member);
+    }
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, kFailure);
+}
+
+TEST_F(Transfer, SuppressionSilencesItsBoxesButNotThePictures) {
+    click(L"mnuShowSuccess");
+    click(L"cmdSetDensity");
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(control(L"imgVis").picture(), forms::Picture::Success);
+
+    click(L"mnuShowErrors");
+    cad.activeDocument = Document::None;
+    click(L"cmdSetDensity");
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(control(L"imgVis").picture(), forms::Picture::Error);
+}
+
+TEST_F(Transfer, ReadoutAfterModeTwoReadsFromTheChosenSource) {
+    control(L"cmbAnwendenAuf").setListIndex(2);
+    control(L"chkSWXSystemStandard").setValue(1);
+    control(L"cmbAuswahl").setListIndex(1);
+    click(L"cmdSetDensity");
+    EXPECT_EQ(control(L"lblDensity").caption(), L"2700");
+    EXPECT_EQ(cad.members().back(), L"app.GetUserPreferenceDoubleValue");
+}
+
+TEST_F(Transfer, NoMaterialSelectedGivesOneWarningAndWritesNothing) {
+    control(L"cmbAuswahl").setListIndex(-1);
+    click(L"cmdSetDensity");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"kein Material"));
+    EXPECT_EQ(boxes.shown[0].style, BoxStyle::Warning);
+    EXPECT_EQ(control(L"imgVis").picture(), forms::Picture::Error);
+    for (const auto& member : cad.members())
+        EXPECT_EQ(member.find(L"doc.SetUser"), std::wstring::npos);
+    EXPECT_EQ(cad.liveObjects, 0);
+}
+
+TEST_F(Transfer, AFailingCallStopsTheClickAndNothingIsWrittenAfterIt) {
+    control(L"cmbAnwendenAuf").setListIndex(2);
+    cad.failures[L"doc.SetUserPreferenceDoubleValue"] = static_cast<std::int32_t>(0x8001010A);
+    click(L"cmdSetDensity");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].title, L"velu");
+    EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"SetUserPreferenceDoubleValue"));
+    EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"0x8001010A"));
+    EXPECT_EQ(cad.members().back(), L"doc.SetUserPreferenceDoubleValue");
+    EXPECT_EQ(cad.systemDensity, 1000);
+    EXPECT_EQ(control(L"imgVis").picture(), forms::Picture::Error);
+    EXPECT_EQ(cad.liveObjects, 0);
+}
+
+TEST_F(Transfer, AMessageTableFromTheFileTitlesAndWordsTheBoxes) {
+    files.writeBeside(L"default.ini",
+                      "[messages]\r\nAnzahlInfo=6\r\nInfo0=Titel\r\nInfo1=Erfolg\r\nInfo2=K\r\n"
+                      "Info3=Kein Dokument\r\nInfo4=Nichts\r\nInfo5=Standard\r\nInfo6=F\r\n");
+    start();
+    cad.activeDocument = Document::None;
+    control(L"cmbAnwendenAuf").setListIndex(2);
+    click(L"cmdSetDensity");
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].text, L"Kein Dokument\r\nStandard");
+    EXPECT_EQ(boxes.shown[0].title, L"Titel");
+    EXPECT_EQ(boxes.shown[1].text, L"Erfolg");
+}
+
+}  // namespace
+}  // namespace velu::app

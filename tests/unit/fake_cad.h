@@ -1,0 +1,135 @@
+#pragma once
+// A scripted stand-in for SolidWorks' automation objects that records every call in order.
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app_services.h"
+#include "cad/automation.h"
+#include "common/text.h"
+
+namespace velu::testing {
+
+struct CadCall {
+    std::wstring object;  // "app" or "doc"
+    std::wstring member;
+    std::vector<std::wstring> arguments;  // "I4:7", "R8&:7850" (by reference), "Bool:1"
+};
+
+class FakeCad final : public cad::Automation {
+  public:
+    enum class Document { None, Part, Assembly, Drawing };
+
+    Document activeDocument = Document::Part;
+    double systemDensity = 1000;
+    double documentDensity = 1000;
+    bool systemWriteResult = true;
+    bool documentWriteResult = true;
+    std::wstring unreachable;                       // when not empty: connect fails with this text
+    std::map<std::wstring, std::int32_t> failures;  // "app.Visible", "doc.GetType" -> code
+    std::vector<CadCall> calls;
+    int connects = 0;
+    int liveObjects = 0;  // objects handed out and not yet released
+    std::vector<std::wstring> releases;
+
+    cad::ObjectRef connect(std::wstring_view progId, std::wstring_view) override {
+        calls.push_back({L"", L"connect:" + std::wstring(progId), {}});
+        if (!unreachable.empty()) {
+            throw cad::AutomationError(static_cast<std::int32_t>(0x80040154), L"", L"",
+                                       unreachable);
+        }
+        ++connects;
+        return std::make_shared<FakeObject>(*this, L"app");
+    }
+
+    // The members called, as "object.member", in order (connects left out).
+    std::vector<std::wstring> members() const {
+        std::vector<std::wstring> result;
+        for (const auto& c : calls) {
+            if (!c.object.empty()) result.push_back(c.object + L"." + c.member);
+        }
+        return result;
+    }
+
+  private:
+    class FakeObject final : public cad::Object {
+      public:
+        FakeObject(FakeCad& cad, std::wstring name) : cad_(cad), name_(std::move(name)) {
+            ++cad_.liveObjects;
+        }
+        ~FakeObject() override {
+            --cad_.liveObjects;
+            cad_.releases.push_back(name_);
+        }
+
+        cad::Variant get(std::wstring_view member) override {
+            record(member, {});
+            if (member == L"ActiveDoc") {
+                if (cad_.activeDocument == Document::None) return cad::ObjectRef();
+                return cad::ObjectRef(std::make_shared<FakeObject>(cad_, L"doc"));
+            }
+            return {};
+        }
+        void put(std::wstring_view member, const cad::Variant& value) override {
+            record(member, {L"Bool:" + std::to_wstring(value.toBool())});
+        }
+        cad::Variant call(std::wstring_view member,
+                          const std::vector<cad::Argument>& arguments) override {
+            std::vector<std::wstring> shown;
+            const double* byReference = nullptr;
+            for (const auto& argument : arguments) {
+                if (const auto* ref = std::get_if<cad::DoubleRef>(&argument)) {
+                    byReference = ref->target;
+                    shown.push_back(L"R8&:" + std::to_wstring(*ref->target));
+                } else {
+                    shown.push_back(L"I4:" + std::to_wstring(static_cast<int>(
+                                                 std::get<cad::Variant>(argument).toDouble())));
+                }
+            }
+            record(member, shown);
+            const bool app = name_ == L"app";
+            if (member == L"GetType") {
+                return static_cast<std::int32_t>(cad_.activeDocument == Document::Part       ? 1
+                                                 : cad_.activeDocument == Document::Assembly ? 2
+                                                                                             : 3);
+            }
+            if (member == L"SetUserPreferenceDoubleValue") {
+                cad_.lastWritten = byReference;
+                (app ? cad_.systemDensity : cad_.documentDensity) = *byReference;
+                return app ? cad_.systemWriteResult : cad_.documentWriteResult;
+            }
+            if (member == L"GetUserPreferenceDoubleValue") {
+                return app ? cad_.systemDensity : cad_.documentDensity;
+            }
+            return {};
+        }
+
+      private:
+        void record(std::wstring_view member, std::vector<std::wstring> arguments) {
+            cad_.calls.push_back({name_, std::wstring(member), std::move(arguments)});
+            const auto failure = cad_.failures.find(name_ + L"." + std::wstring(member));
+            if (failure != cad_.failures.end()) {
+                throw cad::AutomationError(failure->second, std::wstring(member), L"",
+                                           L"Unbekannter Fehler");
+            }
+        }
+
+        FakeCad& cad_;
+        std::wstring name_;
+    };
+
+  public:
+    // The address of the double the last write was handed: the caller's own variable.
+    const double* lastWritten = nullptr;
+};
+
+class RecordingLayer final : public app::WindowLayer {
+  public:
+    void setTopmost(const forms::Form&, bool topmost) override { calls.push_back(topmost); }
+    std::vector<bool> calls;
+};
+
+}  // namespace velu::testing
