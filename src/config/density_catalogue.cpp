@@ -20,6 +20,7 @@ DensityCatalogue builtInCatalogue() {
 
 DensityCatalogue loadDensityCatalogue(IniFile& ini, const std::wstring& path,
                                       wchar_t decimalSeparator, MessageBoxes& boxes) {
+    const IniFile::Snapshot snapshot(ini, path);
     const std::int16_t highest = ini.INIGetSettingInteger(kSection, L"Anzahl", path, -1);
     if (highest == -1) return builtInCatalogue();
 

@@ -81,6 +81,7 @@ bool FileExists(const FileSystem& files, const std::wstring& path) {
 void LoadFormTexts(forms::Form& window, config::IniFile& ini, const FileSystem& files) {
     const std::wstring path = files.executableDirectory() + L"\\default.ini";
     if (!FileExists(files, path)) return;
+    const config::IniFile::Snapshot snapshot(ini, path);
 
     for (const auto& owned : window.controls()) {
         Control& control = *owned;

@@ -72,7 +72,22 @@ std::wstring copyProfileEntry(std::wstring_view value, std::size_t bufferSize) {
 IniFile::IniFile(const FileSystem& files, const AnsiCodePage& ansi, MessageBoxes& boxes)
     : files_(files), ansi_(ansi), boxes_(boxes) {}
 
+IniFile::Snapshot::Snapshot(IniFile& ini, const std::wstring& path)
+    : ini_(ini), path_(path), taken_(!ini.snapshots_.count(path)) {
+    if (taken_) {
+        const ProfileIndex* index = ini_.indexOf(path);
+        ini_.snapshots_[path] = index;
+    }
+}
+
+IniFile::Snapshot::~Snapshot() {
+    if (taken_) ini_.snapshots_.erase(path_);
+}
+
 const ProfileIndex* IniFile::indexOf(const std::wstring& path) {
+    const auto snapshot = snapshots_.find(path);
+    if (snapshot != snapshots_.end()) return snapshot->second;
+
     const auto stamp = files_.stamp(path);
     if (!stamp) {
         cache_.erase(path);

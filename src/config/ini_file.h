@@ -41,6 +41,22 @@ class IniFile {
     std::int32_t readInteger32(std::wstring_view section, std::wstring_view key,
                                const std::wstring& path, std::int32_t defaultValue);
 
+    // While a snapshot of a file lives, lookups in it use the index as it was when the snapshot
+    // was taken, without asking the file system again: one load reads one consistent file,
+    // and a catalogue of 32 767 materials does not look at the file 65 536 times.
+    class Snapshot {
+      public:
+        Snapshot(IniFile& ini, const std::wstring& path);
+        ~Snapshot();
+        Snapshot(const Snapshot&) = delete;
+        Snapshot& operator=(const Snapshot&) = delete;
+
+      private:
+        IniFile& ini_;
+        std::wstring path_;
+        bool taken_;
+    };
+
     // How many times a file was parsed; lets tests and benchmarks see the index at work.
     std::size_t parseCount() const { return parseCount_; }
 
@@ -56,6 +72,7 @@ class IniFile {
     const AnsiCodePage& ansi_;
     MessageBoxes& boxes_;
     std::map<std::wstring, CachedFile> cache_;
+    std::map<std::wstring, const ProfileIndex*> snapshots_;  // nullptr: the file is absent
     std::size_t parseCount_ = 0;
 };
 

@@ -17,6 +17,7 @@ const std::array<std::wstring, kMessageRoles>& builtInMessages() {
 
 std::vector<std::wstring> loadMessageTable(IniFile& ini, const std::wstring& path) {
     const auto& builtIn = builtInMessages();
+    const IniFile::Snapshot snapshot(ini, path);
     const std::int16_t highest = ini.INIGetSettingInteger(L"messages", L"AnzahlInfo", path, -1);
     if (highest == -1) return {builtIn.begin(), builtIn.end()};
 

@@ -2,9 +2,11 @@
 
 namespace velu::win32 {
 
-Application::Application(HINSTANCE instance, Process& process) : instance_(instance) {
+Application::Application(HINSTANCE instance, Process& process)
+    : instance_(instance),
+      layer_([this](const forms::Form&) { return mainFormWindow_->handle(); }) {
     mainWindow_ = std::make_unique<app::MainWindow>(
-        app::AppServices{boxes_, files_, ansi_, locale_, process});
+        app::AppServices{boxes_, files_, ansi_, locale_, process, automation_, layer_});
 }
 
 Application::~Application() {

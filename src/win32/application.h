@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "win32/com_automation.h"
 #include "win32/form_window.h"
 #include "win32/platform_services.h"
 
@@ -34,10 +35,13 @@ class Application {
     void windowClosed();
 
     HINSTANCE instance_;
+    ComApartment apartment_;
     WindowsMessageBoxes boxes_;
     WindowsFileSystem files_;
     WindowsAnsiCodePage ansi_;
     WindowsLocale locale_;
+    ComAutomation automation_;
+    WindowsLayer layer_;
     std::unique_ptr<app::MainWindow> mainWindow_;
     std::unique_ptr<FormWindow> mainFormWindow_;
     int openWindows_ = 0;

@@ -230,7 +230,7 @@ void FormWindow::createToolTips(HINSTANCE instance) {
         if (!b.window) continue;
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.uFlags = TTF_IDISHWND;
         tool.hwnd = window_;
         tool.uId = reinterpret_cast<UINT_PTR>(b.window);
         std::wstring text = b.control->toolTip();
@@ -347,7 +347,14 @@ void FormWindow::show(int showCommand) {
 }
 
 bool FormWindow::preTranslate(MSG& message) {
-    return ::IsWindow(window_) && ::IsDialogMessageW(window_, &message);
+    if (!::IsWindow(window_)) return false;
+    // The tool tips learn of the mouse from here rather than by subclassing every control,
+    // which would make each message to a control (filling a list of 32 767 entries) slow.
+    if (toolTips_ && message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST &&
+        (message.hwnd == window_ || ::IsChild(window_, message.hwnd))) {
+        ::SendMessageW(toolTips_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
+    }
+    return ::IsDialogMessageW(window_, &message);
 }
 
 HWND FormWindow::controlWindow(std::wstring_view name) const {

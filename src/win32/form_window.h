@@ -54,6 +54,9 @@ class FormWindow final : public forms::FormObserver {
     // Position of a control in twips relative to the client area.
     forms::TwipsRect absoluteTwips(const forms::Control& control) const;
 
+    // The icon this window shows for a picture at its present DPI.
+    HICON iconOf(forms::Picture picture) const { return pictures_->icon(picture); }
+
     // Shows the window; the focus goes to the control with the lowest tab index.
     void show(int showCommand);
     // Keyboard navigation (Tab, access keys, Enter and Escape); true when the message was used.

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <objbase.h>
 
 #include "win32/application.h"
 
@@ -12,15 +11,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-
-    int exitCode = 0;
-    {
-        velu::win32::WindowsProcess process;
-        velu::win32::Application application(instance, process);
-        application.start(showCommand);
-        exitCode = application.run();
-    }
-    if (SUCCEEDED(com)) ::CoUninitialize();
-    return exitCode;
+    velu::win32::WindowsProcess process;
+    velu::win32::Application application(instance, process);
+    application.start(showCommand);
+    return application.run();
 }

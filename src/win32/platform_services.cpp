@@ -1,5 +1,7 @@
 #include "win32/platform_services.h"
 
+#include <objbase.h>
+
 #include <vector>
 
 #include "win32/scoped.h"
@@ -85,6 +87,18 @@ wchar_t WindowsLocale::decimalSeparator() const {
 
 void WindowsProcess::endNow() {
     ::ExitProcess(0);
+}
+
+void WindowsLayer::setTopmost(const forms::Form& form, bool topmost) {
+    ::SetWindowPos(windowOf_(form), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   SWP_NOSIZE | SWP_NOMOVE);
+}
+
+ComApartment::ComApartment()
+    : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+
+ComApartment::~ComApartment() {
+    if (initialized_) ::CoUninitialize();
 }
 
 }  // namespace velu::win32

@@ -3,7 +3,11 @@
 
 #include <windows.h>
 
+#include <functional>
+
+#include "app/app_services.h"
 #include "common/services.h"
+#include "forms/form.h"
 
 namespace velu::win32 {
 
@@ -38,6 +42,29 @@ class WindowsLocale final : public Locale {
 class WindowsProcess final : public Process {
   public:
     void endNow() override;
+};
+
+// Puts the window that shows a form into the topmost layer or back into the ordinary one.
+class WindowsLayer final : public app::WindowLayer {
+  public:
+    explicit WindowsLayer(std::function<HWND(const forms::Form&)> windowOf)
+        : windowOf_(std::move(windowOf)) {}
+    void setTopmost(const forms::Form& form, bool topmost) override;
+
+  private:
+    std::function<HWND(const forms::Form&)> windowOf_;
+};
+
+// COM for the calling thread, in a single-threaded apartment, for as long as this lives.
+class ComApartment {
+  public:
+    ComApartment();
+    ~ComApartment();
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+  private:
+    bool initialized_;
 };
 
 }  // namespace velu::win32

@@ -133,5 +133,38 @@ TEST_F(Catalogue, TheLargestCatalogueLoadsWholeAndParsesTheFileOnce) {
     EXPECT_EQ(ini.parseCount(), 1u);
 }
 
+// Counts how often the file system is asked for a file's stamp.
+class CountingFiles final : public FileSystem {
+  public:
+    explicit CountingFiles(const testing::MemoryFiles& files) : files_(files) {}
+    std::wstring executableDirectory() const override { return files_.executableDirectory(); }
+    std::optional<FileStamp> stamp(const std::wstring& path) const override {
+        ++stamps;
+        return files_.stamp(path);
+    }
+    std::optional<std::string> readAll(const std::wstring& path) const override {
+        return files_.readAll(path);
+    }
+    bool isOrdinaryFile(const std::wstring& path) const override {
+        return files_.isOrdinaryFile(path);
+    }
+    mutable int stamps = 0;
+
+  private:
+    const testing::MemoryFiles& files_;
+};
+
+TEST_F(Catalogue, OneLoadLooksAtTheFileOnceAndTheNextLoadSeesItsChanges) {
+    write("[Dichtewerte]\r\nAnzahl=1\r\nName0=A\r\nWert0=1\r\nName1=B\r\nWert1=2\r\n");
+    CountingFiles counting(files);
+    IniFile reader(counting, ansi, boxes);
+    EXPECT_EQ(loadDensityCatalogue(reader, path, L',', boxes).names.size(), 2u);
+    EXPECT_EQ(counting.stamps, 1);
+
+    write("[Dichtewerte]\r\nAnzahl=0\r\nName0=C\r\nWert0=3\r\n");
+    EXPECT_THAT(loadDensityCatalogue(reader, path, L',', boxes).names, ElementsAre(L"C"));
+    EXPECT_EQ(reader.parseCount(), 2u);
+}
+
 }  // namespace
 }  // namespace velu::config

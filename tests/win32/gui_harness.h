@@ -52,13 +52,14 @@ struct CaughtBox {
 // icon, and answers it with OK (optionally after running a check while the box is open).
 class BoxCatcher {
   public:
-    BoxCatcher() {
+    // The newest catcher answers; an older one takes over again when it is gone.
+    BoxCatcher() : previous_(instance()) {
         instance() = this;
         hook_ = ::SetWindowsHookExW(WH_CBT, &BoxCatcher::hook, nullptr, ::GetCurrentThreadId());
     }
     ~BoxCatcher() {
         ::UnhookWindowsHookEx(hook_);
-        instance() = nullptr;
+        instance() = previous_;
     }
     BoxCatcher(const BoxCatcher&) = delete;
     BoxCatcher& operator=(const BoxCatcher&) = delete;
@@ -127,6 +128,7 @@ class BoxCatcher {
         return false;
     }
 
+    BoxCatcher* previous_;
     HHOOK hook_ = nullptr;
     std::vector<HWND> seen_;
 };

@@ -4,75 +4,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <memory>
-
-#include "../unit/fakes.h"
-#include "gui_harness.h"
-#include "win32/application.h"
-#include "win32/platform_services.h"
+#include "app_driver.h"
 
 namespace velu::win32 {
 namespace {
 
 using testing::BoxCatcher;
+using testing::FileBesideProgram;
 using testing::windowText;
 
-std::wstring besideProgram(const wchar_t* name) {
-    return WindowsFileSystem().executableDirectory() + L"\\" + name;
-}
-
-// A catalogue or interface text file beside the test program, removed again at the end.
-class FileBesideProgram {
-  public:
-    FileBesideProgram(const wchar_t* name, const std::string& bytes) : path_(besideProgram(name)) {
-        std::ofstream(path_.c_str(), std::ios::binary) << bytes;
-    }
-    ~FileBesideProgram() { ::DeleteFileW(path_.c_str()); }
-
-  private:
-    std::wstring path_;
-};
-
-class MainWindowGui : public ::testing::Test {
-  protected:
-    void start() {
-        application = std::make_unique<Application>(::GetModuleHandleW(nullptr), process);
-        application->start(SW_SHOWNORMAL);
-        testing::pumpMessages();
-    }
-    void TearDown() override {
-        application.reset();
-        testing::pumpMessages();
-    }
-    HWND window(const wchar_t* name) { return application->mainFormWindow().controlWindow(name); }
-    HWND main() { return application->mainFormWindow().handle(); }
-
-    // Picks a list entry the way a user does: the list changes, then tells its parent.
-    void pick(const wchar_t* list, int index) {
-        const HWND combo = window(list);
-        ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        ::SendMessageW(main(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(combo));
-    }
-
-    std::vector<std::wstring> entries(const wchar_t* list) {
-        const HWND combo = window(list);
-        std::vector<std::wstring> result;
-        const auto count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            std::wstring text(
-                static_cast<std::size_t>(::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)), L'\0');
-            ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-            result.push_back(text);
-        }
-        return result;
-    }
-
-    testing::RecordingProcess process;
-    std::unique_ptr<Application> application;
-};
+using MainWindowGui = testing::AppDriver;
 
 TEST_F(MainWindowGui, EveryControlSitsAtItsTwipsPositionAndTheClientAreaHasItsSize) {
     start();
@@ -127,7 +68,7 @@ TEST_F(MainWindowGui, StartsWithTheBuiltInMaterialsStahlSelectedAndEntryOneOfApp
     EXPECT_EQ(::SendMessageW(window(L"cmbAnwendenAuf"), CB_GETCURSEL, 0, 0), 1);
     EXPECT_EQ(windowText(main()), L"Velumar - Density");
     EXPECT_EQ(windowText(window(L"cmdSetDensity")), L"Dichte nach &SWX übertragen");
-    EXPECT_NE(::SendMessageW(window(L"imgVis"), STM_GETICON, 0, 0), 0);
+    EXPECT_EQ(statusPicture(), forms::Picture::Tool);
 }
 
 TEST_F(MainWindowGui, PickingAMaterialShowsItsDensity) {
@@ -166,10 +107,9 @@ TEST_F(MainWindowGui, ABadCatalogueGivesItsWarningAndTheBuiltInList) {
 
 TEST_F(MainWindowGui, EndeAndBeendenEndTheProgram) {
     start();
-    ::SendMessageW(window(L"cmdExit"), BM_CLICK, 0, 0);
+    press(L"cmdExit");
     EXPECT_EQ(process.ended, 1);
-    ::SendMessageW(main(), WM_COMMAND,
-                   MAKEWPARAM(application->mainFormWindow().commandId(L"mnuExit"), 0), 0);
+    choose(L"mnuExit");
     EXPECT_EQ(process.ended, 2);
 }
 

@@ -1,0 +1,291 @@
+#include "win32/com_automation.h"
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+namespace velu::win32 {
+namespace {
+
+using cad::AutomationError;
+using cad::ObjectRef;
+using Clock = std::chrono::steady_clock;
+
+constexpr DWORD kRetryDelayMilliseconds = 100;
+
+bool rejectedAsBusy(HRESULT result) {
+    return result == RPC_E_SERVERCALL_RETRYLATER || result == RPC_E_CALL_REJECTED;
+}
+
+// Shows the wait cursor while an automation call runs.
+class WaitCursor {
+  public:
+    WaitCursor() : previous_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    ~WaitCursor() { ::SetCursor(previous_); }
+
+  private:
+    HCURSOR previous_;
+};
+
+// Lets the windows repaint while a rejected call waits for its next attempt.
+void waitBeforeRetry() {
+    const auto end = ::GetTickCount64() + kRetryDelayMilliseconds;
+    for (ULONGLONG now = ::GetTickCount64(); now < end; now = ::GetTickCount64()) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_PAINT);
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+            ::DispatchMessageW(&message);
+        }
+    }
+}
+
+// Runs a COM call again while the server rejects it as busy, until the limit is reached.
+template <typename Call>
+HRESULT withRetries(std::chrono::milliseconds limit, Call call) {
+    const auto end = Clock::now() + limit;
+    HRESULT result = call();
+    while (rejectedAsBusy(result) && Clock::now() < end) {
+        waitBeforeRetry();
+        result = call();
+    }
+    return result;
+}
+
+// Asks COM to retry calls that a busy server rejects, for as long as the limit allows.
+class RetryingMessageFilter final : public IMessageFilter {
+  public:
+    explicit RetryingMessageFilter(std::chrono::milliseconds limit) : limit_(limit) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (iid == IID_IUnknown || iid == IID_IMessageFilter) {
+            *object = static_cast<IMessageFilter*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
+        return SERVERCALL_ISHANDLED;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD elapsed, DWORD rejectType) override {
+        if (rejectType == SERVERCALL_RETRYLATER && elapsed < limit_.count()) {
+            return kRetryDelayMilliseconds;
+        }
+        return static_cast<DWORD>(-1);  // give up: the call fails
+    }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override {
+        return PENDINGMSG_WAITDEFPROCESS;
+    }
+
+  private:
+    std::chrono::milliseconds limit_;
+    std::atomic<ULONG> references_{1};
+};
+
+[[noreturn]] void fail(HRESULT result, std::wstring_view member, const EXCEPINFO* exception) {
+    HRESULT code = result;
+    std::wstring text;
+    if (result == DISP_E_EXCEPTION && exception) {
+        if (exception->scode != 0) code = exception->scode;
+        if (exception->bstrDescription) text = exception->bstrDescription;
+    }
+    if (text.empty()) text = systemErrorText(code);
+    throw AutomationError(static_cast<std::int32_t>(code), std::wstring(member), L"", text);
+}
+
+ObjectRef wrap(ComPtr<IDispatch> dispatch, std::chrono::milliseconds retryLimit);
+
+cad::Variant fromVariant(VARIANT& value, std::wstring_view member,
+                         std::chrono::milliseconds retryLimit) {
+    switch (value.vt) {
+        case VT_EMPTY:
+        case VT_NULL:
+            return {};
+        case VT_BOOL:
+            return value.boolVal != VARIANT_FALSE;
+        case VT_R4:
+        case VT_R8:
+        case VT_DATE:
+        case VT_CY:
+        case VT_DECIMAL: {
+            UniqueVariant converted;
+            const HRESULT result = ::VariantChangeType(converted.get(), &value, 0, VT_R8);
+            if (FAILED(result)) fail(result, member, nullptr);
+            return converted->dblVal;
+        }
+        case VT_BSTR:
+            return std::wstring(value.bstrVal ? value.bstrVal : L"");
+        case VT_DISPATCH: {
+            ComPtr<IDispatch> dispatch(value.pdispVal);
+            if (value.pdispVal) value.pdispVal->AddRef();
+            return wrap(std::move(dispatch), retryLimit);
+        }
+        case VT_UNKNOWN: {
+            ComPtr<IDispatch> dispatch;
+            if (value.punkVal) value.punkVal->QueryInterface(IID_IDispatch, dispatch.putVoid());
+            return wrap(std::move(dispatch), retryLimit);
+        }
+        default: {
+            UniqueVariant converted;
+            const HRESULT result = ::VariantChangeType(converted.get(), &value, 0, VT_I4);
+            if (FAILED(result)) fail(result, member, nullptr);
+            return static_cast<std::int32_t>(converted->lVal);
+        }
+    }
+}
+
+// A plain VARIANT for an argument; text and objects are not passed by this program.
+VARIANT toVariant(const cad::Variant& value) {
+    VARIANT v;
+    ::VariantInit(&v);
+    std::visit(
+        [&v](const auto& held) {
+            using Held = std::decay_t<decltype(held)>;
+            if constexpr (std::is_same_v<Held, bool>) {
+                v.vt = VT_BOOL;
+                v.boolVal = held ? VARIANT_TRUE : VARIANT_FALSE;
+            } else if constexpr (std::is_same_v<Held, std::int32_t>) {
+                v.vt = VT_I4;
+                v.lVal = held;
+            } else if constexpr (std::is_same_v<Held, double>) {
+                v.vt = VT_R8;
+                v.dblVal = held;
+            }
+        },
+        value.raw());
+    return v;
+}
+
+class DispatchObject final : public cad::Object {
+  public:
+    DispatchObject(ComPtr<IDispatch> dispatch, std::chrono::milliseconds retryLimit)
+        : dispatch_(std::move(dispatch)), retryLimit_(retryLimit) {}
+
+    cad::Variant get(std::wstring_view member) override {
+        return invoke(member, DISPATCH_PROPERTYGET | DISPATCH_METHOD, {}, false);
+    }
+
+    void put(std::wstring_view member, const cad::Variant& value) override {
+        invoke(member, DISPATCH_PROPERTYPUT, {toVariant(value)}, true);
+    }
+
+    cad::Variant call(std::wstring_view member,
+                      const std::vector<cad::Argument>& arguments) override {
+        // By-reference doubles point at copies, so that the server cannot change the
+        // caller's value; the copies hold the same bits.
+        std::vector<double> copies;
+        copies.reserve(arguments.size());
+        std::vector<VARIANT> values;
+        for (const auto& argument : arguments) {
+            if (const auto* reference = std::get_if<cad::DoubleRef>(&argument)) {
+                copies.push_back(*reference->target);
+                VARIANT v;
+                ::VariantInit(&v);
+                v.vt = VT_BYREF | VT_R8;
+                v.pdblVal = &copies.back();
+                values.push_back(v);
+            } else {
+                values.push_back(toVariant(std::get<cad::Variant>(argument)));
+            }
+        }
+        return invoke(member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, std::move(values), false);
+    }
+
+  private:
+    DISPID dispatchId(std::wstring_view member) {
+        std::wstring name(member);
+        LPOLESTR names[] = {name.data()};
+        DISPID id = DISPID_UNKNOWN;
+        const HRESULT result = withRetries(retryLimit_, [&] {
+            return dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+        });
+        if (FAILED(result)) fail(result, member, nullptr);
+        return id;
+    }
+
+    cad::Variant invoke(std::wstring_view member, WORD flags, std::vector<VARIANT> arguments,
+                        bool propertyPut) {
+        WaitCursor waitCursor;
+        const DISPID id = dispatchId(member);
+        // IDispatch takes the arguments in reverse order.
+        std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
+        DISPID putId = DISPID_PROPERTYPUT;
+        DISPPARAMS parameters{reversed.data(), propertyPut ? &putId : nullptr,
+                              static_cast<UINT>(reversed.size()), propertyPut ? 1u : 0u};
+        UniqueVariant result;
+        UniqueExcepInfo exception;
+        UINT wrongArgument = 0;
+        const HRESULT status = withRetries(retryLimit_, [&] {
+            return dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                                     propertyPut ? nullptr : result.get(), exception.get(),
+                                     &wrongArgument);
+        });
+        if (FAILED(status)) fail(status, member, &*exception);
+        return fromVariant(*result.get(), member, retryLimit_);
+    }
+
+    ComPtr<IDispatch> dispatch_;
+    std::chrono::milliseconds retryLimit_;
+};
+
+ObjectRef wrap(ComPtr<IDispatch> dispatch, std::chrono::milliseconds retryLimit) {
+    if (!dispatch) return nullptr;
+    return std::make_shared<DispatchObject>(std::move(dispatch), retryLimit);
+}
+
+}  // namespace
+
+std::wstring systemErrorText(HRESULT code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer ? buffer : L"", length);
+    ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+ComAutomation::ComAutomation(std::chrono::milliseconds retryLimit)
+    : retryLimit_(retryLimit), filter_(new RetryingMessageFilter(retryLimit)) {
+    ::CoRegisterMessageFilter(filter_.get(), previousFilter_.put());
+}
+
+ComAutomation::~ComAutomation() {
+    ComPtr<IMessageFilter> ours;
+    ::CoRegisterMessageFilter(previousFilter_.get(), ours.put());
+}
+
+cad::ObjectRef ComAutomation::connect(std::wstring_view progId, std::wstring_view) {
+    WaitCursor waitCursor;
+    const std::wstring id(progId);
+    CLSID classId{};
+    HRESULT result = ::CLSIDFromProgID(id.c_str(), &classId);
+    if (FAILED(result)) fail(result, L"", nullptr);
+
+    ComPtr<IUnknown> running;
+    ComPtr<IDispatch> application;
+    if (SUCCEEDED(::GetActiveObject(classId, nullptr, running.put())) && running) {
+        result = running->QueryInterface(IID_IDispatch, application.putVoid());
+    } else {
+        result = withRetries(retryLimit_, [&] {
+            return ::CoCreateInstance(classId, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER,
+                                      IID_IDispatch, application.putVoid());
+        });
+    }
+    if (FAILED(result) || !application) fail(FAILED(result) ? result : E_NOINTERFACE, L"", nullptr);
+    return wrap(std::move(application), retryLimit_);
+}
+
+}  // namespace velu::win32

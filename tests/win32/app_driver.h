@@ -1,0 +1,112 @@
+#pragma once
+// The whole program in-process for the Windows tests: started as WinMain starts it, driven
+// with the messages a user's actions send, read back through the windows.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../unit/fakes.h"
+#include "gui_harness.h"
+#include "win32/application.h"
+#include "win32/platform_services.h"
+
+namespace velu::testing {
+
+inline std::wstring besideProgram(const wchar_t* name) {
+    return win32::WindowsFileSystem().executableDirectory() + L"\\" + name;
+}
+
+// A Unix path as Wine shows it to Windows programs (the Unix root is drive Z:).
+inline std::wstring windowsPath(const char* unixPath) {
+    std::wstring path = L"Z:";
+    for (const char* c = unixPath; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+    return path;
+}
+
+// A file beside the test program, removed again at the end.
+class FileBesideProgram {
+  public:
+    FileBesideProgram(const wchar_t* name, const std::string& bytes) : path_(besideProgram(name)) {
+        std::ofstream(path_.c_str(), std::ios::binary) << bytes;
+    }
+    ~FileBesideProgram() { ::DeleteFileW(path_.c_str()); }
+    FileBesideProgram(const FileBesideProgram&) = delete;
+    FileBesideProgram& operator=(const FileBesideProgram&) = delete;
+
+  private:
+    std::wstring path_;
+};
+
+class AppDriver : public ::testing::Test {
+  protected:
+    void start() {
+        application = std::make_unique<win32::Application>(::GetModuleHandleW(nullptr), process);
+        application->start(SW_SHOWNORMAL);
+        pumpMessages();
+    }
+    void TearDown() override {
+        application.reset();
+        pumpMessages();
+    }
+
+    HWND window(const wchar_t* name) { return application->mainFormWindow().controlWindow(name); }
+    HWND main() { return application->mainFormWindow().handle(); }
+    std::wstring text(const wchar_t* name) { return windowText(window(name)); }
+
+    // Presses a button as the user does.
+    void press(const wchar_t* button) { ::SendMessageW(window(button), BM_CLICK, 0, 0); }
+    // Chooses a menu item as the user does.
+    void choose(const wchar_t* menuItem) {
+        ::SendMessageW(main(), WM_COMMAND,
+                       MAKEWPARAM(application->mainFormWindow().commandId(menuItem), 0), 0);
+    }
+    bool ticked(const wchar_t* menuItem) {
+        return (::GetMenuState(::GetMenu(main()), application->mainFormWindow().commandId(menuItem),
+                               MF_BYCOMMAND) &
+                MF_CHECKED) != 0;
+    }
+    // Picks a list entry as the user does: the list changes, then tells its parent.
+    void pick(const wchar_t* list, int index) {
+        const HWND combo = window(list);
+        ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        ::SendMessageW(main(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(combo));
+    }
+    int selected(const wchar_t* list) {
+        return static_cast<int>(::SendMessageW(window(list), CB_GETCURSEL, 0, 0));
+    }
+    std::vector<std::wstring> entries(const wchar_t* list) {
+        const HWND combo = window(list);
+        std::vector<std::wstring> result;
+        const auto count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            std::wstring entry(
+                static_cast<std::size_t>(::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)), L'\0');
+            ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry.data()));
+            result.push_back(entry);
+        }
+        return result;
+    }
+    // Which picture the status picture shows.
+    forms::Picture statusPicture() {
+        const auto shown =
+            reinterpret_cast<HICON>(::SendMessageW(window(L"imgVis"), STM_GETICON, 0, 0));
+        for (auto p : {forms::Picture::Tool, forms::Picture::Success, forms::Picture::Error}) {
+            if (shown == application->mainFormWindow().iconOf(p)) return p;
+        }
+        return forms::Picture::None;
+    }
+
+    // Answers every box no test waits for, so that a surprise box fails a test, not hangs it.
+    BoxCatcher unexpectedBoxes;
+    RecordingProcess process;
+    std::unique_ptr<win32::Application> application;
+};
+
+}  // namespace velu::testing

@@ -1,0 +1,377 @@
+// The real main window in-process against the CAD stand-in, registered as
+// SldWorks.Application in the private Wine prefix: readout, transfer and the options.
+
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app_driver.h"
+#include "cadsim_state.h"
+#include "files.h"
+#include "registration.h"
+
+namespace velu::win32 {
+namespace {
+
+using testing::BoxCatcher;
+using ::testing::HasSubstr;
+
+const std::wstring kCadsim = testing::windowsPath(VELU_CADSIM_EXE);
+
+int runCadsim(const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + kCadsim + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(kCadsim.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &info)) {
+        return -1;
+    }
+    UniqueKernelHandle process(info.hProcess);
+    UniqueKernelHandle thread(info.hThread);
+    if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.get(), &code);
+    return static_cast<int>(code);
+}
+
+class CadLink : public testing::AppDriver {
+  protected:
+    static void SetUpTestSuite() {
+        statePath_ = testing::besideProgram(L"cadlink-state.ini");
+        logPath_ = testing::besideProgram(L"cadlink-calls.log");
+        registered_ = registerCad();
+    }
+    static bool registerCad() {
+        return runCadsim(L"/regserver --progid SldWorks.Application --state \"" + statePath_ +
+                         L"\" --log \"" + logPath_ + L"\"") == 0;
+    }
+    static void TearDownTestSuite() {
+        runCadsim(L"/shutdown --progid SldWorks.Application");
+        runCadsim(L"/unregserver --progid SldWorks.Application");
+        ::DeleteFileW(statePath_.c_str());
+        ::DeleteFileW(logPath_.c_str());
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(registered_) << "the stand-in could not be registered";
+        scenario = cadsim::State{};
+        scenario.systemDensity = 1000;
+        scenario.documentDensity = 1000;
+        apply();
+        ::DeleteFileW(logPath_.c_str());
+        start();
+    }
+
+    void apply() {
+        ASSERT_TRUE(cadsim::win::writeFileReplacing(statePath_, cadsim::toText(scenario)));
+    }
+    cadsim::State cadState() {
+        const auto text = cadsim::win::readFile(statePath_);
+        return text ? cadsim::parse(*text) : cadsim::State{};
+    }
+    std::vector<cadsim::LogEntry> calls() {
+        const auto text = cadsim::win::readFile(logPath_);
+        return text ? cadsim::parseLog(*text) : std::vector<cadsim::LogEntry>{};
+    }
+    // The writes the stand-in saw, as "app:7850" or "doc:2700".
+    std::vector<std::string> writes() {
+        std::vector<std::string> result;
+        for (const auto& call : calls()) {
+            if (call.member != "SetUserPreferenceDoubleValue") continue;
+            EXPECT_EQ(call.arguments.size(), 2u);
+            if (call.arguments.size() == 2) {
+                EXPECT_EQ(call.arguments[1].type, "VT_BYREF|VT_R8");
+                result.push_back(call.object + ":" + call.arguments[1].text);
+            }
+        }
+        return result;
+    }
+    wchar_t separator() {
+        const char* given = std::getenv("VELU_TEST_DECIMAL");
+        return given ? static_cast<wchar_t>(given[0]) : L',';
+    }
+    void expectInStep() {
+        const bool box =
+            ::SendMessageW(window(L"chkSWXSystemStandard"), BM_GETCHECK, 0, 0) == BST_CHECKED;
+        EXPECT_EQ(ticked(L"mnuGetStandard"), box);
+    }
+
+    cadsim::State scenario;
+    static std::wstring statePath_;
+    static std::wstring logPath_;
+    static bool registered_;
+};
+
+std::wstring CadLink::statePath_;
+std::wstring CadLink::logPath_;
+bool CadLink::registered_ = false;
+
+TEST_F(CadLink, ReadsThePartsDensityInTheUsersNumberFormat) {
+    scenario.documentDensity = 2700.5;
+    apply();
+    BoxCatcher catcher;
+    press(L"cmdGetDensity");
+    EXPECT_EQ(text(L"lblDensity"), std::wstring(L"2700") + separator() + L"5");
+    EXPECT_TRUE(catcher.boxes.empty());
+    expectInStep();
+}
+
+TEST_F(CadLink, ReadsTheSystemDefaultWhileANonPartIsActive) {
+    scenario.activeDoc = cadsim::DocKind::assembly;
+    scenario.systemDensity = 7850;
+    apply();
+    BoxCatcher catcher;
+    press(L"chkSWXSystemStandard");
+    EXPECT_EQ(text(L"lblDensity"), L"7850");
+    EXPECT_TRUE(catcher.boxes.empty());
+    EXPECT_TRUE(ticked(L"mnuGetStandard"));
+    expectInStep();
+}
+
+TEST_F(CadLink, NoDocumentOrAnAssemblyGivesTheWarningAndKeepsTheLabel) {
+    for (auto [kind, prompt] :
+         {std::pair{cadsim::DocKind::none, L"*** No document opened ***"},
+          std::pair{cadsim::DocKind::assembly, L"*** Active document is not a part ***"}}) {
+        scenario.activeDoc = kind;
+        apply();
+        BoxCatcher catcher;
+        press(L"cmdGetDensity");
+        ASSERT_EQ(catcher.boxes.size(), 1u);
+        EXPECT_EQ(catcher.boxes[0].text, prompt);
+        EXPECT_EQ(catcher.boxes[0].title, L"velu");
+        EXPECT_EQ(catcher.boxes[0].style, MB_ICONWARNING);
+        EXPECT_EQ(text(L"lblDensity"), L"");
+        EXPECT_EQ(statusPicture(), forms::Picture::Error);
+        expectInStep();
+    }
+}
+
+TEST_F(CadLink, AZeroDensityShowsMessageEntryOne) {
+    scenario.documentDensity = 0;
+    apply();
+    press(L"cmdGetDensity");
+    EXPECT_EQ(text(L"lblDensity"), L"Success to set the values");
+}
+
+TEST_F(CadLink, AFailingCallIsNamedTheLabelStaysAndTheNextClickWorks) {
+    scenario.documentDensity = 4500;
+    apply();
+    press(L"cmdGetDensity");
+    ASSERT_EQ(text(L"lblDensity"), L"4500");
+
+    scenario.fail.docGetPref = static_cast<std::int32_t>(0x80004005);
+    apply();
+    {
+        BoxCatcher catcher;
+        press(L"chkSWXSystemStandard");  // the system default: works
+        press(L"chkSWXSystemStandard");  // back to the part: fails
+        ASSERT_EQ(catcher.boxes.size(), 1u);
+        EXPECT_EQ(catcher.boxes[0].title, L"velu");
+        EXPECT_EQ(catcher.boxes[0].style, MB_ICONERROR);
+        EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"GetUserPreferenceDoubleValue"));
+        EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"0x80004005"));
+    }
+    EXPECT_EQ(text(L"lblDensity"), L"1000");
+    expectInStep();
+
+    scenario.fail = {};
+    apply();
+    press(L"cmdGetDensity");
+    EXPECT_EQ(text(L"lblDensity"), L"4500");
+}
+
+TEST_F(CadLink, AMissingServerIsReportedAndTheProgramGoesOn) {
+    runCadsim(L"/shutdown --progid SldWorks.Application");
+    ASSERT_EQ(runCadsim(L"/unregserver --progid SldWorks.Application"), 0);
+    {
+        BoxCatcher catcher;
+        press(L"chkSWXSystemStandard");
+        ASSERT_EQ(catcher.boxes.size(), 1u);
+        EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"SolidWorks konnte nicht gestartet"));
+        EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"0x800401F3"));
+        EXPECT_EQ(text(L"lblDensity"), L"");
+        expectInStep();
+    }
+    ASSERT_TRUE(registerCad());
+    press(L"cmdGetDensity");
+    EXPECT_EQ(text(L"lblDensity"), L"1000");
+}
+
+TEST_F(CadLink, ABusyServerIsAskedAgainUntilItAnswers) {
+    scenario.retryLater = 3;
+    scenario.documentDensity = 2700;
+    apply();
+    BoxCatcher catcher;
+    press(L"cmdGetDensity");
+    EXPECT_TRUE(catcher.boxes.empty());
+    EXPECT_EQ(text(L"lblDensity"), L"2700");
+    int rejected = 0;
+    for (const auto& call : calls()) rejected += call.outcome == cadsim::Outcome::retryLater;
+    EXPECT_EQ(rejected, 3);
+}
+
+struct TransferRow {
+    int mode;
+    cadsim::DocKind document;
+    std::vector<std::string> writes;
+    std::vector<std::wstring> prompts;
+};
+
+class CadTransfer : public CadLink, public ::testing::WithParamInterface<TransferRow> {};
+
+TEST_P(CadTransfer, WritesExactlyWhatTheModeTableSays) {
+    const auto& row = GetParam();
+    scenario.activeDoc = row.document;
+    apply();
+    pick(L"cmbAnwendenAuf", row.mode);
+    BoxCatcher catcher;
+    press(L"cmdSetDensity");
+    EXPECT_EQ(writes(), row.writes);
+    std::vector<std::wstring> prompts;
+    for (const auto& box : catcher.boxes) {
+        prompts.push_back(box.text);
+        EXPECT_EQ(box.title, L"Velumar Density Info");
+    }
+    EXPECT_EQ(prompts, row.prompts);
+    if (!row.writes.empty()) {
+        const auto state = cadState();
+        for (const auto& write : row.writes) {
+            EXPECT_EQ(write[0] == 'a' ? state.systemDensity : state.documentDensity, 7850.0);
+        }
+    }
+}
+
+const std::wstring kNoDoc = L"*** No document opened ***";
+const std::wstring kNotPart = L"*** Active document is not a part ***";
+const std::wstring kNotSet = L"*** Not able to set density for active document ***";
+const std::wstring kTrying = L"Trying to set system defaults";
+const std::wstring kOk = L"Success to set the values";
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryRow, CadTransfer,
+    ::testing::Values(
+        TransferRow{0, cadsim::DocKind::none, {"app:7850"}, {kOk}},
+        TransferRow{0, cadsim::DocKind::part, {"app:7850"}, {kOk}},
+        TransferRow{1, cadsim::DocKind::none, {}, {kNoDoc + L"\r\n" + kNotSet}},
+        TransferRow{1, cadsim::DocKind::drawing, {}, {kNotPart + L"\r\n" + kNotSet}},
+        TransferRow{1, cadsim::DocKind::part, {"doc:7850"}, {kOk}},
+        TransferRow{2, cadsim::DocKind::none, {"app:7850"}, {kNoDoc + L"\r\n" + kTrying, kOk}},
+        TransferRow{
+            2, cadsim::DocKind::assembly, {"app:7850"}, {kNotPart + L"\r\n" + kTrying, kOk}},
+        TransferRow{2, cadsim::DocKind::part, {"doc:7850", "app:7850"}, {kOk}}));
+
+TEST_F(CadLink, TheSuccessPictureReplacesTheErrorPictureOfTheWarning) {
+    scenario.activeDoc = cadsim::DocKind::none;
+    apply();
+    pick(L"cmbAnwendenAuf", 2);
+    std::vector<forms::Picture> whileOpen;
+    BoxCatcher catcher;
+    catcher.whileOpen = [&](HWND) { whileOpen.push_back(statusPicture()); };
+    press(L"cmdSetDensity");
+    EXPECT_EQ(whileOpen, (std::vector{forms::Picture::Error, forms::Picture::Success}));
+}
+
+TEST_F(CadLink, TheToolPictureComesBackWhileTheSuccessBoxIsStillOpen) {
+    using namespace std::chrono;
+    forms::Picture before = forms::Picture::None;
+    forms::Picture after = forms::Picture::None;
+    milliseconds waited{};
+    BoxCatcher catcher;
+    catcher.whileOpen = [&](HWND) {
+        before = statusPicture();
+        const auto start = steady_clock::now();
+        testing::pumpUntil([&] { return statusPicture() == forms::Picture::Tool; }, seconds(5));
+        waited = duration_cast<milliseconds>(steady_clock::now() - start);
+        after = statusPicture();
+    };
+    press(L"cmdSetDensity");
+    EXPECT_EQ(before, forms::Picture::Success);
+    EXPECT_EQ(after, forms::Picture::Tool);
+    EXPECT_GT(waited.count(), 1000);
+    EXPECT_LT(waited.count(), 3000);
+}
+
+TEST_F(CadLink, ASuppressedFailureShowsOnlyTheErrorPicture) {
+    scenario.documentWriteResult = false;
+    apply();
+    choose(L"mnuShowErrors");
+    BoxCatcher catcher;
+    press(L"cmdSetDensity");
+    EXPECT_TRUE(catcher.boxes.empty());
+    EXPECT_EQ(statusPicture(), forms::Picture::Error);
+    EXPECT_EQ(writes(), (std::vector<std::string>{"doc:7850"}));
+}
+
+TEST_F(CadLink, TheWriteFromTheCatalogueIsTheStoredDoubleInFullPrecision) {
+    testing::FileBesideProgram catalogue(
+        L"velu.ini", "[Dichtewerte]\r\nAnzahl=0\r\nName0=Probe\r\nWert0=7850" +
+                         std::string(1, static_cast<char>(separator())) + "123456789012\r\n");
+    TearDown();
+    start();
+    pick(L"cmbAnwendenAuf", 0);
+    press(L"cmdSetDensity");
+    EXPECT_EQ(cadState().systemDensity, 7850.123456789012);
+}
+
+// The layer change the window is asked for, as WM_WINDOWPOSCHANGING shows it. Wine 8 does
+// not put an unmanaged window into the topmost layer, so the request itself is observed.
+struct LayerRequest {
+    HWND insertAfter;
+    UINT flags;
+};
+std::vector<LayerRequest> layerRequests;
+HWND observedWindow = nullptr;
+
+LRESULT CALLBACK observeLayer(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->hwnd == observedWindow &&
+        call->message == WM_WINDOWPOSCHANGING) {
+        const auto* position = reinterpret_cast<const WINDOWPOS*>(call->lParam);
+        if (!(position->flags & SWP_NOZORDER)) {
+            layerRequests.push_back({position->hwndInsertAfter, position->flags});
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(CadLink, AlwaysOnTopAsksForTheTopmostLayerAndBackWithoutMovingTheWindow) {
+    RECT before{};
+    ::GetWindowRect(main(), &before);
+    observedWindow = main();
+    layerRequests.clear();
+    UniqueHook hook(
+        ::SetWindowsHookExW(WH_CALLWNDPROC, &observeLayer, nullptr, ::GetCurrentThreadId()));
+    choose(L"mnuAlwaysOnTop");
+    EXPECT_TRUE(ticked(L"mnuAlwaysOnTop"));
+    choose(L"mnuAlwaysOnTop");
+    EXPECT_FALSE(ticked(L"mnuAlwaysOnTop"));
+    hook.reset();
+
+    ASSERT_EQ(layerRequests.size(), 2u);
+    EXPECT_EQ(layerRequests[0].insertAfter, HWND_TOPMOST);
+    EXPECT_EQ(layerRequests[1].insertAfter, HWND_NOTOPMOST);
+    for (const auto& request : layerRequests) {
+        EXPECT_EQ(request.flags & (SWP_NOSIZE | SWP_NOMOVE), UINT(SWP_NOSIZE | SWP_NOMOVE));
+    }
+    RECT after{};
+    ::GetWindowRect(main(), &after);
+    EXPECT_TRUE(::EqualRect(&before, &after));
+}
+
+TEST_F(CadLink, TheApplyToMenuAndListMoveTogetherFromEitherSide) {
+    choose(L"mnuAnwendenAllPossible");
+    EXPECT_EQ(selected(L"cmbAnwendenAuf"), 2);
+    EXPECT_TRUE(ticked(L"mnuAnwendenAllPossible"));
+    EXPECT_FALSE(ticked(L"mnuAnwendenNurAktivesTeil"));
+    pick(L"cmbAnwendenAuf", 0);
+    EXPECT_TRUE(ticked(L"mnuAnwendenSystemStandard"));
+    EXPECT_FALSE(ticked(L"mnuAnwendenAllPossible"));
+}
+
+}  // namespace
+}  // namespace velu::win32
