@@ -10,6 +10,11 @@ namespace velu::forms {
 Form::Form(std::wstring name, std::wstring caption, TwipsRect clientArea)
     : name_(std::move(name)), caption_(std::move(caption)), clientArea_(clientArea) {}
 
+void Form::setCaption(std::wstring caption) {
+    caption_ = std::move(caption);
+    for (FormObserver* observer : observers_) observer->captionChanged(*this);
+}
+
 Control& Form::add(ControlDefinition definition) {
     controls_.push_back(std::make_unique<Control>(*this, std::move(definition)));
     return *controls_.back();

@@ -18,6 +18,7 @@ class FormObserver {
   public:
     virtual ~FormObserver() = default;
     virtual void controlChanged(const Control& control, Property property) = 0;
+    virtual void captionChanged(const Form& /*form*/) {}
 };
 
 class Form {
@@ -28,7 +29,7 @@ class Form {
 
     const std::wstring& name() const { return name_; }
     const std::wstring& caption() const { return caption_; }
-    void setCaption(std::wstring caption) { caption_ = std::move(caption); }
+    void setCaption(std::wstring caption);
     const TwipsRect& clientArea() const { return clientArea_; }
 
     Control& add(ControlDefinition definition);

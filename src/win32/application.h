@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "about/about_box.h"
 #include "app/main_window.h"
 #include "win32/com_automation.h"
 #include "win32/form_window.h"
@@ -27,12 +28,19 @@ class Application {
     // Handles one message the way the loop does; false when it was WM_QUIT.
     bool dispatch(MSG& message);
 
+    // Opens the one About box, or brings it forward when it is open.
+    void openAbout();
+
     app::MainWindow& mainWindow() { return *mainWindow_; }
+    // The About box while it is open; nothing otherwise.
+    about::AboutBox* aboutBox() { return aboutBox_.get(); }
+    FormWindow* aboutWindow() { return aboutWindow_.get(); }
     FormWindow& mainFormWindow() { return *mainFormWindow_; }
     WindowsMessageBoxes& boxes() { return boxes_; }
 
   private:
     void windowClosed();
+    void aboutClosed();
 
     HINSTANCE instance_;
     ComApartment apartment_;
@@ -42,8 +50,12 @@ class Application {
     WindowsLocale locale_;
     ComAutomation automation_;
     WindowsLayer layer_;
+    WindowsRegistry registry_;
+    WindowsPrograms programs_;
     std::unique_ptr<app::MainWindow> mainWindow_;
     std::unique_ptr<FormWindow> mainFormWindow_;
+    std::unique_ptr<about::AboutBox> aboutBox_;
+    std::unique_ptr<FormWindow> aboutWindow_;
     int openWindows_ = 0;
 };
 

@@ -16,6 +16,7 @@ using forms::Property;
 constexpr wchar_t kWindowClass[] = L"VelumarDichteForm";
 constexpr UINT kFirstControlId = 100;  // above IDOK and IDCANCEL
 constexpr UINT kFirstMenuId = 1000;
+constexpr UINT kRunDeferred = WM_APP + 1;
 constexpr int kComboListHeight = 240;  // pixels of the opened list at 96 dpi
 
 // Pictures at their own size at 96 dpi: the tool 42 pixels, the faces 32.
@@ -441,6 +442,10 @@ void FormWindow::controlChanged(const Control& control, Property property) {
     }
 }
 
+void FormWindow::captionChanged(const forms::Form& form) {
+    ::SetWindowTextW(window_, form.caption().c_str());
+}
+
 void FormWindow::syncList(const Bound& b) {
     if (!b.window) return;
     const bool listBox = b.control->kind() == Kind::ListBox;
@@ -557,6 +562,11 @@ void FormWindow::onCommand(WPARAM wParam, LPARAM lParam) {
     }
 }
 
+void FormWindow::defer(std::function<void()> work) {
+    deferred_.push_back(std::move(work));
+    ::PostMessageW(window_, kRunDeferred, 0, 0);
+}
+
 LRESULT CALLBACK FormWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
@@ -577,6 +587,12 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (Bound* b = boundById(static_cast<UINT>(wParam))) form_.tick(b->control->name());
             return 0;
+        case kRunDeferred: {
+            auto work = std::move(deferred_);
+            deferred_.clear();
+            for (auto& w : work) w();
+            return 0;
+        }
         case DM_GETDEFID: {
             const Control* button = defaultButton();
             if (!button) return 0;

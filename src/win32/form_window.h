@@ -63,6 +63,11 @@ class FormWindow final : public forms::FormObserver {
     bool preTranslate(MSG& message);
 
     void controlChanged(const forms::Control& control, forms::Property property) override;
+    void captionChanged(const forms::Form& form) override;
+
+    // Runs the work later, from whatever message loop runs next on this thread (also a
+    // modal box's); for work that must not run inside a handler of this window.
+    void defer(std::function<void()> work);
 
   private:
     struct Bound {
@@ -106,6 +111,7 @@ class FormWindow final : public forms::FormObserver {
     std::unique_ptr<PictureSet> pictures_;
     HINSTANCE instance_ = nullptr;
     std::vector<Bound> bound_;
+    std::vector<std::function<void()>> deferred_;
 };
 
 }  // namespace velu::win32

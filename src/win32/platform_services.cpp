@@ -94,6 +94,68 @@ void WindowsLayer::setTopmost(const forms::Form& form, bool topmost) {
                    SWP_NOSIZE | SWP_NOMOVE);
 }
 
+namespace {
+
+// The ANSI code page's form of a text, for the registry's A functions.
+std::string toAnsi(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(),
+                                             static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                             nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(),
+                          length, nullptr, nullptr);
+    return bytes;
+}
+
+}  // namespace
+
+about::Registry::Status WindowsRegistry::read(std::uint32_t root, const std::wstring& key,
+                                              const std::wstring& value, std::size_t bufferSize,
+                                              Value& delivered) {
+    HKEY opened = nullptr;
+    // Reading needs no more than KEY_QUERY_VALUE, which a standard user is granted under HKLM.
+    const auto rootKey = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root));
+    if (::RegOpenKeyExA(rootKey, toAnsi(key).c_str(), 0, KEY_QUERY_VALUE, &opened) !=
+        ERROR_SUCCESS) {
+        return Status::KeyNotOpened;
+    }
+    UniqueKey owned(opened);
+    std::string buffer(bufferSize, '\0');
+    DWORD type = 0;
+    auto size = static_cast<DWORD>(buffer.size());
+    if (::RegQueryValueExA(owned.get(), toAnsi(value).c_str(), nullptr, &type,
+                           reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS) {
+        return Status::ValueNotRead;
+    }
+    delivered.type = type;
+    delivered.bytes = buffer.substr(0, size);
+    return Status::Read;
+}
+
+bool WindowsPrograms::start(const std::wstring& programFile) {
+    // The path is the program file itself, so a path with blanks cannot start another program.
+    std::wstring commandLine = L"\"" + programFile + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(programFile.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                          nullptr, nullptr, &startup, &started)) {
+        return false;
+    }
+    UniqueKernelHandle process(started.hProcess);
+    UniqueKernelHandle thread(started.hThread);
+    return true;
+}
+
+std::wstring WindowsPrograms::systemDirectory() const {
+    wchar_t directory[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
+    return std::wstring(directory, length < MAX_PATH ? length : 0);
+}
+
 ComApartment::ComApartment()
     : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "about/about_services.h"
 #include "app/app_services.h"
 #include "common/services.h"
 #include "forms/form.h"
@@ -53,6 +54,18 @@ class WindowsLayer final : public app::WindowLayer {
 
   private:
     std::function<HWND(const forms::Form&)> windowOf_;
+};
+
+class WindowsRegistry final : public about::Registry {
+public:
+    Status read(std::uint32_t root, const std::wstring& key, const std::wstring& value,
+                std::size_t bufferSize, Value& delivered) override;
+};
+
+class WindowsPrograms final : public about::Programs {
+public:
+    bool start(const std::wstring& programFile) override;
+    std::wstring systemDirectory() const override;
 };
 
 // COM for the calling thread, in a single-threaded apartment, for as long as this lives.

@@ -1,0 +1,109 @@
+#include "about/about_box.h"
+
+#include <stdexcept>
+
+#include "about/about_layout.h"
+#include "config/form_texts.h"
+
+namespace velu::about {
+namespace {
+
+constexpr std::size_t kValueBuffer = 1024;
+constexpr std::uint32_t kText = 1;    // REG_SZ
+constexpr std::uint32_t kNumber = 4;  // REG_DWORD
+
+constexpr const wchar_t* kDescription =
+    L"VelumarDichte stellt einem Solidworksanwender die Möglichkeit zur Verfügung, die Dichte "
+    L"bequem aus einer Dropliste auszuwählen und einzutragen. Der Autor übernimmt keinerlei "
+    L"Haftung für die korrekte Arbeit dieser Tools.";
+
+constexpr const wchar_t* kDisclaimer =
+    L"Velumar – Konstruktion und Entwicklung\r\nFragen und Hinweise bitte an "
+    L"kontakt@velumar.example";
+
+constexpr const wchar_t* kNotAvailable =
+    L"System-Informationen sind augenblicklich nicht verfügbar.";
+
+}  // namespace
+
+std::wstring versionLine() {
+    return L"Version " + std::to_wstring(kVersionMajor) + L"." + std::to_wstring(kVersionMinor) +
+           L"." + std::to_wstring(kVersionRevision);
+}
+
+AboutBox::AboutBox(AboutServices services)
+    : services_(std::move(services)), form_(makeAboutForm()) {
+    form_->on(L"cmdOK", forms::Event::Click, [this] { cmdOK_Click(); });
+    form_->on(L"cmdSysInfo", forms::Event::Click, [this] { cmdSysInfo_Click(); });
+}
+
+void AboutBox::Form_Load() {
+    form_->setCaption(std::wstring(kApplicationTitle) + L"-Info");
+    form_->control(L"lblTitle").setCaption(kApplicationTitle);
+    form_->control(L"lblVersion").setCaption(versionLine());
+    form_->control(L"lblDescription").setCaption(kDescription);
+    form_->control(L"lblDisclaimer").setCaption(kDisclaimer);
+    if (services_.show) services_.show();
+    modVelumarDichte::LoadFormTexts(*form_, services_.ini, services_.files);
+}
+
+void AboutBox::cmdOK_Click() {
+    if (services_.unload) services_.unload();
+}
+
+void AboutBox::cmdSysInfo_Click() { StartSysInfo(); }
+
+void AboutBox::StartSysInfo() {
+    auto notAvailable = [this] {
+        services_.boxes.show(kNotAvailable, kApplicationTitle, BoxStyle::Plain);
+    };
+    try {
+        std::wstring path;
+        if (!GetKeyValue(kLocalMachine, L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", L"PATH",
+                         path)) {
+            const bool located = GetKeyValue(
+                kLocalMachine, L"SOFTWARE\\Microsoft\\Shared Tools Location", L"MSINFO", path);
+            const std::wstring inLocation = path + L"\\MSINFO32.EXE";
+            // Current Windows keeps the program in the system directory and no longer names
+            // it in the registry.
+            const std::wstring inSystem = services_.programs.systemDirectory() + L"\\msinfo32.exe";
+            if (located && modVelumarDichte::FileExists(services_.files, inLocation)) {
+                path = inLocation;
+            } else if (modVelumarDichte::FileExists(services_.files, inSystem)) {
+                path = inSystem;
+            } else {
+                notAvailable();
+                return;
+            }
+        }
+        if (!services_.programs.start(path)) notAvailable();
+    } catch (const std::exception&) {
+        notAvailable();
+    }
+}
+
+bool AboutBox::GetKeyValue(std::uint32_t keyRoot, const std::wstring& keyName,
+                           const std::wstring& subKeyRef, std::wstring& keyValue) {
+    Registry::Value delivered;
+    const auto status =
+        services_.registry.read(keyRoot, keyName, subKeyRef, kValueBuffer, delivered);
+    if (status != Registry::Status::Read) {
+        keyValue.clear();
+        return false;
+    }
+    if (delivered.bytes.empty()) {
+        throw std::runtime_error("a registry value of zero bytes has no last character");
+    }
+    // One terminating zero is dropped, and at most one.
+    std::string bytes = delivered.bytes;
+    if (bytes.back() == '\0') bytes.pop_back();
+    if (delivered.type == kText) {
+        keyValue = services_.ansi.decode(bytes);
+    } else if (delivered.type == kNumber && delivered.bytes.size() >= 4) {
+        const auto* b = reinterpret_cast<const unsigned char*>(delivered.bytes.data());
+        keyValue = std::to_wstring(b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24);
+    }
+    return true;
+}
+
+}  // namespace velu::about
