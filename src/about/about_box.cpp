@@ -51,7 +51,9 @@ void AboutBox::cmdOK_Click() {
     if (services_.unload) services_.unload();
 }
 
-void AboutBox::cmdSysInfo_Click() { StartSysInfo(); }
+void AboutBox::cmdSysInfo_Click() {
+    StartSysInfo();
+}
 
 void AboutBox::StartSysInfo() {
     auto notAvailable = [this] {
@@ -101,7 +103,8 @@ bool AboutBox::GetKeyValue(std::uint32_t keyRoot, const std::wstring& keyName,
         keyValue = services_.ansi.decode(bytes);
     } else if (delivered.type == kNumber && delivered.bytes.size() >= 4) {
         const auto* b = reinterpret_cast<const unsigned char*>(delivered.bytes.data());
-        keyValue = std::to_wstring(b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24);
+        keyValue =
+            std::to_wstring(b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24);
     }
     return true;
 }

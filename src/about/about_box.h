@@ -29,7 +29,7 @@ struct AboutServices {
 };
 
 class AboutBox {
-public:
+  public:
     explicit AboutBox(AboutServices services);
 
     forms::Form& form() { return *form_; }
@@ -46,7 +46,7 @@ public:
     bool GetKeyValue(std::uint32_t keyRoot, const std::wstring& keyName,
                      const std::wstring& subKeyRef, std::wstring& keyValue);
 
-private:
+  private:
     AboutServices services_;
     std::unique_ptr<forms::Form> form_;
 };

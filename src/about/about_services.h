@@ -11,7 +11,7 @@ inline constexpr std::uint32_t kLocalMachine = 0x80000002;
 
 // Reading one registry value, the way RegOpenKeyExA and RegQueryValueExA deliver it.
 class Registry {
-public:
+  public:
     enum class Status { Read, KeyNotOpened, ValueNotRead };
     struct Value {
         std::uint32_t type = 0;  // 1 REG_SZ, 4 REG_DWORD, ...
@@ -25,7 +25,7 @@ public:
 };
 
 class Programs {
-public:
+  public:
     virtual ~Programs() = default;
     // Starts the program file in a normal, activated window without waiting for it; the path
     // is the program file itself, never a command line to be split. False when it fails.

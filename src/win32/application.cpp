@@ -33,6 +33,11 @@ void Application::openAbout() {
         ::SetForegroundWindow(aboutWindow_->handle());
         return;
     }
+    // A box closed a moment ago may still wait for its deferred release: the window goes
+    // before the model it shows.
+    aboutWindow_.reset();
+    aboutBox_.reset();
+    ++aboutGeneration_;
     aboutBox_ = std::make_unique<about::AboutBox>(about::AboutServices{
         .boxes = boxes_,
         .files = files_,
@@ -53,8 +58,8 @@ void Application::openAbout() {
 void Application::aboutClosed() {
     // The box is discarded once its own handlers have returned.
     if (mainFormWindow_ && ::IsWindow(mainFormWindow_->handle())) {
-        mainFormWindow_->defer([this, closed = aboutWindow_.get()] {
-            if (aboutWindow_.get() != closed) return;
+        mainFormWindow_->defer([this, closed = aboutGeneration_] {
+            if (aboutGeneration_ != closed) return;
             aboutWindow_.reset();
             aboutBox_.reset();
         });

@@ -56,6 +56,7 @@ class Application {
     std::unique_ptr<FormWindow> mainFormWindow_;
     std::unique_ptr<about::AboutBox> aboutBox_;
     std::unique_ptr<FormWindow> aboutWindow_;
+    unsigned aboutGeneration_ = 0;  // counts the openings, so a late release spares a new box
     int openWindows_ = 0;
 };
 

@@ -99,9 +99,8 @@ namespace {
 // The ANSI code page's form of a text, for the registry's A functions.
 std::string toAnsi(const std::wstring& text) {
     if (text.empty()) return {};
-    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(),
-                                             static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                             nullptr);
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
+                                             nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(length), '\0');
     ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(),
                           length, nullptr, nullptr);

@@ -57,13 +57,13 @@ class WindowsLayer final : public app::WindowLayer {
 };
 
 class WindowsRegistry final : public about::Registry {
-public:
+  public:
     Status read(std::uint32_t root, const std::wstring& key, const std::wstring& value,
                 std::size_t bufferSize, Value& delivered) override;
 };
 
 class WindowsPrograms final : public about::Programs {
-public:
+  public:
     bool start(const std::wstring& programFile) override;
     std::wstring systemDirectory() const override;
 };

@@ -19,7 +19,7 @@ const std::wstring kLocationKey = L"SOFTWARE\\Microsoft\\Shared Tools Location";
 const std::wstring kNotAvailable = L"System-Informationen sind augenblicklich nicht verfügbar.";
 
 class FakeRegistry final : public Registry {
-public:
+  public:
     std::map<std::pair<std::wstring, std::wstring>, Value> values;
     std::vector<std::wstring> opened;
 
@@ -39,7 +39,7 @@ public:
 };
 
 class FakePrograms final : public Programs {
-public:
+  public:
     bool startWorks = true;
     std::vector<std::wstring> started;
     bool start(const std::wstring& programFile) override {
@@ -50,11 +50,11 @@ public:
 };
 
 class About : public ::testing::Test {
-protected:
+  protected:
     AboutBox& make() {
-        box = std::make_unique<AboutBox>(AboutServices{
-            boxes, files, ansi, ini, registry, programs, [this] { shows.push_back(caption()); },
-            [this] { ++unloads; }});
+        box = std::make_unique<AboutBox>(AboutServices{boxes, files, ansi, ini, registry, programs,
+                                                       [this] { shows.push_back(caption()); },
+                                                       [this] { ++unloads; }});
         return *box;
     }
     std::wstring caption() { return box->form().control(L"lblVersion").caption(); }

@@ -22,7 +22,9 @@ std::unique_ptr<forms::Form> everyKind() {
         {.name = L"chkAn", .kind = Kind::CheckBox, .caption = L"An"},
         {.name = L"fraRahmen", .kind = Kind::Frame, .caption = L" Rahmen "},
         {.name = L"lstListe", .kind = Kind::ListBox, .items = {L"a", L"b"}},
-        {.name = L"cmbWahl", .kind = Kind::ComboBox, .toolTip = L"Wahl",
+        {.name = L"cmbWahl",
+         .kind = Kind::ComboBox,
+         .toolTip = L"Wahl",
          .items = {L"Systemstandard", L"Nur aktives Teil", L"Alles, was möglich ist"}},
         {.name = L"imgBild", .kind = Kind::Image},
         {.name = L"timUhr", .kind = Kind::Timer},
@@ -33,7 +35,7 @@ std::unique_ptr<forms::Form> everyKind() {
 }
 
 class LoadTexts : public ::testing::Test {
-protected:
+  protected:
     void load(const std::string& file) {
         files.writeBeside(L"default.ini", file);
         LoadFormTexts(*form, ini, files);
@@ -66,11 +68,12 @@ TEST_F(LoadTexts, AFileWithOnlyMessagesKeepsEveryTextAndRefillsTheListsWithNothi
 }
 
 TEST_F(LoadTexts, CaptionsAndToolTipsComeFromTheControlsSectionAndEmptyValuesBlankThem) {
-    load("[frmProbe.mnuDatei]\r\nCaption=&File\r\nToolTipText=ignoriert\r\n"
-         "[frmProbe.lblName]\r\nCaption=\r\nToolTipText=Neu\r\n"
-         "[frmProbe.cmdLos]\r\nCaption=&Go\r\n"
-         "[frmProbe.chkAn]\r\nToolTipText=Schalter\r\n"
-         "[frmProbe.fraRahmen]\r\nCaption=\"  Rahmen  \"\r\n");
+    load(
+        "[frmProbe.mnuDatei]\r\nCaption=&File\r\nToolTipText=ignoriert\r\n"
+        "[frmProbe.lblName]\r\nCaption=\r\nToolTipText=Neu\r\n"
+        "[frmProbe.cmdLos]\r\nCaption=&Go\r\n"
+        "[frmProbe.chkAn]\r\nToolTipText=Schalter\r\n"
+        "[frmProbe.fraRahmen]\r\nCaption=\"  Rahmen  \"\r\n");
     EXPECT_EQ(control(L"mnuDatei").caption(), L"&File");
     EXPECT_EQ(control(L"mnuDatei").toolTip(), L"");
     EXPECT_EQ(control(L"lblName").caption(), L"");
@@ -100,21 +103,28 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // A missing AddItem takes the entry the list held at that index.
         ListCase{"AnzahlListe=3\r\nAddItem0=Eins\r\nAddItem2=Drei\r\n",
-                 {L"Eins", L"Nur aktives Teil", L"Drei"}, -1},
+                 {L"Eins", L"Nur aktives Teil", L"Drei"},
+                 -1},
         ListCase{"AnzahlListe=4\r\nAddItem0=A\r\nAddItem1=B\r\nAddItem2=C\r\n",
-                 {L"A", L"B", L"C", L""}, -1},
+                 {L"A", L"B", L"C", L""},
+                 -1},
         ListCase{"AnzahlListe=0\r\nAddItem0=A\r\n", {}, -1},
         ListCase{"AnzahlListe=-5\r\nAddItem0=A\r\n", {}, -1},
         ListCase{"AnzahlListe=2\r\nAddItem0=A\r\nAddItem1=B\r\nAddItem2=C\r\nAddItem5=F\r\n",
-                 {L"A", L"B"}, -1},
-        ListCase{"Default=1\r\n", {L"Systemstandard", L"Nur aktives Teil", L"Alles, was möglich ist"}, 1},
+                 {L"A", L"B"},
+                 -1},
+        ListCase{"Default=1\r\n",
+                 {L"Systemstandard", L"Nur aktives Teil", L"Alles, was möglich ist"},
+                 1},
         ListCase{"AnzahlListe=2\r\nDefault=-1\r\n", {L"Systemstandard", L"Nur aktives Teil"}, -1},
         // What is not a whole number, or names no entry, is ignored.
         ListCase{"AnzahlListe=zwei\r\nDefault=eins\r\n",
-                 {L"Systemstandard", L"Nur aktives Teil", L"Alles, was möglich ist"}, -1},
+                 {L"Systemstandard", L"Nur aktives Teil", L"Alles, was möglich ist"},
+                 -1},
         ListCase{"AnzahlListe=2\r\nDefault=2\r\n", {L"Systemstandard", L"Nur aktives Teil"}, -1},
         ListCase{"AnzahlListe=1.5\r\nDefault=-2\r\n",
-                 {L"Systemstandard", L"Nur aktives Teil", L"Alles, was möglich ist"}, -1}));
+                 {L"Systemstandard", L"Nur aktives Teil", L"Alles, was möglich ist"},
+                 -1}));
 
 TEST_F(LoadTexts, AHugeCountIsCappedAtTheLargestList) {
     load("[frmProbe.lstListe]\r\nAnzahlListe=99999\r\n");
@@ -130,9 +140,10 @@ TEST_F(LoadTexts, TheSelectionFromTheFileRunsTheListsHandler) {
 }
 
 TEST_F(LoadTexts, PicturesTimersLinesAndSectionsWithoutTheWindowNameHaveNoEffect) {
-    load("[frmProbe.imgBild]\r\nCaption=x\r\n[frmProbe.timUhr]\r\nCaption=x\r\n"
-         "[frmProbe.picLogo]\r\nToolTipText=x\r\n[frmProbe.linStrich]\r\nCaption=x\r\n"
-         "[lblName]\r\nCaption=ohne Fenster\r\n");
+    load(
+        "[frmProbe.imgBild]\r\nCaption=x\r\n[frmProbe.timUhr]\r\nCaption=x\r\n"
+        "[frmProbe.picLogo]\r\nToolTipText=x\r\n[frmProbe.linStrich]\r\nCaption=x\r\n"
+        "[lblName]\r\nCaption=ohne Fenster\r\n");
     for (const wchar_t* name : {L"imgBild", L"timUhr", L"picLogo", L"linStrich"}) {
         EXPECT_EQ(control(name).caption(), L"");
         EXPECT_EQ(control(name).toolTip(), L"");
