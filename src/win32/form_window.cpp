@@ -386,16 +386,9 @@ FormWindow::Bound* FormWindow::boundById(UINT id) {
     return nullptr;
 }
 
-const Control* FormWindow::defaultButton() const {
+const Control* FormWindow::buttonWith(bool forms::ControlDefinition::*role) const {
     for (const auto& owned : form_.controls()) {
-        if (owned->definition().defaultButton) return owned.get();
-    }
-    return nullptr;
-}
-
-const Control* FormWindow::cancelButton() const {
-    for (const auto& owned : form_.controls()) {
-        if (owned->definition().cancelButton) return owned.get();
+        if (owned->definition().*role) return owned.get();
     }
     return nullptr;
 }
@@ -529,7 +522,8 @@ void FormWindow::onCommand(WPARAM wParam, LPARAM lParam) {
     const UINT code = HIWORD(wParam);
     if (id == IDOK || id == IDCANCEL) {
         // Enter and Escape reach the window's default and cancel buttons, where it has them.
-        const Control* button = id == IDOK ? defaultButton() : cancelButton();
+        const Control* button = id == IDOK ? buttonWith(&forms::ControlDefinition::defaultButton)
+                                           : buttonWith(&forms::ControlDefinition::cancelButton);
         if (button) form_.click(button->name());
         return;
     }
@@ -594,7 +588,7 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case DM_GETDEFID: {
-            const Control* button = defaultButton();
+            const Control* button = buttonWith(&forms::ControlDefinition::defaultButton);
             if (!button) return 0;
             return MAKELRESULT(commandId(button->name()), DC_HASDEFID);
         }

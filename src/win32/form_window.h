@@ -98,8 +98,8 @@ class FormWindow final : public forms::FormObserver {
     void paintLines(HDC dc);
     Bound* bound(const forms::Control& control);
     Bound* boundById(UINT id);
-    const forms::Control* defaultButton() const;
-    const forms::Control* cancelButton() const;
+    // The window's default or cancel button, where it has one.
+    const forms::Control* buttonWith(bool forms::ControlDefinition::*role) const;
 
     forms::Form& form_;
     Style style_;
