@@ -71,7 +71,7 @@ void MainWindow::Form_Load() {
 
     forms::Control& materials = control(L"cmbAuswahl");
     materials.clear();
-    for (const auto& name : MaterialNames) materials.addItem(name);
+    materials.addItems(MaterialNames);
     materials.setListIndex(catalogue.defaultIndex);
 
     control(L"cmbAnwendenAuf").setListIndex(1);

@@ -66,6 +66,11 @@ void Control::addItem(std::wstring item) {
     changed(Property::ListItems);
 }
 
+void Control::addItems(const std::vector<std::wstring>& items) {
+    items_.insert(items_.end(), items.begin(), items.end());
+    changed(Property::ListItems);
+}
+
 bool Control::setListIndex(int index) {
     if (index < -1 || index >= static_cast<int>(items_.size()) || index > INT16_MAX) return false;
     if (index == listIndex_) return true;

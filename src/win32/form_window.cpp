@@ -218,7 +218,10 @@ void FormWindow::createControls(HINSTANCE instance) {
         ::SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     for (auto& b : bound_) {
-        if (b.window && b.control->kind() == Kind::ComboBox) syncList(b);
+        if (b.window &&
+            (b.control->kind() == Kind::ComboBox || b.control->kind() == Kind::ListBox)) {
+            syncList(b);
+        }
     }
 }
 
@@ -439,21 +442,32 @@ void FormWindow::captionChanged(const forms::Form& form) {
     ::SetWindowTextW(window_, form.caption().c_str());
 }
 
-void FormWindow::syncList(const Bound& b) {
+void FormWindow::syncList(Bound& b) {
     if (!b.window) return;
     const bool listBox = b.control->kind() == Kind::ListBox;
     const auto& items = b.control->items();
-    const auto shown = static_cast<std::size_t>(
-        ::SendMessageW(b.window, listBox ? LB_GETCOUNT : CB_GETCOUNT, 0, 0));
-    std::size_t from = shown;
-    if (items.size() < shown) {
-        ::SendMessageW(b.window, listBox ? LB_RESETCONTENT : CB_RESETCONTENT, 0, 0);
-        from = 0;
-    }
     // Entries are only ever appended or all removed, so the shown ones are a prefix.
-    for (std::size_t i = from; i < items.size(); ++i) {
+    if (items.size() < b.shownItems) {
+        ::SendMessageW(b.window, listBox ? LB_RESETCONTENT : CB_RESETCONTENT, 0, 0);
+        b.shownItems = 0;
+    }
+    const std::size_t adding = items.size() - b.shownItems;
+    if (adding == 0) return;
+    const bool many = adding > 64;
+    if (many) {
+        ::SendMessageW(b.window, WM_SETREDRAW, FALSE, 0);
+        std::size_t characters = 0;
+        for (std::size_t i = b.shownItems; i < items.size(); ++i) characters += items[i].size() + 1;
+        ::SendMessageW(b.window, listBox ? LB_INITSTORAGE : CB_INITSTORAGE, adding,
+                       static_cast<LPARAM>(characters * sizeof(wchar_t)));
+    }
+    for (; b.shownItems < items.size(); ++b.shownItems) {
         ::SendMessageW(b.window, listBox ? LB_ADDSTRING : CB_ADDSTRING, 0,
-                       reinterpret_cast<LPARAM>(items[i].c_str()));
+                       reinterpret_cast<LPARAM>(items[b.shownItems].c_str()));
+    }
+    if (many) {
+        ::SendMessageW(b.window, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(b.window, nullptr, TRUE);
     }
 }
 

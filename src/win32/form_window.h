@@ -76,7 +76,8 @@ class FormWindow final : public forms::FormObserver {
         UINT id = 0;
         HMENU parentMenu = nullptr;  // menu items: the menu that holds the item
         UINT menuPosition = 0;
-        HMENU popup = nullptr;  // menu items that open a menu
+        HMENU popup = nullptr;       // menu items that open a menu
+        std::size_t shownItems = 0;  // lists: how many of the entries the window shows
     };
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -90,7 +91,7 @@ class FormWindow final : public forms::FormObserver {
     void applyDpi(UINT dpi);
     void resizeClientArea();
     void placeControl(const Bound& bound);
-    void syncList(const Bound& bound);
+    void syncList(Bound& bound);
     void updateMenuItem(const Bound& bound);
     void updateToolTip(const Bound& bound);
     void updatePicture(const Bound& bound);
