@@ -13,6 +13,17 @@ using Clock = std::chrono::steady_clock;
 
 constexpr DWORD kRetryDelayMilliseconds = 100;
 
+// What a call on an object answers when the server's process is no longer there.
+bool serverIsGone(HRESULT result) {
+    for (const HRESULT gone :
+         {RPC_E_DISCONNECTED, RPC_E_SERVER_DIED, RPC_E_SERVER_DIED_DNE, CO_E_OBJNOTCONNECTED,
+          HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE), HRESULT_FROM_WIN32(RPC_S_CALL_FAILED),
+          HRESULT_FROM_WIN32(RPC_S_CALL_FAILED_DNE)}) {
+        if (result == gone) return true;
+    }
+    return false;
+}
+
 bool rejectedAsBusy(HRESULT result) {
     return result == RPC_E_SERVERCALL_RETRYLATER || result == RPC_E_CALL_REJECTED;
 }
@@ -278,7 +289,14 @@ cad::ObjectRef ComAutomation::connect(std::wstring_view progId, std::wstring_vie
     ComPtr<IDispatch> application;
     if (SUCCEEDED(::GetActiveObject(classId, nullptr, running.put())) && running) {
         result = running->QueryInterface(IID_IDispatch, application.putVoid());
-    } else {
+        // The table may still list an instance whose process has ended; a new one is made.
+        UINT typeInfos = 0;
+        if (SUCCEEDED(result) && serverIsGone(application->GetTypeInfoCount(&typeInfos))) {
+            application.reset();
+            result = E_FAIL;
+        }
+    }
+    if (!application) {
         result = withRetries(retryLimit_, [&] {
             return ::CoCreateInstance(classId, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER,
                                       IID_IDispatch, application.putVoid());

@@ -373,5 +373,102 @@ TEST_F(CadLink, TheApplyToMenuAndListMoveTogetherFromEitherSide) {
     EXPECT_FALSE(ticked(L"mnuAnwendenAllPossible"));
 }
 
+// Faults of the CAD program: whatever fails, the program goes on, names the failing call,
+// writes nothing after it, and the next click works.
+
+struct InjectedFault {
+    std::int32_t cadsim::Failures::*member;
+    const wchar_t* name;
+};
+
+TEST_F(CadLink, AnErrorFromEachMemberInTurnStopsTheClickAtThatCall) {
+    const InjectedFault faults[] = {
+        {&cadsim::Failures::visible, L"Visible"},
+        {&cadsim::Failures::activeDoc, L"ActiveDoc"},
+        {&cadsim::Failures::getType, L"GetType"},
+        {&cadsim::Failures::docSetPref, L"SetUserPreferenceDoubleValue"},
+        {&cadsim::Failures::appSetPref, L"SetUserPreferenceDoubleValue"},
+        {&cadsim::Failures::docGetPref, L"GetUserPreferenceDoubleValue"},
+        {&cadsim::Failures::appGetPref, L"GetUserPreferenceDoubleValue"},
+    };
+    pick(L"cmbAnwendenAuf", 2);
+    for (const auto& fault : faults) {
+        scenario = cadsim::State{};
+        scenario.fail.*fault.member = static_cast<std::int32_t>(0x80004005);
+        // The readout of the system default reaches the application's getter.
+        const bool systemRead = fault.member == &cadsim::Failures::appGetPref;
+        apply();
+        ::DeleteFileW(logPath_.c_str());
+        BoxCatcher catcher;
+        press(systemRead ? L"chkSWXSystemStandard" : L"cmdSetDensity");
+        ASSERT_FALSE(catcher.boxes.empty()) << testing::toUtf8Text(fault.name);
+        const auto& report = catcher.boxes.back();
+        EXPECT_EQ(report.style, MB_ICONERROR);
+        EXPECT_THAT(report.text, HasSubstr(fault.name));
+        EXPECT_THAT(report.text, HasSubstr(L"0x80004005"));
+        const auto log = calls();
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.back().outcome, cadsim::Outcome::fail) << testing::toUtf8Text(fault.name);
+        expectInStep();
+        if (systemRead) press(L"chkSWXSystemStandard");
+    }
+    scenario = cadsim::State{};
+    apply();
+    BoxCatcher catcher;
+    press(L"cmdSetDensity");
+    ASSERT_EQ(catcher.boxes.size(), 1u);
+    EXPECT_EQ(catcher.boxes[0].text, L"Success to set the values");
+}
+
+TEST_F(CadLink, ADocumentClosedBetweenTwoClicksIsNoticedAtTheSecond) {
+    press(L"cmdSetDensity");
+    EXPECT_EQ(writes(), (std::vector<std::string>{"doc:7850"}));
+    scenario.activeDoc = cadsim::DocKind::none;
+    apply();
+    BoxCatcher catcher;
+    press(L"cmdSetDensity");
+    ASSERT_EQ(catcher.boxes.size(), 1u);
+    EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"*** No document opened ***"));
+    EXPECT_EQ(writes().size(), 1u);
+}
+
+TEST_F(CadLink, AServerThatDiesInAWriteIsReportedAndTheNextClickStartsItAgain) {
+    pick(L"cmbAnwendenAuf", 2);
+    press(L"cmdGetDensity");  // the server runs
+    scenario.dieInMember = "App.SetUserPreferenceDoubleValue";
+    apply();
+    {
+        BoxCatcher catcher;
+        press(L"cmdSetDensity");
+        ASSERT_EQ(catcher.boxes.size(), 1u);
+        EXPECT_EQ(catcher.boxes[0].style, MB_ICONERROR);
+        EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"SetUserPreferenceDoubleValue"));
+        EXPECT_EQ(statusPicture(), forms::Picture::Error);
+    }
+    EXPECT_EQ(calls().back().outcome, cadsim::Outcome::died);
+    EXPECT_EQ(cadState().systemDensity, 1000.0);
+
+    BoxCatcher catcher;
+    press(L"cmdSetDensity");
+    ASSERT_FALSE(catcher.boxes.empty());
+    EXPECT_EQ(catcher.boxes.back().text, L"Success to set the values");
+    EXPECT_EQ(cadState().systemDensity, 7850.0);
+}
+
+TEST_F(CadLink, AServerBusyForLongerThanTheLimitIsReportedAndNothingIsWritten) {
+    scenario.retryLater = 100000;
+    apply();
+    BoxCatcher catcher;
+    press(L"cmdSetDensity");
+    ASSERT_EQ(catcher.boxes.size(), 1u);
+    EXPECT_EQ(catcher.boxes[0].style, MB_ICONERROR);
+    EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"0x8001010A"));
+    EXPECT_TRUE(writes().empty());
+    scenario.retryLater = 0;
+    apply();
+    press(L"cmdSetDensity");
+    EXPECT_EQ(writes(), (std::vector<std::string>{"doc:7850"}));
+}
+
 }  // namespace
 }  // namespace velu::win32
