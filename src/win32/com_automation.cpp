@@ -1,5 +1,7 @@
 #include "win32/com_automation.h"
 
+#include "win32/scoped.h"
+
 #include <atomic>
 #include <memory>
 #include <vector>
@@ -253,6 +255,63 @@ ObjectRef wrap(ComPtr<IDispatch> dispatch, std::chrono::milliseconds retryLimit)
     return std::make_shared<DispatchObject>(std::move(dispatch), retryLimit);
 }
 
+// Creates the object on a helper thread, so that a server which takes its time to start
+// does not freeze the window: meanwhile this thread repaints and answers sent messages, but
+// takes no input, so no other handler can run. The interface comes back marshalled.
+HRESULT createWhilePainting(const CLSID& classId, std::chrono::milliseconds retryLimit,
+                            ComPtr<IDispatch>& application) {
+    struct Activation {
+        CLSID classId;
+        std::chrono::milliseconds retryLimit;
+        HRESULT result = E_FAIL;
+        IStream* marshalled = nullptr;
+        UniqueKernelHandle created{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+        UniqueKernelHandle taken{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    } activation{classId, retryLimit};
+
+    auto work = [](void* data) -> DWORD {
+        auto& a = *static_cast<Activation*>(data);
+        const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        {
+            ComPtr<IDispatch> created;
+            a.result = withRetries(a.retryLimit, [&] {
+                return ::CoCreateInstance(a.classId, nullptr,
+                                          CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                          created.putVoid());
+            });
+            if (SUCCEEDED(a.result)) {
+                a.result = ::CoMarshalInterThreadInterfaceInStream(IID_IDispatch, created.get(),
+                                                                   &a.marshalled);
+            }
+            ::SetEvent(a.created.get());
+            // The apartment stays until the user-interface thread has the interface.
+            ::WaitForSingleObject(a.taken.get(), INFINITE);
+        }
+        if (SUCCEEDED(com)) ::CoUninitialize();
+        return 0;
+    };
+    UniqueKernelHandle thread(::CreateThread(nullptr, 0, work, &activation, 0, nullptr));
+    if (!thread) return HRESULT_FROM_WIN32(::GetLastError());
+
+    const HANDLE created = activation.created.get();
+    while (::MsgWaitForMultipleObjects(1, &created, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE) ==
+           WAIT_OBJECT_0 + 1) {
+        MSG message{};
+        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        while (::PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+            ::DispatchMessageW(&message);
+        }
+    }
+    HRESULT result = activation.result;
+    if (SUCCEEDED(result)) {
+        result = ::CoGetInterfaceAndReleaseStream(activation.marshalled, IID_IDispatch,
+                                                  application.putVoid());
+    }
+    ::SetEvent(activation.taken.get());
+    ::WaitForSingleObject(thread.get(), INFINITE);
+    return result;
+}
+
 }  // namespace
 
 std::wstring systemErrorText(HRESULT code) {
@@ -296,12 +355,7 @@ cad::ObjectRef ComAutomation::connect(std::wstring_view progId, std::wstring_vie
             result = E_FAIL;
         }
     }
-    if (!application) {
-        result = withRetries(retryLimit_, [&] {
-            return ::CoCreateInstance(classId, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER,
-                                      IID_IDispatch, application.putVoid());
-        });
-    }
+    if (!application) result = createWhilePainting(classId, retryLimit_, application);
     if (FAILED(result) || !application) fail(FAILED(result) ? result : E_NOINTERFACE, L"", nullptr);
     return wrap(std::move(application), retryLimit_);
 }

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -468,6 +469,33 @@ TEST_F(CadLink, AServerBusyForLongerThanTheLimitIsReportedAndNothingIsWritten) {
     apply();
     press(L"cmdSetDensity");
     EXPECT_EQ(writes(), (std::vector<std::string>{"doc:7850"}));
+}
+
+TEST_F(CadLink, WhileTheServerTakesItsTimeToStartTheWindowStillAnswers) {
+    runCadsim(L"/shutdown --progid SldWorks.Application");
+    scenario.createDelayMs = 10000;
+    scenario.documentDensity = 2700;
+    apply();
+    const HWND window = main();
+    std::atomic<int> answered{0};
+    std::atomic<bool> done{false};
+    std::thread watcher([&] {
+        while (!done) {
+            DWORD_PTR ignored = 0;
+            if (::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 500, &ignored)) {
+                ++answered;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    press(L"cmdGetDensity");
+    const auto waited = std::chrono::steady_clock::now() - start;
+    done = true;
+    watcher.join();
+    EXPECT_EQ(text(L"lblDensity"), L"2700");
+    EXPECT_GT(waited, std::chrono::seconds(9));
+    EXPECT_GT(answered.load(), 20);  // about four answers a second for ten seconds
 }
 
 }  // namespace
