@@ -12,7 +12,7 @@ namespace velu::app {
 using forms::Event;
 using forms::Picture;
 
-MainWindow::MainWindow(AppServices services)
+MainWindow::MainWindow(const AppServices& services)
     : services_(services),
       ini_(services.files, services.ansi, services.boxes),
       form_(makeMainWindowForm()),

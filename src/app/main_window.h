@@ -17,7 +17,7 @@ namespace velu::app {
 
 class MainWindow final : private cad::LinkWindow {
   public:
-    explicit MainWindow(AppServices services);
+    explicit MainWindow(const AppServices& services);
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 

@@ -60,7 +60,7 @@ std::wstring formatGeneral(double value, wchar_t decimalSeparator) {
         if (magnitude < 10) text += L'0';
         append(std::to_string(magnitude));
     } else if (exponent >= 0) {
-        const auto integerDigits = static_cast<std::size_t>(exponent + 1);
+        const auto integerDigits = static_cast<std::size_t>(exponent) + 1;
         if (digits.size() <= integerDigits) {
             append(digits);
             text.append(integerDigits - digits.size(), L'0');

@@ -21,7 +21,7 @@ std::wstring widen(std::string_view ascii) {
 std::string toUtf8(std::wstring_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = static_cast<char32_t>(text[i]);
+        auto c = static_cast<char32_t>(text[i]);
         if (sizeof(wchar_t) == 2 && c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
             const auto low = static_cast<char32_t>(text[i + 1]);
             if (low >= 0xDC00 && low < 0xE000) {

@@ -46,10 +46,14 @@ DensityCatalogue loadDensityCatalogue(IniFile& ini, const std::wstring& path,
         const std::wstring text = ini.INIGetSettingString(kSection, key, path, L"");
         const auto density = parseNumber(text, decimalSeparator);
         if (!density) {
-            const std::wstring problem =
-                text.empty() ? L" fehlt oder ist leer."
-                             : L": \"" + text + L"\" ist keine Zahl im Zahlenformat des Benutzers.";
-            boxes.show(where(path, key) + problem + useBuiltIn, kTitle, BoxStyle::Warning);
+            std::wstring message = where(path, key);
+            if (text.empty()) {
+                message += L" fehlt oder ist leer.";
+            } else {
+                message += L": \"" + text + L"\" ist keine Zahl im Zahlenformat des Benutzers.";
+            }
+            message += useBuiltIn;
+            boxes.show(message, kTitle, BoxStyle::Warning);
             return builtInCatalogue();
         }
         catalogue.densities.push_back(*density);

@@ -58,21 +58,19 @@ std::wstring decodeUtf16(std::string_view bytes, bool bigEndian) {
         const auto first = static_cast<unsigned char>(bytes[i]);
         const auto second = static_cast<unsigned char>(bytes[i + 1]);
         const char32_t unit = bigEndian ? (first << 8 | second) : (second << 8 | first);
-        if constexpr (sizeof(wchar_t) == 2) {
-            text += static_cast<wchar_t>(unit);
-        } else if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
+        // Where wchar_t holds 32 bits, a surrogate pair becomes one code point.
+        const bool pairStart = sizeof(wchar_t) == 4 && unit >= 0xD800 && unit < 0xDC00;
+        if (pairStart && i + 3 < bytes.size()) {
             const auto a = static_cast<unsigned char>(bytes[i + 2]);
             const auto b = static_cast<unsigned char>(bytes[i + 3]);
             const char32_t low = bigEndian ? (a << 8 | b) : (b << 8 | a);
             if (low >= 0xDC00 && low < 0xE000) {
                 appendCodePoint(text, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
                 i += 2;
-            } else {
-                text += static_cast<wchar_t>(unit);
+                continue;
             }
-        } else {
-            text += static_cast<wchar_t>(unit);
         }
+        text += static_cast<wchar_t>(unit);
     }
     return text;
 }

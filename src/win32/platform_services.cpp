@@ -40,13 +40,11 @@ std::optional<FileStamp> WindowsFileSystem::stamp(const std::wstring& path) cons
 }
 
 std::optional<std::string> WindowsFileSystem::readAll(const std::wstring& path) const {
-    UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
-        return std::nullopt;
-    }
+    const HANDLE opened =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return std::nullopt;
+    const UniqueKernelHandle file(opened);
     std::string content;
     char chunk[64 * 1024];
     DWORD read = 0;
