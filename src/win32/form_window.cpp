@@ -317,15 +317,18 @@ void FormWindow::placeControl(const Bound& b) {
         // The closed list is as high as the layout says; the opened list hangs below it.
         ::SetWindowPos(b.window, nullptr, x, y, width, height + toPixels(kComboListHeight * 15),
                        SWP_NOZORDER | SWP_NOACTIVATE);
-        for (int attempt = 0; attempt < 3; ++attempt) {
+        // The closed height follows the height of the selection field. The value asked back
+        // need not be the one given (Wine adds two pixels to it), so each step corrects the
+        // value last given rather than the one reported.
+        int item = static_cast<int>(
+            ::SendMessageW(b.window, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+        for (int attempt = 0; attempt < 4; ++attempt) {
             RECT closed{};
             ::GetWindowRect(b.window, &closed);
             const int difference = height - (closed.bottom - closed.top);
             if (difference == 0) break;
-            const auto item = static_cast<int>(
-                ::SendMessageW(b.window, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-            ::SendMessageW(b.window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                           std::max(1, item + difference));
+            item = std::max(1, item + difference);
+            ::SendMessageW(b.window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item);
         }
         return;
     }
