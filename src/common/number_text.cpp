@@ -27,6 +27,34 @@ bool isDigit(wchar_t c) {
     return c >= L'0' && c <= L'9';
 }
 
+// Correctly rounded 15 significant digits of a positive finite value: "d.dddddddddddddde+XX".
+// A value just below the largest double rounds up beyond it (1.7976931348623157E308 to
+// 1.79769313486232E+308), a text that reads back as no number; such a value is cut to 15
+// digits instead, so that every value shown can be read again.
+std::string significantDigits(double magnitude) {
+    char buffer[40];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                                      std::chars_format::scientific, kSignificantDigits - 1);
+    std::string text(buffer, result.ptr);
+    const auto ePos = text.find('e');
+    double back = 0;
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), back);
+    const bool overflows = parsed.ec == std::errc::result_out_of_range ||
+                           (parsed.ec == std::errc() && std::isinf(back));
+    if (overflows && text[ePos + 1] == '+') {
+        // One unit less in the last digit, borrowing through zeros.
+        for (std::size_t i = ePos; i-- > 0;) {
+            if (text[i] == '.') continue;
+            if (text[i] != '0') {
+                --text[i];
+                break;
+            }
+            text[i] = '9';
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 std::wstring formatGeneral(double value, wchar_t decimalSeparator) {
@@ -34,11 +62,7 @@ std::wstring formatGeneral(double value, wchar_t decimalSeparator) {
     if (std::isinf(value)) return value < 0 ? L"-Inf" : L"Inf";
     if (value == 0) return L"0";
 
-    // Correctly rounded 15 significant digits: "d.dddddddddddddde+XX".
-    char buffer[40];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                      std::chars_format::scientific, kSignificantDigits - 1);
-    const std::string scientific(buffer, result.ptr);
+    const std::string scientific = significantDigits(std::fabs(value));
     const auto ePos = scientific.find('e');
     std::string digits = scientific.substr(0, 1) + scientific.substr(2, ePos - 2);
     const int exponent = std::atoi(scientific.c_str() + ePos + 1);
