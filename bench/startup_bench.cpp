@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "catalogue_text.h"
+#include "clock.h"
 
 namespace {
 
@@ -36,17 +37,6 @@ constexpr int kMaterials = 32767;
 constexpr DWORD kStartLimitMs = 120000;  // a start that takes longer is reported as failed
 constexpr DWORD kCloseLimitMs = 10000;   // then the program is terminated
 constexpr DWORD kCheckDelayMs = 1500;    // the pause of the idle check's program
-
-double nowMs() {
-    static const double frequency = [] {
-        LARGE_INTEGER f{};
-        ::QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER counter{};
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / frequency;
-}
 
 std::string narrow(const std::wstring& text) {
     if (text.empty()) return {};

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "catalogue_text.h"
+#include "clock.h"
 #include "config/density_catalogue.h"
 #include "config/ini_file.h"
 #include "forms/control.h"
@@ -28,17 +29,6 @@ namespace {
 
 constexpr int kMaterials = 32767;
 constexpr int kSubclassedEntries = 2000;  // enough to see the pace of a slow fill
-
-double nowMs() {
-    static const double frequency = [] {
-        LARGE_INTEGER f{};
-        ::QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER counter{};
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / frequency;
-}
 
 // The platform's file services, counting and timing the file checks made through them and,
 // when asked, checking a file only the first time it is asked about.
