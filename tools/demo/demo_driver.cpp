@@ -19,8 +19,8 @@ std::wstring textOf(HWND window) {
 }
 
 void say(const std::wstring& line) {
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr,
-                                             nullptr);
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(length), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), length, nullptr, nullptr);
     std::printf("demo: %s\n", utf8.c_str());
@@ -92,9 +92,8 @@ std::vector<HWND> children(HWND parent, const wchar_t* className) {
 // Picks the entry with this text in whichever list holds it, as a user's choice does.
 bool pick(HWND main, const wchar_t* entry) {
     for (HWND list : children(main, L"ComboBox")) {
-        const LRESULT index =
-            ::SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                           reinterpret_cast<LPARAM>(entry));
+        const LRESULT index = ::SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                             reinterpret_cast<LPARAM>(entry));
         if (index == CB_ERR) continue;
         ::SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
         ::SendMessageW(main, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), CBN_SELCHANGE),
