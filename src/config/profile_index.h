@@ -27,8 +27,6 @@ class ProfileIndex {
     // key's line had no '='.
     std::optional<std::wstring_view> find(std::wstring_view section, std::wstring_view key) const;
 
-    std::size_t sectionCount() const { return sections_.size(); }
-
   private:
     struct Key {
         std::wstring name;

@@ -42,15 +42,6 @@ inline std::wstring windowText(HWND window) {
     return text;
 }
 
-// Wide text as UTF-8, for test messages.
-inline std::string toUtf8Text(const std::wstring& text) {
-    const int length =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length > 0 ? length - 1 : 0), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), length, nullptr, nullptr);
-    return utf8;
-}
-
 struct CaughtBox {
     std::wstring title;
     std::wstring text;
