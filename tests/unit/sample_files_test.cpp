@@ -113,13 +113,17 @@ TEST_P(SampleTexts, TheMessageTableHasItsSevenTextsAndNoEntryIsEmpty) {
 
 INSTANTIATE_TEST_SUITE_P(Files, SampleTexts, ::testing::Values("default.ini", "default-en.ini"));
 
-TEST(SampleCatalogue, LoadsWholeWithStahlSelectedAndNoBadValue) {
+// Whole numbers read the same under every number format: the sample loads whole, without a
+// box, whichever decimal separator the user has.
+class SampleCatalogue : public ::testing::TestWithParam<wchar_t> {};
+
+TEST_P(SampleCatalogue, LoadsWholeWithStahlSelectedAndNoBox) {
     testing::MemoryFiles files;
     files.write(L"velu.ini", bytesOf("velu.ini"));
     Windows1252 ansi;
     testing::RecordingBoxes boxes;
     config::IniFile ini(files, ansi, boxes);
-    const auto catalogue = config::loadDensityCatalogue(ini, L"velu.ini", L',', boxes);
+    const auto catalogue = config::loadDensityCatalogue(ini, L"velu.ini", GetParam(), boxes);
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_GE(catalogue.names.size(), 40u);
     EXPECT_EQ(catalogue.names.size(), catalogue.densities.size());
@@ -130,6 +134,8 @@ TEST(SampleCatalogue, LoadsWholeWithStahlSelectedAndNoBadValue) {
         EXPECT_LT(catalogue.densities[i], 25000.0) << toUtf8(catalogue.names[i]);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(NumberFormats, SampleCatalogue, ::testing::Values(L',', L'.'));
 
 }  // namespace
 }  // namespace velu
