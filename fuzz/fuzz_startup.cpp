@@ -154,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (flags & 0x20) cad.unreachable = L"Klasse nicht registriert";
     if (flags & 0x40) {
         static constexpr const wchar_t* kFailing[] = {L"app.ActiveDoc",
-                                                      L"doc.GetType",
+                                                      L"doc.Gettype",
                                                       L"app.SetUserPreferenceDoubleValue",
                                                       L"doc.SetUserPreferenceDoubleValue",
                                                       L"app.GetUserPreferenceDoubleValue",

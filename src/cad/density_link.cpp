@@ -16,14 +16,26 @@ constexpr const wchar_t* kDocumentName = L"das aktive Dokument";
 // No entry of the material list is selected: nothing can be written.
 struct NoMaterialSelected {};
 
-// Runs one member call and names the object in the error it may raise.
+// Runs one member call together with the conversion of its result, and names the object and
+// the member in the error either may raise: a result of the wrong type is that call's failure.
 template <typename Call>
-auto on(const wchar_t* objectName, Call call) {
+auto on(const wchar_t* objectName, const wchar_t* member, Call call) {
     try {
         return call();
     } catch (const AutomationError& error) {
-        throw AutomationError(error.code(), error.member(), objectName, error.systemText());
+        throw AutomationError(error.code(), member, objectName, error.systemText());
     }
+}
+
+// The active document, or nothing. Anything but an object or nothing is no usable answer.
+ObjectRef activeDocument(Object& application) {
+    return on(kApplicationName, L"ActiveDoc", [&] {
+        const Variant document = application.get(L"ActiveDoc");
+        if (!document.isEmpty() && !document.isObject()) {
+            throw AutomationError(kTypeMismatch, L"", L"", L"Type mismatch");
+        }
+        return document.object();
+    });
 }
 
 }  // namespace
@@ -69,25 +81,32 @@ void DensityLink::reportFailure(const AutomationError& error) {
 
 ObjectRef DensityLink::connect() {
     ObjectRef application = automation_.connect(kProgId, kApplicationName);
-    on(kApplicationName, [&] { application->put(L"Visible", Variant(true)); });
+    on(kApplicationName, L"Visible", [&] { application->put(L"Visible", Variant(true)); });
     return application;
 }
 
 bool DensityLink::isPart(Object& document) {
-    return on(kDocumentName, [&] { return document.call(L"GetType", {}); }).toDouble() ==
-           PartDocumentType;
+    return on(kDocumentName, L"Gettype",
+              [&] { return document.call(L"Gettype", {}).toDouble(); }) == PartDocumentType;
 }
 
 bool DensityLink::write(Object& target, const wchar_t* targetName) {
     const int index = window_.materialIndex();
     if (index < 0 || index >= static_cast<int>(densities_.size())) throw NoMaterialSelected{};
     const double& density = densities_[static_cast<std::size_t>(index)];
-    return on(targetName,
-              [&] {
-                  return target.call(L"SetUserPreferenceDoubleValue",
-                                     {Variant(DensityPreference), DoubleRef{&density}});
-              })
-        .toBool();
+    return on(targetName, L"SetUserPreferenceDoubleValue", [&] {
+        return target
+            .call(L"SetUserPreferenceDoubleValue",
+                  {Variant(DensityPreference), DoubleRef{&density}})
+            .toBool();
+    });
+}
+
+double DensityLink::readPreference(Object& source, const wchar_t* sourceName) {
+    return on(sourceName, L"GetUserPreferenceDoubleValue", [&] {
+        return source.call(L"GetUserPreferenceDoubleValue", {Variant(DensityPreference)})
+            .toDouble();
+    });
 }
 
 bool DensityLink::readDensity() {
@@ -95,15 +114,11 @@ bool DensityLink::readDensity() {
     ObjectRef document;
     try {
         application = connect();
-        Variant value;
+        double density = 0;
         if (window_.readsSystemDefault()) {
-            value = on(kApplicationName, [&] {
-                return application->call(L"GetUserPreferenceDoubleValue",
-                                         {Variant(DensityPreference)});
-            });
+            density = readPreference(*application, kApplicationName);
         } else {
-            document =
-                on(kApplicationName, [&] { return application->get(L"ActiveDoc"); }).object();
+            document = activeDocument(*application);
             if (!document) {
                 warn(messages_[MessageRole::kNoDocument], kApplicationTitle);
                 return true;
@@ -112,12 +127,8 @@ bool DensityLink::readDensity() {
                 warn(messages_[MessageRole::kNotAPart], kApplicationTitle);
                 return true;
             }
-            value = on(kDocumentName, [&] {
-                return document->call(L"GetUserPreferenceDoubleValue",
-                                      {Variant(DensityPreference)});
-            });
+            density = readPreference(*document, kDocumentName);
         }
-        const double density = on(kApplicationName, [&] { return value.toDouble(); });
         window_.showReadDensity(density != 0 ? formatGeneral(density, locale_.decimalSeparator())
                                              : messages_[MessageRole::kSuccess]);
     } catch (const AutomationError& error) {
@@ -140,7 +151,7 @@ void DensityLink::transferDensity(const std::function<void()>& readout) {
     bool refreshReadout = false;
     try {
         application = connect();
-        document = on(kApplicationName, [&] { return application->get(L"ActiveDoc"); }).object();
+        document = activeDocument(*application);
         switch (window_.applyToMode()) {
             case 0:
                 systemWritten = write(*application, kApplicationName);

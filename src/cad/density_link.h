@@ -33,6 +33,7 @@ class DensityLink {
     void warn(const std::wstring& prompt, const std::wstring& title);
     void reportFailure(const AutomationError& error);
     bool write(Object& target, const wchar_t* targetName);
+    double readPreference(Object& source, const wchar_t* sourceName);
     bool isPart(Object& document);
     ObjectRef connect();
 

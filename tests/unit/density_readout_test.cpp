@@ -24,7 +24,7 @@ TEST_F(Readout, ShowsThePartsDensityWithTheUsersSeparatorAndReleasesDocumentFirs
     cad.documentDensity = 2700.5;
     click(L"cmdGetDensity");
     EXPECT_EQ(shown(), L"2700,5");
-    EXPECT_THAT(cad.members(), ElementsAre(L"app.Visible", L"app.ActiveDoc", L"doc.GetType",
+    EXPECT_THAT(cad.members(), ElementsAre(L"app.Visible", L"app.ActiveDoc", L"doc.Gettype",
                                            L"doc.GetUserPreferenceDoubleValue"));
     EXPECT_THAT(cad.calls.back().arguments, ElementsAre(L"I4:7"));
     EXPECT_THAT(cad.releases, ElementsAre(L"doc", L"app"));

@@ -209,5 +209,95 @@ TEST_F(Transfer, AMessageTableFromTheFileTitlesAndWordsTheBoxes) {
     EXPECT_EQ(boxes.shown[1].text, L"Erfolg");
 }
 
+// SolidWorks answered, but with a value of the wrong type: the box names that call, as it
+// names a call that failed, and nothing is written after it.
+struct UnusableAnswer {
+    const wchar_t* member;  // "object.member" as the fake knows it
+    int mode;
+    bool readSystemDefault;
+    bool readout;  // the readout meets it, not the transfer
+    const wchar_t* expected;
+    std::vector<std::wstring> writes;  // what is written before the call
+};
+
+class UnusableAnswers : public testing::MainWindowFixture,
+                        public ::testing::WithParamInterface<UnusableAnswer> {};
+
+TEST_P(UnusableAnswers, NameTheCallWhoseResultCouldNotBeUsed) {
+    const auto& c = GetParam();
+    start();
+    cad.answers[c.member] = cad::Variant(std::wstring(L"kein Wert"));
+    control(L"cmbAnwendenAuf").setListIndex(c.mode);
+    control(L"chkSWXSystemStandard").setValue(c.readSystemDefault ? 1 : 0);
+    control(L"lblDensity").setCaption(L"vorher");
+    boxes.shown.clear();
+    cad.calls.clear();
+    click(c.readout ? L"cmdGetDensity" : L"cmdSetDensity");
+
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].title, L"velu");
+    EXPECT_EQ(boxes.shown[0].style, BoxStyle::Stop);
+    EXPECT_THAT(boxes.shown[0].text, ::testing::StartsWith(c.expected));
+    EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"Fehler 0x80020005"));
+    std::vector<std::wstring> writes;
+    for (const auto& call : cad.calls) {
+        if (call.member == L"SetUserPreferenceDoubleValue") writes.push_back(call.object);
+    }
+    EXPECT_EQ(writes, c.writes);
+    EXPECT_EQ(control(L"lblDensity").caption(), L"vorher");
+    EXPECT_EQ(control(L"imgVis").picture(), forms::Picture::Error);
+    EXPECT_EQ(cad.liveObjects, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachConvertedResult, UnusableAnswers,
+    ::testing::Values(
+        UnusableAnswer{L"doc.Gettype",
+                       1,
+                       false,
+                       false,
+                       L"Der Aufruf \"Gettype\" an das aktive Dokument ist fehlgeschlagen.",
+                       {}},
+        UnusableAnswer{L"doc.Gettype",
+                       0,
+                       false,
+                       true,
+                       L"Der Aufruf \"Gettype\" an das aktive Dokument ist fehlgeschlagen.",
+                       {}},
+        UnusableAnswer{L"app.ActiveDoc",
+                       1,
+                       false,
+                       false,
+                       L"Der Aufruf \"ActiveDoc\" an SolidWorks ist fehlgeschlagen.",
+                       {}},
+        UnusableAnswer{L"doc.SetUserPreferenceDoubleValue",
+                       2,
+                       false,
+                       false,
+                       L"Der Aufruf \"SetUserPreferenceDoubleValue\" an das aktive Dokument ist "
+                       L"fehlgeschlagen.",
+                       {L"doc"}},
+        UnusableAnswer{L"app.SetUserPreferenceDoubleValue",
+                       0,
+                       false,
+                       false,
+                       L"Der Aufruf \"SetUserPreferenceDoubleValue\" an SolidWorks ist "
+                       L"fehlgeschlagen.",
+                       {L"app"}},
+        UnusableAnswer{L"doc.GetUserPreferenceDoubleValue",
+                       1,
+                       false,
+                       true,
+                       L"Der Aufruf \"GetUserPreferenceDoubleValue\" an das aktive Dokument ist "
+                       L"fehlgeschlagen.",
+                       {}},
+        UnusableAnswer{L"app.GetUserPreferenceDoubleValue",
+                       1,
+                       true,
+                       true,
+                       L"Der Aufruf \"GetUserPreferenceDoubleValue\" an SolidWorks ist "
+                       L"fehlgeschlagen.",
+                       {}}));
+
 }  // namespace
 }  // namespace velu::app

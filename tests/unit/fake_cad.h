@@ -1,6 +1,8 @@
 #pragma once
 // A scripted stand-in for SolidWorks' automation objects that records every call in order.
 
+#include <algorithm>
+#include <cwctype>
 #include <map>
 #include <memory>
 #include <optional>
@@ -30,6 +32,8 @@ class FakeCad final : public cad::Automation {
     bool documentWriteResult = true;
     std::wstring unreachable;                       // when not empty: connect fails with this text
     std::map<std::wstring, std::int32_t> failures;  // "app.Visible", "doc.GetType" -> code
+    // Answers that replace a member's own result, "doc.GetType" -> L"Teil".
+    std::map<std::wstring, cad::Variant> answers;
     std::vector<CadCall> calls;
     int connects = 0;
     int liveObjects = 0;  // objects handed out and not yet released
@@ -67,7 +71,8 @@ class FakeCad final : public cad::Automation {
 
         cad::Variant get(std::wstring_view member) override {
             record(member, {});
-            if (member == L"ActiveDoc") {
+            if (const auto* answer = find(cad_.answers, member)) return *answer;
+            if (same(member, L"ActiveDoc")) {
                 if (cad_.activeDocument == Document::None) return cad::ObjectRef();
                 return cad::ObjectRef(std::make_shared<FakeObject>(cad_, L"doc"));
             }
@@ -90,29 +95,44 @@ class FakeCad final : public cad::Automation {
                 }
             }
             record(member, shown);
+            if (const auto* answer = find(cad_.answers, member)) return *answer;
             const bool app = name_ == L"app";
-            if (member == L"GetType") {
+            if (same(member, L"GetType")) {
                 return static_cast<std::int32_t>(cad_.activeDocument == Document::Part       ? 1
                                                  : cad_.activeDocument == Document::Assembly ? 2
                                                                                              : 3);
             }
-            if (member == L"SetUserPreferenceDoubleValue") {
+            if (same(member, L"SetUserPreferenceDoubleValue")) {
                 cad_.lastWritten = byReference;
                 (app ? cad_.systemDensity : cad_.documentDensity) = *byReference;
                 return app ? cad_.systemWriteResult : cad_.documentWriteResult;
             }
-            if (member == L"GetUserPreferenceDoubleValue") {
+            if (same(member, L"GetUserPreferenceDoubleValue")) {
                 return app ? cad_.systemDensity : cad_.documentDensity;
             }
             return {};
         }
 
       private:
+        // Members are found without regard to case, as late binding finds them.
+        static bool same(std::wstring_view a, std::wstring_view b) {
+            return a.size() == b.size() &&
+                   std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
+                       return std::towlower(x) == std::towlower(y);
+                   });
+        }
+        template <typename Value>
+        const Value* find(const std::map<std::wstring, Value>& byMember,
+                          std::wstring_view member) const {
+            for (const auto& [key, value] : byMember) {
+                if (same(key, name_ + L"." + std::wstring(member))) return &value;
+            }
+            return nullptr;
+        }
         void record(std::wstring_view member, std::vector<std::wstring> arguments) {
             cad_.calls.push_back({name_, std::wstring(member), std::move(arguments)});
-            const auto failure = cad_.failures.find(name_ + L"." + std::wstring(member));
-            if (failure != cad_.failures.end()) {
-                throw cad::AutomationError(failure->second, std::wstring(member), L"",
+            if (const auto* failure = find(cad_.failures, member)) {
+                throw cad::AutomationError(*failure, std::wstring(member), L"",
                                            L"Unbekannter Fehler");
             }
         }

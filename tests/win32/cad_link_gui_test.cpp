@@ -387,7 +387,7 @@ TEST_F(CadLink, AnErrorFromEachMemberInTurnStopsTheClickAtThatCall) {
     const InjectedFault faults[] = {
         {&cadsim::Failures::visible, L"Visible"},
         {&cadsim::Failures::activeDoc, L"ActiveDoc"},
-        {&cadsim::Failures::getType, L"GetType"},
+        {&cadsim::Failures::getType, L"Gettype"},
         {&cadsim::Failures::docSetPref, L"SetUserPreferenceDoubleValue"},
         {&cadsim::Failures::appSetPref, L"SetUserPreferenceDoubleValue"},
         {&cadsim::Failures::docGetPref, L"GetUserPreferenceDoubleValue"},
@@ -420,6 +420,23 @@ TEST_F(CadLink, AnErrorFromEachMemberInTurnStopsTheClickAtThatCall) {
     press(L"cmdSetDensity");
     ASSERT_EQ(catcher.boxes.size(), 1u);
     EXPECT_EQ(catcher.boxes[0].text, L"Success to set the values");
+}
+
+TEST_F(CadLink, AnAnswerOfTheWrongTypeNamesItsCallAndNothingIsWrittenAfterIt) {
+    pick(L"cmbAnwendenAuf", 2);
+    scenario.textAnswer = "Doc.GetType";
+    apply();
+    BoxCatcher catcher;
+    press(L"cmdSetDensity");
+    ASSERT_EQ(catcher.boxes.size(), 1u);
+    EXPECT_EQ(catcher.boxes[0].title, L"velu");
+    EXPECT_EQ(catcher.boxes[0].style, MB_ICONERROR);
+    EXPECT_THAT(catcher.boxes[0].text,
+                ::testing::StartsWith(
+                    L"Der Aufruf \"Gettype\" an das aktive Dokument ist fehlgeschlagen.\r\n"
+                    L"Fehler 0x80020005"));
+    EXPECT_TRUE(writes().empty());
+    EXPECT_EQ(statusPicture(), forms::Picture::Error);
 }
 
 TEST_F(CadLink, ADocumentClosedBetweenTwoClicksIsNoticedAtTheSecond) {

@@ -61,9 +61,10 @@ enum class Key {
     retryLater,
     createDelayMs,
     dieInMember,
+    textAnswer,
 };
 
-constexpr std::array<std::pair<Key, std::string_view>, 15> kKeys{{
+constexpr std::array<std::pair<Key, std::string_view>, 16> kKeys{{
     {Key::activeDoc, "ActiveDoc"},
     {Key::systemDensity, "SystemDensity"},
     {Key::documentDensity, "DocumentDensity"},
@@ -79,6 +80,7 @@ constexpr std::array<std::pair<Key, std::string_view>, 15> kKeys{{
     {Key::retryLater, "RetryLater"},
     {Key::createDelayMs, "CreateDelayMs"},
     {Key::dieInMember, "DieInMember"},
+    {Key::textAnswer, "TextAnswer"},
 }};
 
 std::int32_t* failureField(State& state, Key key) {
@@ -143,6 +145,9 @@ bool apply(State& state, Key key, std::string_view value) {
         }
         case Key::dieInMember:
             state.dieInMember = std::string(value);
+            return true;
+        case Key::textAnswer:
+            state.textAnswer = std::string(value);
             return true;
         default:
             return false;
@@ -284,8 +289,12 @@ std::int32_t State::failureFor(std::string_view object, std::string_view member)
     return 0;
 }
 
-bool State::diesIn(std::string_view object, std::string_view member) const {
-    std::string_view wanted = trim(dieInMember);
+namespace {
+
+// Whether a member given as "Member", "App.Member" or "Doc.Member" names this member of this
+// object.
+bool namesMember(std::string_view given, std::string_view object, std::string_view member) {
+    std::string_view wanted = trim(given);
     if (wanted.empty()) return false;
     auto dot = wanted.find('.');
     if (dot != std::string_view::npos) {
@@ -293,6 +302,16 @@ bool State::diesIn(std::string_view object, std::string_view member) const {
         wanted = wanted.substr(dot + 1);
     }
     return equalsNoCase(wanted, member);
+}
+
+}  // namespace
+
+bool State::diesIn(std::string_view object, std::string_view member) const {
+    return namesMember(dieInMember, object, member);
+}
+
+bool State::answersWithText(std::string_view object, std::string_view member) const {
+    return namesMember(textAnswer, object, member);
 }
 
 State parse(std::string_view text, std::vector<std::string>* problems) {
@@ -372,6 +391,9 @@ std::string toText(const State& state) {
                     break;
                 case Key::dieInMember:
                     out += state.dieInMember;
+                    break;
+                case Key::textAnswer:
+                    out += state.textAnswer;
                     break;
                 default:
                     break;

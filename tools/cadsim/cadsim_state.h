@@ -43,6 +43,7 @@ struct State {
     std::uint32_t retryLater = 0;     // the next N calls are rejected with "retry later"
     std::uint32_t createDelayMs = 0;  // wait before the class object is registered
     std::string dieInMember;          // "Member", "App.Member" or "Doc.Member"; empty: never
+    std::string textAnswer;           // the same form: that member answers with a text instead
 
     bool operator==(const State&) const = default;
 
@@ -50,6 +51,8 @@ struct State {
     std::int32_t failureFor(std::string_view object, std::string_view member) const;
     // Whether DieInMember names this member of this object.
     bool diesIn(std::string_view object, std::string_view member) const;
+    // Whether TextAnswer names this member of this object.
+    bool answersWithText(std::string_view object, std::string_view member) const;
 };
 
 // Reads the state text. Unknown keys, other sections and bad values are skipped (the field

@@ -409,6 +409,11 @@ HRESULT SimServer::perform(Call& call, State& state, LCID lcid, WORD flags, DISP
     if (const std::int32_t failure = state.failureFor(call.entry.object, call.entry.member)) {
         return static_cast<HRESULT>(failure);
     }
+    if (state.answersWithText(call.entry.object, call.entry.member)) {
+        result->vt = VT_BSTR;
+        result->bstrVal = Bstr(L"kein Wert").release();
+        return S_OK;
+    }
 
     switch (member->id) {
         case kVisible:

@@ -109,6 +109,7 @@ TEST(StateText, RoundTripsExactly) {
     s.retryLater = 2;
     s.createDelayMs = 40;
     s.dieInMember = "App.Visible";
+    s.textAnswer = "Doc.GetType";
     std::vector<std::string> problems;
     const State back = parse(toText(s), &problems);
     EXPECT_TRUE(problems.empty());
@@ -164,6 +165,10 @@ TEST(StateText, FailuresAndDieInMemberAreLookedUpByObjectAndMember) {
     EXPECT_TRUE(s.diesIn("doc", "GetUserPreferenceDoubleValue"));
     s.dieInMember.clear();
     EXPECT_FALSE(s.diesIn("app", "Visible"));
+
+    s.textAnswer = "Doc.GetType";
+    EXPECT_TRUE(s.answersWithText("doc", "gettype"));
+    EXPECT_FALSE(s.answersWithText("app", "GetType"));
 }
 
 TEST(StateText, HresultsParseInEveryNotation) {
