@@ -56,32 +56,34 @@ void AboutBox::cmdSysInfo_Click() {
 }
 
 void AboutBox::StartSysInfo() {
-    auto notAvailable = [this] {
-        services_.boxes.show(kNotAvailable, kApplicationTitle, BoxStyle::Plain);
-    };
-    try {
-        std::wstring path;
-        if (!GetKeyValue(kLocalMachine, L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", L"PATH",
-                         path)) {
-            const bool located = GetKeyValue(
-                kLocalMachine, L"SOFTWARE\\Microsoft\\Shared Tools Location", L"MSINFO", path);
-            const std::wstring inLocation = path + L"\\MSINFO32.EXE";
-            // Current Windows keeps the program in the system directory and no longer names
-            // it in the registry.
-            const std::wstring inSystem = services_.programs.systemDirectory() + L"\\msinfo32.exe";
-            if (located && modVelumarDichte::FileExists(services_.files, inLocation)) {
-                path = inLocation;
-            } else if (modVelumarDichte::FileExists(services_.files, inSystem)) {
-                path = inSystem;
-            } else {
-                notAvailable();
-                return;
-            }
+    // A value that cannot be read, even one that raises an error, leads on to the next place.
+    auto registryValue = [this](const wchar_t* key, const wchar_t* name, std::wstring& value) {
+        try {
+            return GetKeyValue(kLocalMachine, key, name, value);
+        } catch (const std::exception&) {
+            return false;
         }
-        if (!services_.programs.start(path)) notAvailable();
-    } catch (const std::exception&) {
-        notAvailable();
+    };
+    auto startExisting = [this](const std::wstring& program) {
+        return modVelumarDichte::FileExists(services_.files, program) &&
+               services_.programs.start(program);
+    };
+
+    // The registry may still name the program of an older installation that is gone; what it
+    // names counts only when it starts. The first value is started without an existence check.
+    std::wstring path;
+    if (registryValue(L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", L"PATH", path) &&
+        services_.programs.start(path)) {
+        return;
     }
+    if (registryValue(L"SOFTWARE\\Microsoft\\Shared Tools Location", L"MSINFO", path) &&
+        startExisting(path + L"\\MSINFO32.EXE")) {
+        return;
+    }
+    // Current Windows keeps the program in the system directory and no longer names it in the
+    // registry.
+    if (startExisting(services_.programs.systemDirectory() + L"\\msinfo32.exe")) return;
+    services_.boxes.show(kNotAvailable, kApplicationTitle, BoxStyle::Plain);
 }
 
 bool AboutBox::GetKeyValue(std::uint32_t keyRoot, const std::wstring& keyName,

@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 
 #include <map>
+#include <optional>
+#include <set>
 
 #include "fakes.h"
 
@@ -41,10 +43,11 @@ class FakeRegistry final : public Registry {
 class FakePrograms final : public Programs {
   public:
     bool startWorks = true;
+    std::set<std::wstring> failing;  // programs whose start fails
     std::vector<std::wstring> started;
     bool start(const std::wstring& programFile) override {
         started.push_back(programFile);
-        return startWorks;
+        return startWorks && !failing.count(programFile);
     }
     std::wstring systemDirectory() const override { return L"C:\\Windows\\system32"; }
 };
@@ -125,17 +128,66 @@ TEST_F(About, TheSecondValueNamesTheDirectoryWhereTheProgramMustBe) {
     EXPECT_THAT(programs.started, ElementsAre(L"C:\\MSINFO\\MSINFO32.EXE"));
 }
 
-TEST_F(About, WithNeitherValueTheSystemDirectoryIsTheLastPlaceToLook) {
-    make().StartSysInfo();
-    EXPECT_THAT(programs.started, IsEmpty());
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, kNotAvailable);
-    EXPECT_THAT(registry.opened, ElementsAre(kMsinfoKey, kLocationKey));
+// Where the program is looked for: the registry's path, the registry's directory, then the
+// system directory; the message only when none of them starts a program.
+struct SysInfoCase {
+    const char* name;
+    std::optional<std::string> path;      // PATH, as its bytes
+    std::optional<std::string> location;  // Shared Tools Location\MSINFO, as its bytes
+    bool pathStarts;
+    bool fileInLocation;
+    bool fileInSystem;
+    std::vector<std::wstring> started;
+    bool message;
+};
 
-    files.write(L"C:\\Windows\\system32\\msinfo32.exe", "MZ");
-    box->StartSysInfo();
-    EXPECT_THAT(programs.started, ElementsAre(L"C:\\Windows\\system32\\msinfo32.exe"));
+const std::wstring kRegistryProgram = L"D:\\Alt\\msinfo32.exe";
+const std::wstring kLocationProgram = L"D:\\Ort\\MSINFO32.EXE";
+const std::wstring kSystemProgram = L"C:\\Windows\\system32\\msinfo32.exe";
+
+class SysInfoSearch : public About, public ::testing::WithParamInterface<SysInfoCase> {};
+
+TEST_P(SysInfoSearch, StartsTheFirstProgramThatStartsOrSaysItIsNotAvailable) {
+    const auto& c = GetParam();
+    if (c.path) registry.text(kMsinfoKey, L"PATH", *c.path);
+    if (c.location) registry.text(kLocationKey, L"MSINFO", *c.location);
+    if (!c.pathStarts) programs.failing.insert(kRegistryProgram);
+    if (c.fileInLocation) files.write(kLocationProgram, "MZ");
+    if (c.fileInSystem) files.write(kSystemProgram, "MZ");
+    make().StartSysInfo();
+    EXPECT_EQ(programs.started, c.started);
+    ASSERT_EQ(boxes.shown.size(), c.message ? 1u : 0u);
+    if (c.message) {
+        EXPECT_EQ(boxes.shown[0].text, kNotAvailable);
+        EXPECT_EQ(boxes.shown[0].title, L"velu");
+        EXPECT_EQ(boxes.shown[0].style, BoxStyle::Plain);
+    }
 }
+
+const std::string kPath("D:\\Alt\\msinfo32.exe\0", 20);
+const std::string kLocation("D:\\Ort\0", 7);
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, SysInfoSearch,
+    ::testing::Values(
+        SysInfoCase{"NoValueNoProgram", {}, {}, true, false, false, {}, true},
+        SysInfoCase{"NoValue", {}, {}, true, false, true, {kSystemProgram}, false},
+        SysInfoCase{"PathStarts", kPath, kLocation, true, true, true, {kRegistryProgram}, false},
+        SysInfoCase{"StalePathNoProgram", kPath, {}, false, false, false, {kRegistryProgram}, true},
+        SysInfoCase{
+            "StalePath", kPath, {}, false, false, true, {kRegistryProgram, kSystemProgram}, false},
+        SysInfoCase{"StalePathThenLocation",
+                    kPath,
+                    kLocation,
+                    false,
+                    true,
+                    true,
+                    {kRegistryProgram, kLocationProgram},
+                    false},
+        SysInfoCase{"StaleLocationNoProgram", {}, kLocation, true, false, false, {}, true},
+        SysInfoCase{"StaleLocation", {}, kLocation, true, false, true, {kSystemProgram}, false},
+        SysInfoCase{"EmptyPath", std::string(), {}, true, false, true, {kSystemProgram}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(About, GetKeyValueDropsOneTerminatingZeroAndNoMore) {
     auto& about = make();
@@ -175,14 +227,6 @@ TEST_F(About, NumbersAndOtherTypesAreReadAsTheyDeliver) {
     registry.values[{kMsinfoKey, L"X"}] = Registry::Value{3, "\x01\x02"};
     EXPECT_TRUE(about.GetKeyValue(kLocalMachine, kMsinfoKey, L"X", value));
     EXPECT_EQ(value, L"298");
-}
-
-TEST_F(About, AValueOfZeroBytesLeadsToTheMessage) {
-    registry.text(kMsinfoKey, L"PATH", "");
-    make().StartSysInfo();
-    EXPECT_THAT(programs.started, IsEmpty());
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, kNotAvailable);
 }
 
 }  // namespace
