@@ -11,8 +11,8 @@ Application::Application(HINSTANCE instance, Process& process)
 }
 
 Application::~Application() {
-    aboutWindow_.reset();
-    aboutBox_.reset();
+    closedAbout_.clear();
+    about_.reset();
     mainFormWindow_.reset();
     mainWindow_.reset();
 }
@@ -28,43 +28,51 @@ void Application::start(int showCommand) {
 }
 
 void Application::openAbout() {
-    if (aboutWindow_ && ::IsWindow(aboutWindow_->handle())) {
-        ::ShowWindow(aboutWindow_->handle(), SW_SHOWNORMAL);
-        ::SetForegroundWindow(aboutWindow_->handle());
+    if (about_ && ::IsWindow(about_->window->handle())) {
+        ::ShowWindow(about_->window->handle(), SW_SHOWNORMAL);
+        ::SetForegroundWindow(about_->window->handle());
         return;
     }
-    // A box closed a moment ago may still wait for its deferred release: the window goes
-    // before the model it shows.
-    aboutWindow_.reset();
-    aboutBox_.reset();
-    ++aboutGeneration_;
-    aboutBox_ = std::make_unique<about::AboutBox>(about::AboutServices{
-        .boxes = boxes_,
+    auto opening = std::make_unique<AboutInstance>();
+    AboutInstance& instance = *opening;
+    instance.box = std::make_unique<about::AboutBox>(about::AboutServices{
+        .boxes = instance.boxes,
         .files = files_,
         .ansi = ansi_,
         .ini = mainWindow_->profileReader(),
         .registry = registry_,
         .programs = programs_,
-        .show = [this] { aboutWindow_->show(SW_SHOWNORMAL); },
-        .unload = [this] { ::DestroyWindow(aboutWindow_->handle()); },
+        .show = [&instance] { instance.window->show(SW_SHOWNORMAL); },
+        .unload = [&instance] { ::DestroyWindow(instance.window->handle()); },
     });
-    aboutWindow_ = std::make_unique<FormWindow>(
-        aboutBox_->form(), instance_,
+    instance.window = std::make_unique<FormWindow>(
+        instance.box->form(), instance_,
         FormWindow::Style{.resizable = false, .onDestroyed = [this] { aboutClosed(); }});
+    instance.boxes.setOwner(instance.window->handle());
+    about_ = std::move(opening);
     ++openWindows_;
-    aboutBox_->Form_Load();
+    about_->box->Form_Load();
 }
 
 void Application::aboutClosed() {
-    // The box is discarded once its own handlers have returned.
+    // A handler of the box may still be on the stack (its own message box was open when the
+    // window went): the box is discarded once its handlers have returned.
+    if (about_) closedAbout_.push_back(std::move(about_));
     if (mainFormWindow_ && ::IsWindow(mainFormWindow_->handle())) {
-        mainFormWindow_->defer([this, closed = aboutGeneration_] {
-            if (aboutGeneration_ != closed) return;
-            aboutWindow_.reset();
-            aboutBox_.reset();
-        });
+        mainFormWindow_->defer([this] { discardClosedAbout(); });
     }
     windowClosed();
+}
+
+void Application::discardClosedAbout() {
+    std::erase_if(closedAbout_, [](const auto& closed) { return !closed->window->handling(); });
+    for (const auto& closed : closedAbout_) {
+        closed->window->whenHandlersReturn([this] {
+            if (mainFormWindow_ && ::IsWindow(mainFormWindow_->handle())) {
+                mainFormWindow_->defer([this] { discardClosedAbout(); });
+            }
+        });
+    }
 }
 
 void Application::windowClosed() {
@@ -74,7 +82,7 @@ void Application::windowClosed() {
 bool Application::dispatch(MSG& message) {
     if (message.message == WM_QUIT) return false;
     if (mainFormWindow_ && mainFormWindow_->preTranslate(message)) return true;
-    if (aboutWindow_ && aboutWindow_->preTranslate(message)) return true;
+    if (about_ && about_->window->preTranslate(message)) return true;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
     return true;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "about/about_box.h"
 #include "app/main_window.h"
@@ -32,15 +33,24 @@ class Application {
     void openAbout();
 
     app::MainWindow& mainWindow() { return *mainWindow_; }
-    // The About box while it is open; nothing otherwise.
-    about::AboutBox* aboutBox() { return aboutBox_.get(); }
-    FormWindow* aboutWindow() { return aboutWindow_.get(); }
+    // The About box's window while it is open; nothing otherwise.
+    FormWindow* aboutWindow() { return about_ ? about_->window.get() : nullptr; }
     FormWindow& mainFormWindow() { return *mainFormWindow_; }
-    WindowsMessageBoxes& boxes() { return boxes_; }
 
   private:
+    // One opening of the About box: its model, its window, and the boxes its handlers show,
+    // which that window owns.
+    struct AboutInstance {
+        WindowsMessageBoxes boxes;
+        std::unique_ptr<about::AboutBox> box;
+        std::unique_ptr<FormWindow> window;
+    };
+
     void windowClosed();
     void aboutClosed();
+    // Discards the closed About boxes whose handlers have returned; the others follow when
+    // theirs return.
+    void discardClosedAbout();
 
     HINSTANCE instance_;
     ComApartment apartment_;
@@ -54,9 +64,8 @@ class Application {
     WindowsPrograms programs_;
     std::unique_ptr<app::MainWindow> mainWindow_;
     std::unique_ptr<FormWindow> mainFormWindow_;
-    std::unique_ptr<about::AboutBox> aboutBox_;
-    std::unique_ptr<FormWindow> aboutWindow_;
-    unsigned aboutGeneration_ = 0;  // counts the openings, so a late release spares a new box
+    std::unique_ptr<AboutInstance> about_;
+    std::vector<std::unique_ptr<AboutInstance>> closedAbout_;
     int openWindows_ = 0;
 };
 

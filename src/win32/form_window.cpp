@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "win32/resource_ids.h"
 
@@ -199,8 +200,11 @@ void FormWindow::createControls(HINSTANCE instance) {
                     extended = WS_EX_CLIENTEDGE;
                     break;
                 case Kind::Image:
-                case Kind::PictureBox:
                     style |= SS_ICON | SS_REALSIZEIMAGE;
+                    break;
+                case Kind::PictureBox:
+                    // A picture box takes the focus in its place of the tab order.
+                    style |= SS_ICON | SS_REALSIZEIMAGE | SS_NOTIFY | (d.tabIndex ? WS_TABSTOP : 0);
                     break;
                 default:  // labels
                     style |= SS_NOTIFY | (d.valueDisplay ? SS_RIGHT : SS_LEFT);
@@ -232,15 +236,36 @@ void FormWindow::createToolTips(HINSTANCE instance) {
                           CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
     for (const auto& b : bound_) {
         if (!b.window) continue;
-        TTTOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
-        tool.uFlags = TTF_IDISHWND;
-        tool.hwnd = window_;
-        tool.uId = reinterpret_cast<UINT_PTR>(b.window);
         std::wstring text = b.control->toolTip();
+        TTTOOLINFOW tool = toolInfo(b);
         tool.lpszText = text.data();
         ::SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
+}
+
+// A frame lets the mouse through to the window beneath it, so its tool is the strip of its
+// caption on the form's own window; every other control is a tool of its own.
+TTTOOLINFOW FormWindow::toolInfo(const Bound& b) const {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window_;
+    if (b.control->kind() == Kind::Frame) {
+        tool.uId = b.id;
+        RECT frame{};
+        ::GetWindowRect(b.window, &frame);
+        ::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&frame), 2);
+        TEXTMETRICW metrics{};
+        const HDC dc = ::GetDC(window_);
+        const HGDIOBJ old = ::SelectObject(dc, font_.get());
+        ::GetTextMetricsW(dc, &metrics);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(window_, dc);
+        tool.rect = {frame.left, frame.top, frame.right, frame.top + metrics.tmHeight};
+    } else {
+        tool.uFlags = TTF_IDISHWND;
+        tool.uId = reinterpret_cast<UINT_PTR>(b.window);
+    }
+    return tool;
 }
 
 forms::TwipsRect FormWindow::absoluteTwips(const Control& control) const {
@@ -338,6 +363,7 @@ void FormWindow::placeControl(const Bound& b) {
         return;
     }
     ::SetWindowPos(b.window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (control.kind() == Kind::Frame) updateToolTip(b);
 }
 
 void FormWindow::show(int showCommand) {
@@ -381,6 +407,13 @@ UINT FormWindow::commandId(std::wstring_view name) const {
 FormWindow::Bound* FormWindow::bound(const Control& control) {
     for (auto& b : bound_) {
         if (b.control == &control) return &b;
+    }
+    return nullptr;
+}
+
+const FormWindow::Bound* FormWindow::boundByWindow(HWND window) const {
+    for (const auto& b : bound_) {
+        if (b.window && b.window == window) return &b;
     }
     return nullptr;
 }
@@ -491,13 +524,13 @@ void FormWindow::updateMenuItem(const Bound& b) {
 
 void FormWindow::updateToolTip(const Bound& b) {
     if (!b.window || !toolTips_) return;
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = window_;
-    tool.uId = reinterpret_cast<UINT_PTR>(b.window);
     std::wstring text = b.control->toolTip();
+    TTTOOLINFOW tool = toolInfo(b);
     tool.lpszText = text.data();
     ::SendMessageW(toolTips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (b.control->kind() == Kind::Frame) {
+        ::SendMessageW(toolTips_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
 }
 
 void FormWindow::updatePicture(const Bound& b) {
@@ -590,19 +623,35 @@ LRESULT CALLBACK FormWindow::windowProc(HWND window, UINT message, WPARAM wParam
     return self->handleMessage(message, wParam, lParam);
 }
 
+void FormWindow::runHandler(const std::function<void()>& handler) {
+    ++handling_;
+    handler();
+    if (--handling_ == 0 && afterHandlers_) std::exchange(afterHandlers_, nullptr)();
+}
+
 LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
-            onCommand(wParam, lParam);
+            runHandler([&] { onCommand(wParam, lParam); });
             return 0;
         case WM_TIMER:
-            if (Bound* b = boundById(static_cast<UINT>(wParam))) form_.tick(b->control->name());
+            if (Bound* b = boundById(static_cast<UINT>(wParam))) {
+                runHandler([&] { form_.tick(b->control->name()); });
+            }
             return 0;
         case kRunDeferred: {
             auto work = std::move(deferred_);
             deferred_.clear();
             for (auto& w : work) w();
             return 0;
+        }
+        case WM_CTLCOLORSTATIC: {
+            const LRESULT brush = ::DefWindowProcW(window_, message, wParam, lParam);
+            const Bound* b = boundByWindow(reinterpret_cast<HWND>(lParam));
+            if (b && b->control->definition().blackText) {
+                ::SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 0));
+            }
+            return brush;
         }
         case DM_GETDEFID: {
             const Control* button = buttonWith(&forms::ControlDefinition::defaultButton);

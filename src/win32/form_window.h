@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <map>
 #include <string>
@@ -69,6 +71,11 @@ class FormWindow final : public forms::FormObserver {
     // modal box's); for work that must not run inside a handler of this window.
     void defer(std::function<void()> work);
 
+    // Whether a handler of the form runs at the moment (a modal box it shows may be open).
+    bool handling() const { return handling_ > 0; }
+    // Runs the work as soon as the handler that runs now has returned.
+    void whenHandlersReturn(std::function<void()> work) { afterHandlers_ = std::move(work); }
+
   private:
     struct Bound {
         forms::Control* control = nullptr;
@@ -83,6 +90,8 @@ class FormWindow final : public forms::FormObserver {
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void onCommand(WPARAM wParam, LPARAM lParam);
+    // Runs a handler of the form, counting it as running while it does.
+    void runHandler(const std::function<void()>& handler);
 
     void createWindow(HINSTANCE instance);
     void createControls(HINSTANCE instance);
@@ -99,6 +108,8 @@ class FormWindow final : public forms::FormObserver {
     void paintLines(HDC dc);
     Bound* bound(const forms::Control& control);
     Bound* boundById(UINT id);
+    const Bound* boundByWindow(HWND window) const;
+    TTTOOLINFOW toolInfo(const Bound& b) const;
     // The window's default or cancel button, where it has one.
     const forms::Control* buttonWith(bool forms::ControlDefinition::*role) const;
 
@@ -113,6 +124,8 @@ class FormWindow final : public forms::FormObserver {
     HINSTANCE instance_ = nullptr;
     std::vector<Bound> bound_;
     std::vector<std::function<void()>> deferred_;
+    int handling_ = 0;
+    std::function<void()> afterHandlers_;
 };
 
 }  // namespace velu::win32

@@ -107,13 +107,18 @@ std::string toAnsi(const std::wstring& text) {
 
 }  // namespace
 
+HKEY predefinedKey(std::uint32_t root) {
+    // The predefined keys are 32-bit values that the SDK widens with their sign
+    // (HKEY_LOCAL_MACHINE is 0xFFFFFFFF80000002 in a 64-bit program).
+    return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(root)));
+}
+
 about::Registry::Status WindowsRegistry::read(std::uint32_t root, const std::wstring& key,
                                               const std::wstring& value, std::size_t bufferSize,
                                               Value& delivered) {
     HKEY opened = nullptr;
     // Reading needs no more than KEY_QUERY_VALUE, which a standard user is granted under HKLM.
-    const auto rootKey = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root));
-    if (::RegOpenKeyExA(rootKey, toAnsi(key).c_str(), 0, KEY_QUERY_VALUE, &opened) !=
+    if (::RegOpenKeyExA(predefinedKey(root), toAnsi(key).c_str(), 0, KEY_QUERY_VALUE, &opened) !=
         ERROR_SUCCESS) {
         return Status::KeyNotOpened;
     }

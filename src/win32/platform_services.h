@@ -56,6 +56,9 @@ class WindowsLayer final : public app::WindowLayer {
     std::function<HWND(const forms::Form&)> windowOf_;
 };
 
+// The handle of a predefined root key from its 32-bit value (0x80000002: HKEY_LOCAL_MACHINE).
+HKEY predefinedKey(std::uint32_t root);
+
 class WindowsRegistry final : public about::Registry {
   public:
     Status read(std::uint32_t root, const std::wstring& key, const std::wstring& value,

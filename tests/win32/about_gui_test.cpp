@@ -87,6 +87,41 @@ TEST_F(AboutGui, TextsFromDefaultIniAppearOnBothWindows) {
     EXPECT_EQ(windowText(about(L"cmdSysInfo")), L"S&ysteminfo");
 }
 
+TEST_F(AboutGui, TitleDescriptionAndContactAreBlackWhateverTheSystemsTextColour) {
+    start();
+    press(L"cmdAbout");
+    const int element = COLOR_WINDOWTEXT;
+    const COLORREF before = ::GetSysColor(element);
+    const COLORREF red = RGB(200, 0, 0);
+    ::SetSysColors(1, &element, &red);
+    auto colourOf = [&](const wchar_t* label) {
+        const HDC dc = ::CreateCompatibleDC(nullptr);
+        ::SendMessageW(application->aboutWindow()->handle(), WM_CTLCOLORSTATIC,
+                       reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(about(label)));
+        const COLORREF colour = ::GetTextColor(dc);
+        ::DeleteDC(dc);
+        return colour;
+    };
+    const COLORREF title = colourOf(L"lblTitle");
+    const COLORREF description = colourOf(L"lblDescription");
+    const COLORREF disclaimer = colourOf(L"lblDisclaimer");
+    const COLORREF version = colourOf(L"lblVersion");
+    ::SetSysColors(1, &element, &before);
+    EXPECT_EQ(title, RGB(0, 0, 0));
+    EXPECT_EQ(description, RGB(0, 0, 0));
+    EXPECT_EQ(disclaimer, RGB(0, 0, 0));
+    EXPECT_EQ(version, red);  // the one label without a colour of its own
+}
+
+TEST_F(AboutGui, TabGoesFromOkToTheIconToSystemInfo) {
+    start();
+    press(L"cmdAbout");
+    const HWND box = application->aboutWindow()->handle();
+    EXPECT_EQ(::GetNextDlgTabItem(box, about(L"cmdOK"), FALSE), about(L"picIcon"));
+    EXPECT_EQ(::GetNextDlgTabItem(box, about(L"picIcon"), FALSE), about(L"cmdSysInfo"));
+    EXPECT_EQ(::GetNextDlgTabItem(box, about(L"cmdSysInfo"), FALSE), about(L"cmdOK"));
+}
+
 TEST_F(AboutGui, ClosingTheMainWindowLeavesTheAboutBoxUntilItIsClosedToo) {
     start();
     press(L"cmdAbout");
@@ -117,6 +152,53 @@ class SysInfoKeys {
     }
 };
 
+// The system information program in the system directory: Wine's own is put aside for each
+// test. The stand-in put there runs in its place only when Wine was told to prefer the native
+// program when the test started (scripts/wine-env does): a process started later inherits
+// that choice from the start, not from the environment it is given.
+class SystemProgram {
+  public:
+    SystemProgram() : path_(systemDirectory() + L"\\msinfo32.exe"), aside_(path_ + L".velu-test") {
+        if (::GetFileAttributesW(aside_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            ::MoveFileW(path_.c_str(), aside_.c_str());
+        }
+        ::DeleteFileW(path_.c_str());
+        ::DeleteFileW(marker().c_str());
+    }
+    ~SystemProgram() {
+        ::DeleteFileW(marker().c_str());
+        ::DeleteFileW(path_.c_str());
+        ::MoveFileW(aside_.c_str(), path_.c_str());
+    }
+    SystemProgram(const SystemProgram&) = delete;
+    SystemProgram& operator=(const SystemProgram&) = delete;
+
+    static bool nativePreferred() {
+        wchar_t overrides[512] = {};
+        ::GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 512);
+        return std::wstring(overrides).find(L"msinfo32.exe=n") != std::wstring::npos;
+    }
+    void install() const {
+        ::CopyFileW(testing::windowsPath(VELU_STARTED_MARKER).c_str(), path_.c_str(), FALSE);
+    }
+    std::wstring marker() const { return path_ + L".started"; }
+
+  private:
+    static std::wstring systemDirectory() {
+        wchar_t directory[MAX_PATH] = {};
+        ::GetSystemDirectoryW(directory, MAX_PATH);
+        return directory;
+    }
+    std::wstring path_;
+    std::wstring aside_;
+};
+
+bool appears(const std::wstring& file) {
+    return testing::pumpUntil(
+        [&] { return ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; },
+        std::chrono::seconds(10));
+}
+
 class SysInfoGui : public AboutGui {
   protected:
     void SetUp() override {
@@ -132,20 +214,14 @@ class SysInfoGui : public AboutGui {
         ::DeleteFileW(program.c_str());
         ::RemoveDirectoryW(directory.c_str());
     }
-    bool started() {
-        return testing::pumpUntil(
-            [&] {
-                return ::GetFileAttributesW((program + L".started").c_str()) !=
-                       INVALID_FILE_ATTRIBUTES;
-            },
-            std::chrono::seconds(10));
-    }
+    bool started() { return appears(program + L".started"); }
     void pressSysInfo() {
         press(L"cmdAbout");
         ::SendMessageW(about(L"cmdSysInfo"), BM_CLICK, 0, 0);
     }
 
     SysInfoKeys keys;
+    SystemProgram system;
     std::wstring directory;
     std::wstring program;
 };
@@ -158,23 +234,78 @@ TEST_F(SysInfoGui, TheFirstValueStartsItsProgramEvenFromAPathWithBlanks) {
     EXPECT_TRUE(unexpectedBoxes.boxes.empty());
 }
 
-TEST_F(SysInfoGui, AFirstValueThatNamesNoFileGivesTheMessage) {
-    SysInfoKeys::set(L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", L"PATH",
-                     directory + L"\\fehlt.exe");
-    start();
-    BoxCatcher catcher;
-    pressSysInfo();
-    ASSERT_EQ(catcher.boxes.size(), 1u);
-    EXPECT_EQ(catcher.boxes[0].text, kNotAvailable);
-    EXPECT_EQ(catcher.boxes[0].title, L"velu");
-}
-
 TEST_F(SysInfoGui, TheSecondValueNamesTheDirectoryOfTheProgram) {
     SysInfoKeys::set(L"SOFTWARE\\Microsoft\\Shared Tools Location", L"MSINFO", directory);
     start();
     pressSysInfo();
     EXPECT_TRUE(started());
     EXPECT_TRUE(unexpectedBoxes.boxes.empty());
+}
+
+// What the registry says, if anything, that leads to no program.
+enum class Registry { Nothing, StalePath, StaleLocation };
+
+class SysInfoFallback : public SysInfoGui,
+                        public ::testing::WithParamInterface<std::tuple<Registry, bool>> {};
+
+TEST_P(SysInfoFallback, TheSystemDirectoryIsTriedBeforeGivingUp) {
+    const auto [registry, programInSystem] = GetParam();
+    if (registry == Registry::StalePath) {
+        SysInfoKeys::set(L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", L"PATH",
+                         directory + L"\\fehlt.exe");
+    } else if (registry == Registry::StaleLocation) {
+        SysInfoKeys::set(L"SOFTWARE\\Microsoft\\Shared Tools Location", L"MSINFO",
+                         directory + L"\\leer");
+    }
+    if (programInSystem) {
+        ASSERT_TRUE(SystemProgram::nativePreferred())
+            << "start the tests with WINEDLLOVERRIDES holding msinfo32.exe=n,b (scripts/wine-env)";
+        system.install();
+    }
+    start();
+    BoxCatcher catcher;
+    pressSysInfo();
+    if (programInSystem) {
+        EXPECT_TRUE(appears(system.marker()));
+        EXPECT_TRUE(catcher.boxes.empty());
+    } else {
+        ASSERT_EQ(catcher.boxes.size(), 1u);
+        EXPECT_EQ(catcher.boxes[0].text, kNotAvailable);
+        EXPECT_EQ(catcher.boxes[0].title, L"velu");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RegistryAndSystemDirectory, SysInfoFallback,
+                         ::testing::Combine(::testing::Values(Registry::Nothing,
+                                                              Registry::StalePath,
+                                                              Registry::StaleLocation),
+                                            ::testing::Bool()));
+
+TEST_F(SysInfoGui, TheAboutBoxOwnsItsBoxAndMayBeClosedWhileTheBoxIsOpen) {
+    start();
+    press(L"cmdAbout");
+    const HWND aboutBox = application->aboutWindow()->handle();
+    HWND owner = nullptr;
+    bool aboutBoxUsable = true;
+    BoxCatcher catcher;
+    catcher.whileOpen = [&](HWND box) {
+        owner = ::GetWindow(box, GW_OWNER);
+        aboutBoxUsable = ::IsWindowEnabled(aboutBox);
+        ::SendMessageW(aboutBox, WM_CLOSE, 0, 0);  // closed from outside, the box still open
+    };
+    ::SendMessageW(about(L"cmdSysInfo"), BM_CLICK, 0, 0);
+    ASSERT_EQ(catcher.boxes.size(), 1u);
+    EXPECT_EQ(catcher.boxes[0].text, kNotAvailable);
+    EXPECT_EQ(owner, aboutBox);
+    EXPECT_FALSE(aboutBoxUsable);
+    EXPECT_TRUE(testing::pumpUntil([] { return aboutWindows().empty(); }));
+    EXPECT_TRUE(::IsWindowEnabled(main()));
+
+    press(L"cmdAbout");
+    ASSERT_EQ(aboutWindows().size(), 1u);
+    EXPECT_EQ(windowText(about(L"lblVersion")), L"Version 1.1.6");
+    ::SendMessageW(about(L"cmdOK"), BM_CLICK, 0, 0);
+    EXPECT_TRUE(testing::pumpUntil([] { return aboutWindows().empty(); }));
 }
 
 }  // namespace

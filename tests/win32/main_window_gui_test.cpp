@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "app_driver.h"
 
 namespace velu::win32 {
@@ -44,6 +46,44 @@ TEST_F(MainWindowGui, EveryControlSitsAtItsTwipsPositionAndTheClientAreaHasItsSi
         ++checked;
     }
     EXPECT_EQ(checked, 17);  // all 22 but the borderless frame, the timer and the 3 holders
+}
+
+TEST_F(MainWindowGui, AFramesToolTipShowsWhileTheMouseRestsOnItsCaption) {
+    FileBesideProgram texts(L"default.ini",
+                            "[frmVelumarDichte.Frame2]\r\nToolTipText=Aus SolidWorks lesen\r\n");
+    start();
+    RECT frame{};
+    ::GetWindowRect(window(L"Frame2"), &frame);
+    POINT caption{frame.left + 20, frame.top + 4};  // on the caption " Materialeigenschaft ..."
+    ::SetCursorPos(caption.x, caption.y);
+    // The frame lets the mouse through: the message goes to the window beneath it.
+    POINT client = caption;
+    ::ScreenToClient(main(), &client);
+    ASSERT_EQ(::WindowFromPoint(caption), main());
+
+    HWND tips = nullptr;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND candidate, LPARAM found) {
+            wchar_t name[32] = {};
+            ::GetClassNameW(candidate, name, 32);
+            if (std::wstring(name) == TOOLTIPS_CLASSW) *reinterpret_cast<HWND*>(found) = candidate;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&tips));
+    ASSERT_NE(tips, nullptr);
+    for (const auto& b : {0, 1}) {  // the message reaches the tool tip through the loop
+        MSG move{main(), WM_MOUSEMOVE, 0, MAKELPARAM(client.x + b, client.y), 0, caption};
+        application->dispatch(move);
+    }
+    ASSERT_TRUE(testing::pumpUntil([&] { return ::IsWindowVisible(tips) != FALSE; },
+                                   std::chrono::seconds(5)));
+    EXPECT_EQ(windowText(tips), L"Aus SolidWorks lesen");
+}
+
+TEST(PlatformRegistry, RootValuesBecomeTheSdksPredefinedHandles) {
+    EXPECT_EQ(predefinedKey(0x80000002), HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(predefinedKey(0x80000001), HKEY_CURRENT_USER);
 }
 
 TEST_F(MainWindowGui, TabGoesFromAboutRoundTheWindowBackToAbout) {
