@@ -14,9 +14,10 @@
 # materials until the user copies one of them beside the executable; a velu.ini or
 # default.ini beside it is the user's and never part of a package.
 #
-# The pages are made by packaging/release.py with Python's markdown module (Debian's
-# python3-markdown; VELU_PYTHON names the interpreter). The target "guides" is not part of
-# the default build: build it before installing, as scripts/package does.
+# The pages are made by packaging/release.py with Python's markdown_it module (CommonMark
+# with tables; Debian's python3-markdown-it; VELU_PYTHON names the interpreter). The target
+# "guides" is not part of the default build: build it before installing, as scripts/package
+# does.
 #
 # Included once, after project(); works wherever the program target is defined, because the
 # executable is named by a generator expression. Only Windows trees have a release layout.
@@ -27,7 +28,7 @@ if(NOT WIN32)
 endif()
 
 set(VELU_PACKAGE_ROOT "${CMAKE_CURRENT_LIST_DIR}/..")
-set(VELU_PYTHON "python3" CACHE STRING "Python 3 with the markdown module, for the user guides")
+set(VELU_PYTHON "python3" CACHE STRING "Python 3 with the markdown_it module, for the user guides")
 
 set(velu_guides_dir "${CMAKE_BINARY_DIR}/guides")
 set(velu_pictures

@@ -156,6 +156,7 @@ for page in "${!guides[@]}"; do
     rendered=$(grep -c '<table>' "$html")
     [ "$rendered" -eq "$tables" ] || problems+=("$rendered tables, the guide has $tables")
     grep -qE '^\|? *:?-{3,}|\]\(' "$html" && problems+=("Markdown left unrendered")
+    grep -qE '^[[:space:]]*[-*] ' "$html" && problems+=("list items left as text (indentation?)")
     pictures=$(grep -o '<img [^>]*src="[^"]*"' "$html" | sed 's/.*src="//; s/"$//')
     [ -n "$pictures" ] || problems+=("no picture")
     for picture in $pictures; do
