@@ -1,19 +1,26 @@
-# The release archive VelumarDichte-<version>-win64.zip, made by `cpack` in a Windows build tree.
+# The release layout of VelumarDichte, as install rules of the component "program".
+# scripts/package installs it into a folder and makes the zip and the MSI from that folder:
 #
-# Layout of the archive (no top-level folder; unpacked, the program is ready to start):
 #   VelumarDichte.exe
-#   Anleitung.md            docs/user-guide-de.md
-#   Guide.md                docs/user-guide-en.md
+#   Anleitung.html          docs/user-guide-de.md rendered as a page (target "guides")
+#   Guide.html              docs/user-guide-en.md rendered as a page
+#   Bilder/*.png            the screenshots the pages show
 #   LICENSE.txt             LICENSE
 #   Beispiele/velu.ini      examples/, copied byte for byte (Windows-1252, CRLF)
 #   Beispiele/default.ini
 #   Beispiele/default-en.ini
 #
 # The samples stay in Beispiele/ so that the program starts with its built-in texts and
-# materials until the user copies one of them beside the executable.
+# materials until the user copies one of them beside the executable; a velu.ini or
+# default.ini beside it is the user's and never part of a package.
+#
+# The pages are made by packaging/release.py with Python's markdown_it module (CommonMark
+# with tables; Debian's python3-markdown-it; VELU_PYTHON names the interpreter). The target
+# "guides" is not part of the default build: build it before installing, as scripts/package
+# does.
 #
 # Included once, after project(); works wherever the program target is defined, because the
-# executable is named by a generator expression. Only Windows trees get an archive.
+# executable is named by a generator expression. Only Windows trees have a release layout.
 include_guard(GLOBAL)
 
 if(NOT WIN32)
@@ -21,37 +28,37 @@ if(NOT WIN32)
 endif()
 
 set(VELU_PACKAGE_ROOT "${CMAKE_CURRENT_LIST_DIR}/..")
+set(VELU_PYTHON "python3" CACHE STRING "Python 3 with the markdown_it module, for the user guides")
 
-# CMAKE_INSTALL_PREFIX is irrelevant to the archive; every path below is relative to its root.
+set(velu_guides_dir "${CMAKE_BINARY_DIR}/guides")
+set(velu_pictures
+    "${VELU_PACKAGE_ROOT}/docs/screenshot-main.png"
+    "${VELU_PACKAGE_ROOT}/docs/screenshot-success.png")
+set(velu_guides)
+foreach(guide IN ITEMS "de;user-guide-de.md;Anleitung.html" "en;user-guide-en.md;Guide.html")
+  list(GET guide 0 lang)
+  list(GET guide 1 source)
+  list(GET guide 2 page)
+  add_custom_command(
+    OUTPUT "${velu_guides_dir}/${page}"
+    COMMAND "${VELU_PYTHON}" "${VELU_PACKAGE_ROOT}/packaging/release.py" guide
+            "${VELU_PACKAGE_ROOT}/docs/${source}" "${velu_guides_dir}/${page}"
+            --lang ${lang} --pictures Bilder
+    DEPENDS "${VELU_PACKAGE_ROOT}/docs/${source}" "${VELU_PACKAGE_ROOT}/packaging/release.py"
+            "${VELU_PACKAGE_ROOT}/packaging/guide.html" ${velu_pictures}
+    COMMENT "Rendering docs/${source} as ${page}"
+    VERBATIM)
+  list(APPEND velu_guides "${velu_guides_dir}/${page}")
+endforeach()
+add_custom_target(guides DEPENDS ${velu_guides})
+
+# CMAKE_INSTALL_PREFIX is irrelevant to the release; every path below is relative to its root.
 install(PROGRAMS "$<TARGET_FILE:VelumarDichte>" DESTINATION . COMPONENT program)
-install(FILES "${VELU_PACKAGE_ROOT}/docs/user-guide-de.md" DESTINATION . RENAME Anleitung.md
-        COMPONENT program)
-install(FILES "${VELU_PACKAGE_ROOT}/docs/user-guide-en.md" DESTINATION . RENAME Guide.md
-        COMPONENT program)
+install(FILES ${velu_guides} DESTINATION . COMPONENT program)
+install(FILES ${velu_pictures} DESTINATION Bilder COMPONENT program)
 install(FILES "${VELU_PACKAGE_ROOT}/LICENSE" DESTINATION . RENAME LICENSE.txt COMPONENT program)
 install(FILES
           "${VELU_PACKAGE_ROOT}/examples/velu.ini"
           "${VELU_PACKAGE_ROOT}/examples/default.ini"
           "${VELU_PACKAGE_ROOT}/examples/default-en.ini"
         DESTINATION Beispiele COMPONENT program)
-
-set(CPACK_GENERATOR "ZIP")
-set(CPACK_PACKAGE_NAME "VelumarDichte")
-set(CPACK_PACKAGE_VENDOR "Velumar")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Velumar - Density: Dichte von Materialien in SolidWorks setzen und auslesen")
-set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
-set(CPACK_PACKAGE_VERSION_MAJOR "${PROJECT_VERSION_MAJOR}")
-set(CPACK_PACKAGE_VERSION_MINOR "${PROJECT_VERSION_MINOR}")
-set(CPACK_PACKAGE_VERSION_PATCH "${PROJECT_VERSION_PATCH}")
-set(CPACK_SYSTEM_NAME "win64")
-set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}-${CPACK_PACKAGE_VERSION}-${CPACK_SYSTEM_NAME}")
-set(CPACK_RESOURCE_FILE_LICENSE "${VELU_PACKAGE_ROOT}/LICENSE")
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-# Only the files above: no headers or libraries of third-party code that might install.
-set(CPACK_COMPONENTS_ALL program)
-set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
-set(CPACK_PACKAGE_DIRECTORY "${CMAKE_BINARY_DIR}")
-set(CPACK_SOURCE_GENERATOR "")
-
-include(CPack)

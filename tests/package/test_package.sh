@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Tests the release archive the way a user meets it: unpacked into an empty folder, started
-# under Wine on a virtual display, first as it comes, then with the samples copied up.
+# Tests the release the way a user meets it, under Wine on a virtual display: the zip unpacked
+# into an empty folder, and the MSI installed, started, removed, installed again and upgraded.
 #
-#   tests/package/test_package.sh [archive]     (default: build/win64/VelumarDichte-<version>-win64.zip)
+#   tests/package/test_package.sh [zip] [msi]
+#       (default: build/win64/VelumarDichte-<version>-win64.zip and .msi)
 #
 # Checks:
-#   - the archive holds exactly the expected files; the samples, guides and licence are byte
-#     for byte those of the repository, and the samples keep their CRLF line ends;
+#   - the zip holds exactly the expected files; the samples, pictures and licence are byte for
+#     byte those of the repository, and the samples keep their CRLF line ends; no Markdown;
+#   - Anleitung.html and Guide.html are complete UTF-8 pages rendered from the guides: the
+#     guide's title and sections, its tables, and pictures that are in the package;
+#   - SHA256SUMS beside the zip lists the zip and the MSI, and `sha256sum -c` accepts it;
 #   - VelumarDichte.exe is smaller than 1 MB and imports only DLLs that come with Windows;
 #   - as unpacked (German locale) the program opens its main window "Velumar - Density" with
 #     no message box and is still running 3 s later;
@@ -14,7 +18,18 @@
 #   - with that velu.ini under an English locale, the same: the sample's densities are whole
 #     numbers and read alike under every number format;
 #   - with Beispiele/default-en.ini copied up as default.ini the window looks different from
-#     the one with the built-in German texts.
+#     the one with the built-in German texts;
+#   - the MSI is a 64-bit per-user package of this version by "Velumar";
+#   - `msiexec /i` installs exactly the zip's files into %LOCALAPPDATA%\Programs\VelumarDichte,
+#     a Start-menu shortcut "Velumar - Dichte" to the program and one entry among the installed
+#     programs with version and publisher;
+#   - started from that shortcut with the user's velu.ini beside it (a catalogue with a value
+#     that is no number), the program warns in a box "velu" naming that file, so the file
+#     beside the installed program is read; then its main window is shown;
+#   - `msiexec /x` removes the files, the shortcut and the entry, and leaves the user's
+#     velu.ini and default.ini byte for byte; installing again brings everything back;
+#   - a package of the same files with a higher version replaces the installed one (one entry,
+#     the new version, the user's files unchanged), and the older package does not go over it.
 # Prints "package test: 1 passed, 0 failed" (or "0 passed, 1 failed") and exits non-zero on a
 # fault. Uses its own Wine prefix (build/wine-package, or VELU_PACKAGE_WINEPREFIX) and its
 # own virtual display, so it does not disturb the prefix of the other suites.
@@ -24,12 +39,15 @@ cd "$root" || exit 1
 
 version=$(sed -n 's/^project(VelumarDichte VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 archive=${1:-build/win64/VelumarDichte-$version-win64.zip}
+msi=${2:-build/win64/VelumarDichte-$version-win64.msi}
 size_limit=$((1024 * 1024))
 screenshot=build/package-test.png
 
 # A prefix of its own: the test ends everything in it with wineserver -k.
 export VELU_WINEPREFIX=${VELU_PACKAGE_WINEPREFIX:-$root/build/wine-package}
 source scripts/wine-env
+# No menu entries on the Linux desktop for the shortcuts the package makes inside the prefix.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 
 faults=()
 fault() {
@@ -74,14 +92,19 @@ fi
 
 # Archive name -> file in the repository it must equal byte for byte.
 declare -A sources=(
-    [Anleitung.md]=docs/user-guide-de.md
-    [Guide.md]=docs/user-guide-en.md
     [LICENSE.txt]=LICENSE
+    [Bilder/screenshot-main.png]=docs/screenshot-main.png
+    [Bilder/screenshot-success.png]=docs/screenshot-success.png
     [Beispiele/velu.ini]=examples/velu.ini
     [Beispiele/default.ini]=examples/default.ini
     [Beispiele/default-en.ini]=examples/default-en.ini
 )
-expected=$( (printf '%s\n' VelumarDichte.exe "${!sources[@]}") | LC_ALL=C sort)
+# Page in the archive -> the guide it is rendered from.
+declare -A guides=(
+    [Anleitung.html]=docs/user-guide-de.md
+    [Guide.html]=docs/user-guide-en.md
+)
+expected=$( (printf '%s\n' VelumarDichte.exe "${!sources[@]}" "${!guides[@]}") | LC_ALL=C sort)
 found=$(cd "$unpacked" && find . -mindepth 1 \( -type f -o -type l \) | sed 's|^\./||' | LC_ALL=C sort)
 if [ "$found" == "$expected" ]; then
     ok "the archive holds $(wc -l <<<"$found") files: $(tr '\n' ' ' <<<"$found")"
@@ -109,6 +132,59 @@ for sample in "$unpacked"/Beispiele/*.ini; do
     fi
 done
 
+# The guides as pages: rendered from the Markdown, complete, with pictures from the package.
+for page in "${!guides[@]}"; do
+    html="$unpacked/$page"
+    guide=${guides[$page]}
+    [ -f "$html" ] || continue
+    if ! iconv -f UTF-8 -t UTF-8 "$html" >/dev/null 2>&1; then
+        fault "$page is not valid UTF-8"
+        continue
+    fi
+    problems=()
+    grep -qiF '<meta charset="utf-8">' "$html" || problems+=("no <meta charset=\"utf-8\">")
+    grep -qi '^<!DOCTYPE html>' "$html" && grep -qi '</html>' "$html" || problems+=("not a complete page")
+    want_title=$(sed -n 's/^# \+//p' "$guide" | head -n1 | tr -d '*_`')
+    title=$(sed -n 's:.*<title>\(.*\)</title>.*:\1:p' "$html")
+    [ -n "$want_title" ] && [ "$title" == "$want_title" ] ||
+        problems+=("title \"$title\", the guide's is \"$want_title\"")
+    sections=$(grep -c '^## ' "$guide")
+    rendered=$(grep -c '<h2[ >]' "$html")
+    [ "$sections" -gt 0 ] && [ "$rendered" -eq "$sections" ] ||
+        problems+=("$rendered sections, the guide has $sections")
+    tables=$(grep -cE '^\|? *:?-{3,}' "$guide")
+    rendered=$(grep -c '<table>' "$html")
+    [ "$rendered" -eq "$tables" ] || problems+=("$rendered tables, the guide has $tables")
+    grep -qE '^\|? *:?-{3,}|\]\(' "$html" && problems+=("Markdown left unrendered")
+    grep -qE '^[[:space:]]*[-*] ' "$html" && problems+=("list items left as text (indentation?)")
+    pictures=$(grep -o '<img [^>]*src="[^"]*"' "$html" | sed 's/.*src="//; s/"$//')
+    [ -n "$pictures" ] || problems+=("no picture")
+    for picture in $pictures; do
+        [ -f "$unpacked/$picture" ] || problems+=("picture $picture is not in the archive")
+    done
+    if ((${#problems[@]})); then
+        fault "$page (from $guide): $(printf '%s; ' "${problems[@]}")"
+    else
+        ok "$page: a UTF-8 page \"$title\" with $sections sections, $tables tables, pictures $(tr '\n' ' ' <<<"$pictures")"
+    fi
+done
+
+# The checksums beside the archive.
+sums="$(dirname "$archive")/SHA256SUMS"
+if [ ! -f "$sums" ]; then
+    fault "no $sums beside the archive"
+else
+    listed=$(awk '{print $2}' "$sums" | sed 's/^\*//' | LC_ALL=C sort | tr '\n' ' ')
+    want=$(printf '%s\n' "$(basename "$archive")" "$(basename "$msi")" | LC_ALL=C sort | tr '\n' ' ')
+    if [ "$listed" != "$want" ]; then
+        fault "$sums lists $listed, not $want"
+    elif (cd "$(dirname "$sums")" && sha256sum --quiet -c SHA256SUMS) >"$work/sums.log" 2>&1; then
+        ok "SHA256SUMS lists $listed and sha256sum -c accepts it"
+    else
+        fault "sha256sum -c $sums: $(cat "$work/sums.log")"
+    fi
+fi
+
 exe="$unpacked/VelumarDichte.exe"
 if [ ! -f "$exe" ]; then
     fault "no VelumarDichte.exe in the archive"
@@ -130,6 +206,41 @@ elif [ -n "$foreign" ]; then
     fault "VelumarDichte.exe imports DLLs that Windows lacks: $(tr '\n' ' ' <<<"$foreign")"
 else
     ok "VelumarDichte.exe imports only $(tr '\n' ' ' <<<"$imports")"
+fi
+
+# ---------------------------------------------------------------------------------------
+# The MSI as a file
+# ---------------------------------------------------------------------------------------
+# msi_property <msi> <name>: a row of the package's Property table.
+msi_property() {
+    msiinfo export "$1" Property 2>/dev/null | tr -d '\r' | awk -F'\t' -v name="$2" '$1 == name {print $2}'
+}
+msi_ready=1
+if [ ! -f "$msi" ]; then
+    fault "no MSI $msi (run scripts/package first)"
+    msi_ready=0
+elif ! msiinfo suminfo "$msi" >"$work/suminfo.txt" 2>&1; then
+    fault "$msi is no Windows Installer package: $(cat "$work/suminfo.txt")"
+    msi_ready=0
+else
+    msi_path=$(realpath "$msi")
+    template=$(sed -n 's/^Template: //p' "$work/suminfo.txt")
+    word_count=$(sed -n 's/^Source: \([0-9]*\).*/\1/p' "$work/suminfo.txt")
+    problems=()
+    [[ "$template" == x64\;* ]] || problems+=("platform \"$template\", not x64")
+    # Bit 3 of the word count: no elevated rights needed (a per-user package).
+    ((${word_count:-0} & 8)) || problems+=("it asks for administrator rights (word count ${word_count:-none})")
+    [ -z "$(msi_property "$msi" ALLUSERS)" ] || problems+=("ALLUSERS=$(msi_property "$msi" ALLUSERS) installs for all users")
+    [ "$(msi_property "$msi" ProductVersion)" == "$version" ] ||
+        problems+=("version \"$(msi_property "$msi" ProductVersion)\", not $version")
+    [ "$(msi_property "$msi" Manufacturer)" == Velumar ] ||
+        problems+=("publisher \"$(msi_property "$msi" Manufacturer)\", not Velumar")
+    [ -n "$(msi_property "$msi" UpgradeCode)" ] || problems+=("no upgrade code")
+    if ((${#problems[@]})); then
+        fault "$msi: $(printf '%s; ' "${problems[@]}")"
+    else
+        ok "$(basename "$msi"): 64-bit, per user without administrator rights, version $version by Velumar"
+    fi
 fi
 
 # ---------------------------------------------------------------------------------------
@@ -242,6 +353,228 @@ if [ -f "$work/plain.png" ] && [ -f build/package-test-en.png ]; then
             fault "with default-en.ini: the window looks like the one with the built-in texts ($differing pixels differ)"
         fi
     fi
+fi
+
+
+# ---------------------------------------------------------------------------------------
+# The MSI under Wine: install, start, remove, install again, upgrade
+# ---------------------------------------------------------------------------------------
+# Everything below is one Wine session under one locale.
+stop
+export LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8
+
+# Reads message boxes of the program: built here for Windows from tests/package/box_text.cpp.
+box_text="$work/box_text.exe"
+if ! x86_64-w64-mingw32-g++ -std=c++20 -municode -Os -s -static -o "$box_text" \
+        tests/package/box_text.cpp >"$work/box_text.log" 2>&1; then
+    fault "cannot build tests/package/box_text.cpp: $(cat "$work/box_text.log")"
+    msi_ready=0
+fi
+
+if ((msi_ready)); then
+    local_appdata=$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
+    roaming=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
+    install_windows="$local_appdata\\Programs\\VelumarDichte"
+    shortcut_windows="$roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Velumar - Dichte.lnk"
+    install_dir=$(winepath -u "$install_windows" 2>/dev/null)
+    shortcut=$(winepath -u "$shortcut_windows" 2>/dev/null)
+    if [ -z "$local_appdata" ] || [ -z "$roaming" ] || [ -z "$install_dir" ] || [ -z "$shortcut" ]; then
+        fault "cannot find the user's folders in the Wine prefix (LOCALAPPDATA \"$local_appdata\", APPDATA \"$roaming\")"
+        msi_ready=0
+    fi
+fi
+
+# Entries "Velumar - Dichte" among the installed programs, one "key|version|publisher" line
+# each. Windows keeps those of per-user packages under HKCU, Wine under HKLM.
+uninstall_entries() {
+    local hive
+    for hive in HKCU HKLM; do
+        wine reg query "$hive\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall" /s 2>/dev/null
+    done | tr -d '\r' | awk '
+        function flush() { if (name == "Velumar - Dichte") print key "|" version "|" publisher }
+        /^HKEY_/ { flush(); key = $0; name = version = publisher = ""; next }
+        { value = $0; sub(/^[ \t]*[^ \t]+[ \t]+REG_[A-Z_]+[ \t]*/, "", value) }
+        $1 == "DisplayName" { name = value }
+        $1 == "DisplayVersion" { version = value }
+        $1 == "Publisher" { publisher = value }
+        END { flush() }'
+}
+
+# The package's files, as in the zip; the user's own files beside the program.
+package_files=$(cd "$unpacked" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
+user_files=(velu.ini default.ini)
+
+# run_msiexec <label> <expected exit> <arguments...>: runs Windows Installer quietly.
+run_msiexec() {
+    local label=$1 want=$2
+    shift 2
+    wine msiexec "$@" /qn >>"$work/msiexec.log" 2>&1
+    local status=$?
+    if [ "$status" -ne "$want" ]; then
+        fault "$label: msiexec $* ended with $status, expected $want"
+        return 1
+    fi
+    ok "$label: msiexec $* ended with $status"
+}
+
+# user_files_unchanged <label>: the user's files beside the program are as they were put there.
+user_files_unchanged() {
+    local name changed=()
+    for name in "${user_files[@]}"; do
+        cmp -s "$install_dir/$name" "$work/user-$name" || changed+=("$name")
+    done
+    if ((${#changed[@]})); then
+        fault "$1: the user's ${changed[*]} beside the program changed or went away"
+    else
+        ok "$1: the user's ${user_files[*]} unchanged byte for byte"
+    fi
+}
+
+# expect_installed <label> <version>: the package's files, the shortcut and one entry.
+expect_installed() {
+    local label=$1 want_version=$2 name missing=() differing=() extra link_text
+    for name in $package_files; do
+        if [ ! -f "$install_dir/$name" ]; then
+            missing+=("$name")
+        elif ! cmp -s "$install_dir/$name" "$unpacked/$name"; then
+            differing+=("$name")
+        fi
+    done
+    extra=$(cd "$install_dir" 2>/dev/null && find . -type f | sed 's|^\./||' | LC_ALL=C sort |
+        grep -vxF -f <(printf '%s\n' $package_files "${user_files[@]}"))
+    if ((${#missing[@]} + ${#differing[@]})) || [ -n "$extra" ]; then
+        fault "$label: in $install_windows missing: ${missing[*]:-none}; differing from the zip: ${differing[*]:-none}; unexpected: ${extra:-none}"
+    else
+        ok "$label: the zip's $(wc -l <<<"$package_files") files are in $install_windows, byte for byte"
+    fi
+    # The link holds its target as ANSI and as UTF-16 text.
+    link_text=$( { strings -a "$shortcut"; strings -a -el "$shortcut"; } 2>/dev/null)
+    if [ ! -f "$shortcut" ]; then
+        fault "$label: no Start-menu shortcut $shortcut_windows"
+    elif grep -qiF "$install_windows\\VelumarDichte.exe" <<<"$link_text"; then
+        ok "$label: Start-menu shortcut \"Velumar - Dichte\" to $install_windows\\VelumarDichte.exe"
+    else
+        fault "$label: the shortcut $shortcut_windows does not lead to $install_windows\\VelumarDichte.exe"
+    fi
+    local entries
+    entries=$(uninstall_entries)
+    if [ "$(grep -c . <<<"$entries")" -ne 1 ]; then
+        fault "$label: $(grep -c . <<<"$entries") entries \"Velumar - Dichte\" among the installed programs, not 1: $entries"
+    elif [ "$(cut -d'|' -f2,3 <<<"$entries")" != "$want_version|Velumar" ]; then
+        fault "$label: the installed programs list \"Velumar - Dichte\" as $(cut -d'|' -f2,3 <<<"$entries"), not $want_version|Velumar"
+    else
+        ok "$label: one entry \"Velumar - Dichte\" $want_version by Velumar among the installed programs"
+    fi
+}
+
+# expect_removed <label>: nothing of the package is left; the user's files stay.
+expect_removed() {
+    local label=$1 left
+    left=$(cd "$install_dir" 2>/dev/null && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort |
+        grep -vxF -f <(printf '%s\n' "${user_files[@]}"))
+    if [ -n "$left" ]; then
+        fault "$label: left in $install_windows: $(tr '\n' ' ' <<<"$left")"
+    else
+        ok "$label: $install_windows holds only the user's ${user_files[*]}"
+    fi
+    if [ -e "$shortcut" ]; then
+        fault "$label: the Start-menu shortcut is still there"
+    else
+        ok "$label: the Start-menu shortcut is gone"
+    fi
+    if [ -n "$(uninstall_entries)" ]; then
+        fault "$label: still among the installed programs: $(uninstall_entries)"
+    else
+        ok "$label: no longer among the installed programs"
+    fi
+    if wine reg query 'HKCU\Software\Velumar' >/dev/null 2>&1; then
+        fault "$label: HKCU\\Software\\Velumar is still in the registry"
+    fi
+    user_files_unchanged "$label"
+}
+
+# start_from_shortcut <label>: the program reads the user's velu.ini beside it and warns about
+# its value in a box "velu" that names the file; after OK its main window is shown.
+start_from_shortcut() {
+    local label=$1 text id
+    wine start "$shortcut_windows" >>"$work/wine.log" 2>&1
+    text=$(wine "$box_text" velu 60 2>>"$work/wine.log")
+    if [ -z "$text" ]; then
+        fault "$label: no box \"velu\" about the user's velu.ini within 60 s"
+    elif grep -qiF "$install_windows\\velu.ini" <<<"$text"; then
+        ok "$label: box \"velu\" names $install_windows\\velu.ini: $(head -n1 <<<"$text")"
+    else
+        fault "$label: box \"velu\" does not name $install_windows\\velu.ini: $text"
+    fi
+    for _ in $(seq 1 50); do
+        id=$(main_window)
+        [ -n "$id" ] && viewable "$id" && break
+        sleep 0.2
+    done
+    if [ -n "$id" ] && viewable "$id" && [ -z "$(other_windows)" ]; then
+        ok "$label: then the main window \"Velumar - Density\" is shown, no further box"
+    else
+        fault "$label: after the box no main window, or another box: $(other_windows | sed 's/^ *//')"
+    fi
+    wineserver -k >/dev/null 2>&1
+}
+
+if ((msi_ready)); then
+    # A prefix used before may still hold the program: remove it and its folder.
+    for code in $(uninstall_entries | cut -d'|' -f1 | sed 's/.*\\//'); do
+        wine msiexec /x "$code" /qn >>"$work/msiexec.log" 2>&1
+    done
+    rm -rf "$install_dir"
+
+    if run_msiexec "install" 0 /i "$(winepath -w "$msi_path")"; then
+        expect_installed "install" "$version"
+        # The user's own files: a catalogue whose first value is no number (in the ANSI code
+        # page, CRLF) and English texts with a comment of their own.
+        printf '; Eigener Katalog \xfc\r\n[Dichtewerte]\r\nAnzahl=1\r\ndefault=1\r\nName0=Probe\r\nWert0=keine Zahl\r\nName1=Wasser\r\nWert1=1000\r\n' \
+            >"$work/user-velu.ini"
+        { cat "$unpacked/Beispiele/default-en.ini"; printf '; my own texts\r\n'; } >"$work/user-default.ini"
+        for name in "${user_files[@]}"; do cp "$work/user-$name" "$install_dir/$name"; done
+        start_from_shortcut "installed"
+
+        run_msiexec "remove" 0 /x "$(winepath -w "$msi_path")" && expect_removed "remove"
+
+        if run_msiexec "install again" 0 /i "$(winepath -w "$msi_path")"; then
+            expect_installed "install again" "$version"
+            user_files_unchanged "install again"
+        fi
+
+        # The same files with a higher version, made the way scripts/package makes the MSI.
+        IFS=. read -r major minor patch <<<"$version"
+        newer="$major.$minor.$((patch + 1))"
+        upgrade="$work/VelumarDichte-$newer-win64.msi"
+        if SOURCE_DATE_EPOCH=$(date +%s) packaging/make-msi "$unpacked" "$newer" "$upgrade" \
+                >"$work/make-msi.log" 2>&1; then
+            if [ "$(msi_property "$upgrade" UpgradeCode)" == "$(msi_property "$msi" UpgradeCode)" ] &&
+               [ "$(msi_property "$upgrade" ProductCode)" != "$(msi_property "$msi" ProductCode)" ]; then
+                ok "upgrade: $newer has the same upgrade code and its own product code"
+            else
+                fault "upgrade: $newer must share the upgrade code and have another product code"
+            fi
+            if run_msiexec "upgrade to $newer" 0 /i "$(winepath -w "$upgrade")"; then
+                expect_installed "upgrade to $newer" "$newer"
+                user_files_unchanged "upgrade to $newer"
+                start_from_shortcut "upgraded"
+            fi
+            # The older package must not replace the newer one.
+            wine msiexec /i "$(winepath -w "$msi_path")" /qn >>"$work/msiexec.log" 2>&1
+            status=$?
+            if [ "$status" -ne 0 ] && [ "$(uninstall_entries | cut -d'|' -f2)" == "$newer" ]; then
+                ok "downgrade: msiexec /i of $version over $newer refused (exit $status), $newer stays"
+            else
+                fault "downgrade: $version over $newer ended with $status; installed: $(uninstall_entries)"
+            fi
+            run_msiexec "remove $newer" 0 /x "$(winepath -w "$upgrade")" && expect_removed "remove $newer"
+        else
+            fault "cannot build the $newer package: $(cat "$work/make-msi.log")"
+        fi
+    fi
+    rm -rf "$install_dir"
+    stop
 fi
 
 finish
