@@ -1,6 +1,6 @@
 #include "cad/automation.h"
 
-#include "common/text.h"
+#include "support/text.h"
 
 namespace velu::cad {
 
@@ -27,7 +27,7 @@ double Variant::toDouble() const {
 
 AutomationError::AutomationError(std::int32_t code, std::wstring member, std::wstring object,
                                  std::wstring systemText)
-    : std::runtime_error("automation call " + toUtf8(member) + " failed"),
+    : std::runtime_error("automation call " + text::toUtf8(member) + " failed"),
       code_(code),
       member_(std::move(member)),
       object_(std::move(object)),

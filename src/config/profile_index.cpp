@@ -1,5 +1,7 @@
 #include "config/profile_index.h"
 
+#include "support/text.h"
+
 namespace velu::config {
 namespace {
 
@@ -17,11 +19,7 @@ std::wstring_view untilZero(std::wstring_view text) {
 // Names are compared without regard to the case of the ASCII letters only: "Größe" and
 // "GRÖSSE" or "GRÖßE" are different sections.
 std::wstring foldName(std::wstring_view name) {
-    std::wstring folded(name);
-    for (auto& c : folded) {
-        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-    }
-    return folded;
+    return text::asciiUppercase(name);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "common/text.h"
+#include "support/text.h"
 
 namespace velu::forms {
 
@@ -33,7 +33,7 @@ Control* Form::find(std::wstring_view name) const {
 
 Control& Form::control(std::wstring_view name) const {
     if (Control* found = find(name)) return *found;
-    throw std::out_of_range("no control " + toUtf8(name) + " on " + toUtf8(name_));
+    throw std::out_of_range("no control " + text::toUtf8(name) + " on " + text::toUtf8(name_));
 }
 
 void Form::on(std::wstring_view control, Event event, std::function<void()> handler) {

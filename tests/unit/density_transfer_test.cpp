@@ -141,7 +141,7 @@ TEST_F(Transfer, AModeOutsideTheThreeWritesNothingAndFails) {
     control(L"cmbAnwendenAuf").setListIndex(3);
     click(L"cmdSetDensity");
     for (const auto& member : cad.members()) {
-        EXPECT_EQ(member.find(L"SetUser"), std::wstring::npos) << toUtf8(member);
+        EXPECT_EQ(member.find(L"SetUser"), std::wstring::npos) << text::toUtf8(member);
     }
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, kFailure);

@@ -1,8 +1,6 @@
 #pragma once
 // A scripted stand-in for SolidWorks' automation objects that records every call in order.
 
-#include <algorithm>
-#include <cwctype>
 #include <map>
 #include <memory>
 #include <optional>
@@ -11,7 +9,7 @@
 
 #include "app/app_services.h"
 #include "cad/automation.h"
-#include "common/text.h"
+#include "support/text.h"
 
 namespace velu::testing {
 
@@ -116,10 +114,7 @@ class FakeCad final : public cad::Automation {
       private:
         // Members are found without regard to case, as late binding finds them.
         static bool same(std::wstring_view a, std::wstring_view b) {
-            return a.size() == b.size() &&
-                   std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-                       return std::towlower(x) == std::towlower(y);
-                   });
+            return text::equalsIgnoringAsciiCase(a, b);
         }
         template <typename Value>
         const Value* find(const std::map<std::wstring, Value>& byMember,

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "common/number_text.h"
-#include "common/text.h"
+#include "support/text.h"
 #include "main_window_fixture.h"
 
 namespace velu {
@@ -27,7 +27,7 @@ TEST(FuzzRegression, LargestDoubleIsShownAsATextThatReadsBack) {
         for (const wchar_t separator : {L',', L'.'}) {
             const std::wstring shown = formatGeneral(value, separator);
             const std::optional<double> back = parseNumber(shown, separator);
-            ASSERT_TRUE(back.has_value()) << toUtf8(shown);
+            ASSERT_TRUE(back.has_value()) << text::toUtf8(shown);
             EXPECT_EQ(formatGeneral(*back, separator), shown);
             EXPECT_LE(*back, value);
         }

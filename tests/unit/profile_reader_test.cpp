@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/services.h"
-#include "common/text.h"
+#include "support/text.h"
 #include "common/windows1252.h"
 #include "config/ini_file.h"
 #include "fakes.h"
@@ -52,7 +52,7 @@ TEST_P(StringLookup, GivesTheValue) {
     files_.write(kPath, c.bytes);
     const wchar_t* fallback = L"<default>";
     const std::wstring answer = ini_.INIGetSettingString(c.section, c.key, kPath, fallback);
-    EXPECT_EQ(velu::toUtf8(answer), velu::toUtf8(c.expected != nullptr ? c.expected : fallback));
+    EXPECT_EQ(velu::text::toUtf8(answer), velu::text::toUtf8(c.expected != nullptr ? c.expected : fallback));
     EXPECT_TRUE(boxes_.shown.empty());
 }
 
@@ -142,8 +142,8 @@ class Decoding : public ReaderTest, public testing::TestWithParam<DecodingCase> 
 
 TEST_P(Decoding, ReadsTheText) {
     files_.write(kPath, GetParam().bytes);
-    EXPECT_EQ(velu::toUtf8(ini_.INIGetSettingString(L"Werkstoffe", L"Name0", kPath, L"")),
-              velu::toUtf8(GetParam().expected));
+    EXPECT_EQ(velu::text::toUtf8(ini_.INIGetSettingString(L"Werkstoffe", L"Name0", kPath, L"")),
+              velu::text::toUtf8(GetParam().expected));
 }
 
 std::string utf16(const std::u16string& text, bool bigEndian) {
@@ -251,7 +251,7 @@ TEST_P(Defaults, AbsentOrEmptyGiveTheDefault) {
                  {&kPath, L"S", L"leer"}, {&kPath, L"S", L"quotes"}, {&kPath, L"S", L""}};
     for (const auto& c : cases) {
         EXPECT_EQ(ini_.INIGetSettingInteger(c.section, c.key, *c.path, fallback), fallback)
-            << velu::toUtf8(c.key);
+            << velu::text::toUtf8(c.key);
         EXPECT_EQ(ini_.readInteger32(c.section, c.key, *c.path, fallback), fallback);
     }
     EXPECT_EQ(ini_.INIGetSettingString(L"S", L"leer", kPath, L"x"), L"");

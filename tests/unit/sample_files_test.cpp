@@ -10,7 +10,7 @@
 
 #include "about/about_layout.h"
 #include "app/main_window_layout.h"
-#include "common/text.h"
+#include "support/text.h"
 #include "config/density_catalogue.h"
 #include "config/message_table.h"
 #include "fakes.h"
@@ -77,23 +77,23 @@ TEST_P(SampleTexts, EverySectionNamesAControlAndEveryKeyIsOneTheLoaderReads) {
     for (const auto& [section, keys] : sectionsOf(Windows1252().decode(bytes))) {
         if (section == L"messages") {
             for (const auto& key : keys) {
-                EXPECT_TRUE(key == L"AnzahlInfo" || std::regex_match(key, info)) << toUtf8(key);
+                EXPECT_TRUE(key == L"AnzahlInfo" || std::regex_match(key, info)) << text::toUtf8(key);
             }
             continue;
         }
         const auto dot = section.find(L'.');
-        ASSERT_NE(dot, std::wstring::npos) << toUtf8(section);
+        ASSERT_NE(dot, std::wstring::npos) << text::toUtf8(section);
         const std::wstring window = section.substr(0, dot);
         const forms::Form* form = window == L"frmVelumarDichte" ? main.get()
                                   : window == L"frmAbout"       ? about.get()
                                                                 : nullptr;
-        ASSERT_NE(form, nullptr) << toUtf8(section);
+        ASSERT_NE(form, nullptr) << text::toUtf8(section);
         const forms::Control* control = form->find(section.substr(dot + 1));
-        ASSERT_NE(control, nullptr) << toUtf8(section);
+        ASSERT_NE(control, nullptr) << text::toUtf8(section);
         ++controls;
         for (const auto& key : keys) {
             EXPECT_TRUE(keyReadFor(control->typeName(), key))
-                << toUtf8(section) << " " << toUtf8(key);
+                << text::toUtf8(section) << " " << text::toUtf8(key);
         }
     }
     EXPECT_EQ(controls, 38);  // every control both windows give texts to
@@ -130,8 +130,8 @@ TEST_P(SampleCatalogue, LoadsWholeWithStahlSelectedAndNoBox) {
     EXPECT_EQ(catalogue.names[static_cast<std::size_t>(catalogue.defaultIndex)], L"Stahl");
     for (std::size_t i = 0; i < catalogue.names.size(); ++i) {
         EXPECT_FALSE(catalogue.names[i].empty()) << i;
-        EXPECT_GT(catalogue.densities[i], 0.0) << toUtf8(catalogue.names[i]);
-        EXPECT_LT(catalogue.densities[i], 25000.0) << toUtf8(catalogue.names[i]);
+        EXPECT_GT(catalogue.densities[i], 0.0) << text::toUtf8(catalogue.names[i]);
+        EXPECT_LT(catalogue.densities[i], 25000.0) << text::toUtf8(catalogue.names[i]);
     }
 }
 

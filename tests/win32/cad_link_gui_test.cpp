@@ -12,7 +12,7 @@
 
 #include "app_driver.h"
 #include "cadsim_state.h"
-#include "common/text.h"
+#include "support/text.h"
 #include "files.h"
 #include "registration.h"
 
@@ -403,14 +403,14 @@ TEST_F(CadLink, AnErrorFromEachMemberInTurnStopsTheClickAtThatCall) {
         ::DeleteFileW(logPath_.c_str());
         BoxCatcher catcher;
         press(systemRead ? L"chkSWXSystemStandard" : L"cmdSetDensity");
-        ASSERT_FALSE(catcher.boxes.empty()) << toUtf8(fault.name);
+        ASSERT_FALSE(catcher.boxes.empty()) << text::toUtf8(fault.name);
         const auto& report = catcher.boxes.back();
         EXPECT_EQ(report.style, MB_ICONERROR);
         EXPECT_THAT(report.text, HasSubstr(fault.name));
         EXPECT_THAT(report.text, HasSubstr(L"0x80004005"));
         const auto log = calls();
         ASSERT_FALSE(log.empty());
-        EXPECT_EQ(log.back().outcome, cadsim::Outcome::fail) << toUtf8(fault.name);
+        EXPECT_EQ(log.back().outcome, cadsim::Outcome::fail) << text::toUtf8(fault.name);
         expectInStep();
         if (systemRead) press(L"chkSWXSystemStandard");
     }

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "common/services.h"
-#include "common/text.h"
+#include "support/text.h"
 #include "config/ini_file.h"
 
 namespace {
@@ -117,7 +117,7 @@ class RecordingBoxes final : public velu::MessageBoxes {
 
 // The corpus folder as a Windows path. Under Wine the Unix root is drive Z:.
 std::wstring corpusDirectory() {
-    std::wstring path = velu::widen(VELU_PROFILE_CORPUS);
+    std::wstring path = velu::text::fromUtf8(VELU_PROFILE_CORPUS);
     if (!path.empty() && path.front() == L'/') {
         std::replace(path.begin(), path.end(), L'/', L'\\');
         path = L"Z:" + path;
@@ -161,7 +161,7 @@ std::string shown(std::wstring_view text) {
         }
     }
     std::string quoted = "\"";
-    quoted += velu::toUtf8(escaped);
+    quoted += velu::text::toUtf8(escaped);
     quoted += '"';
     return quoted;
 }
@@ -299,16 +299,16 @@ TEST_P(CorpusFile, AnswersAsThePlatformDoes) {
     for (const Query& q : queries) {
         const std::wstring section = fromAnsi(q.section);
         const std::wstring key = fromAnsi(q.key);
-        const std::string where = cat({"[", velu::toUtf8(section), "] ", shown(key), ": "});
+        const std::string where = cat({"[", velu::text::toUtf8(section), "] ", shown(key), ": "});
 
         const std::wstring expected = platformString(q, path);
         const std::wstring actual =
-            ini_.INIGetSettingString(section, key, widePath, velu::widen(kAbsentText));
+            ini_.INIGetSettingString(section, key, widePath, velu::text::fromUtf8(kAbsentText));
         if (actual != expected) {
             mismatches.push_back(
                 cat({where, "string ours ", shown(actual), ", platform ", shown(expected)}));
         }
-        if (expected != velu::widen(kAbsentText)) ++found;
+        if (expected != velu::text::fromUtf8(kAbsentText)) ++found;
 
         const std::int32_t number = platformInteger(q, path, kAbsentNumber);
         const std::int32_t number32 = ini_.readInteger32(section, key, widePath, kAbsentNumber);
@@ -359,7 +359,7 @@ INSTANTIATE_TEST_SUITE_P(Corpus, CorpusFile, testing::ValuesIn(filesIn(corpusDir
                          testNameOf);
 
 TEST(Corpus, HoldsTheAwkwardFiles) {
-    EXPECT_GE(filesIn(corpusDirectory()).size(), 40u) << velu::toUtf8(corpusDirectory());
+    EXPECT_GE(filesIn(corpusDirectory()).size(), 40u) << velu::text::toUtf8(corpusDirectory());
     EXPECT_GE(filesIn(corpusDirectory() + L"\\intended").size(), 4u);
 }
 
@@ -382,10 +382,10 @@ class IntendedDifference : public testing::TestWithParam<IntendedAnswer> {
 
 TEST_P(IntendedDifference, GivesTheDecodedText) {
     const IntendedAnswer& a = GetParam();
-    const std::wstring path = corpusDirectory() + L"\\intended\\" + velu::widen(a.file);
+    const std::wstring path = corpusDirectory() + L"\\intended\\" + velu::text::fromUtf8(a.file);
     const std::wstring answer = ini_.INIGetSettingString(a.section, a.key, path, L"<absent>");
-    EXPECT_EQ(velu::toUtf8(answer), velu::toUtf8(a.text != nullptr ? a.text : L"<absent>"))
-        << a.file << " [" << velu::toUtf8(a.section) << "] " << velu::toUtf8(a.key);
+    EXPECT_EQ(velu::text::toUtf8(answer), velu::text::toUtf8(a.text != nullptr ? a.text : L"<absent>"))
+        << a.file << " [" << velu::text::toUtf8(a.section) << "] " << velu::text::toUtf8(a.key);
 }
 
 constexpr const wchar_t* kCopper = L"\u039a\u03c5\u03c0\u03c1\u03bf\u03c2 \u20ac";
@@ -420,9 +420,9 @@ TEST(IntendedDifferences, IntegersOfDecodedFiles) {
     for (const wchar_t* file :
          {L"utf8_bom.ini", L"utf16le_bom.ini", L"utf16be_bom.ini", L"utf8_no_bom.ini"}) {
         EXPECT_EQ(ini.INIGetSettingInteger(L"Dichtewerte", L"Anzahl", folder + file, -1), 2)
-            << velu::toUtf8(file);
+            << velu::text::toUtf8(file);
         EXPECT_EQ(ini.INIGetSettingInteger(L"Dichtewerte", L"Wert0", folder + file, -1), 7)
-            << velu::toUtf8(file);
+            << velu::text::toUtf8(file);
     }
     EXPECT_EQ(ini.INIGetSettingInteger(L"Cr", L"n", folder + L"utf16le_bom_cr.ini", -1), 2);
     EXPECT_TRUE(boxes.shown.empty());
@@ -434,14 +434,14 @@ TEST(IntendedDifferences, Utf8WithoutMarkIsReadAsUtf8) {
     char buffer[256] = {};
     GetPrivateProfileStringA("Dichtewerte", "Name0", "", buffer, sizeof buffer,
                              toAnsi(path).c_str());
-    EXPECT_EQ(velu::toUtf8(fromAnsi(buffer)), velu::toUtf8(L"Stahl " + fromAnsi("\xC3\xBC")));
+    EXPECT_EQ(velu::text::toUtf8(fromAnsi(buffer)), velu::text::toUtf8(L"Stahl " + fromAnsi("\xC3\xBC")));
 
     Win32Files files;
     Win32Ansi ansi;
     RecordingBoxes boxes;
     IniFile ini(files, ansi, boxes);
-    EXPECT_EQ(velu::toUtf8(ini.INIGetSettingString(L"Dichtewerte", L"Name0", path, L"")),
-              velu::toUtf8(L"Stahl \u00fc"));
+    EXPECT_EQ(velu::text::toUtf8(ini.INIGetSettingString(L"Dichtewerte", L"Name0", path, L"")),
+              velu::text::toUtf8(L"Stahl \u00fc"));
 }
 
 // The platform strips trailing blanks and a quote pair from the default; the program returns
@@ -461,9 +461,9 @@ TEST(IntendedDifferences, DefaultsComeBackAsGiven) {
         char buffer[256] = {};
         GetPrivateProfileStringA("Dichtewerte", "Fehlt", c.given, buffer, sizeof buffer,
                                  toAnsi(path).c_str());
-        EXPECT_STREQ(buffer, c.platform) << shown(velu::widen(c.given));
-        EXPECT_EQ(ini.INIGetSettingString(L"Dichtewerte", L"Fehlt", path, velu::widen(c.given)),
-                  velu::widen(c.given));
+        EXPECT_STREQ(buffer, c.platform) << shown(velu::text::fromUtf8(c.given));
+        EXPECT_EQ(ini.INIGetSettingString(L"Dichtewerte", L"Fehlt", path, velu::text::fromUtf8(c.given)),
+                  velu::text::fromUtf8(c.given));
     }
 }
 
@@ -505,7 +505,7 @@ TEST(NeutralValues, AbsentFileSectionAndKeyGiveTheDefaults) {
                  {&present, L"Fehlt", L"Anzahl"},
                  {&present, L"Dichtewerte", L"Fehlt"}};
     for (const auto& c : cases) {
-        const std::string where = velu::toUtf8(*c.path + L" " + c.section + L" " + c.key);
+        const std::string where = velu::text::toUtf8(*c.path + L" " + c.section + L" " + c.key);
         for (const std::int16_t fallback : {std::int16_t{-1}, std::int16_t{0}}) {
             EXPECT_EQ(ini.INIGetSettingInteger(c.section, c.key, *c.path, fallback), fallback)
                 << where;
