@@ -10,9 +10,9 @@
 
 #include "catalogue_text.h"
 #include "common/services.h"
-#include "common/windows1252.h"
 #include "config/density_catalogue.h"
 #include "config/ini_file.h"
+#include "windows1252.h"
 
 namespace {
 
@@ -38,30 +38,23 @@ class OneFile final : public velu::FileSystem {
     std::string bytes_;
 };
 
-// Counts the boxes instead of showing them; a benchmark run must show none.
-class CountingBoxes final : public velu::MessageBoxes {
-  public:
-    void show(const std::wstring&, const std::wstring&, velu::BoxStyle) override { ++shown; }
-    int shown = 0;
-};
-
 // Load = a fresh reader (so the file is parsed every time) plus all the lookups of one start.
 void BM_LoadCatalogue(benchmark::State& state) {
     const std::int64_t count = state.range(0);
     const OneFile files(bench::catalogueText(count));
     const velu::Windows1252 ansi;
-    CountingBoxes boxes;
     {
-        velu::config::IniFile ini(files, ansi, boxes);
-        const auto catalogue = velu::config::loadDensityCatalogue(ini, kPath, L',', boxes);
-        if (static_cast<std::int64_t>(catalogue.names.size()) != count || boxes.shown != 0) {
+        velu::config::ProfileReader ini(files, ansi);
+        const auto catalogue = velu::config::loadDensityCatalogue(ini.open(kPath), kPath, L',');
+        if (static_cast<std::int64_t>(catalogue.names.size()) != count ||
+            !catalogue.notices.empty()) {
             state.SkipWithError("the generated catalogue was not read as written");
             return;
         }
     }
     for (auto _ : state) {
-        velu::config::IniFile ini(files, ansi, boxes);
-        auto catalogue = velu::config::loadDensityCatalogue(ini, kPath, L',', boxes);
+        velu::config::ProfileReader ini(files, ansi);
+        auto catalogue = velu::config::loadDensityCatalogue(ini.open(kPath), kPath, L',');
         benchmark::DoNotOptimize(catalogue);
     }
     state.SetItemsProcessed(state.iterations() * count);
@@ -80,16 +73,15 @@ void BM_LookupString(benchmark::State& state) {
     const std::int64_t count = state.range(0);
     const OneFile files(bench::catalogueText(count));
     const velu::Windows1252 ansi;
-    CountingBoxes boxes;
-    velu::config::IniFile ini(files, ansi, boxes);
+    velu::config::ProfileReader ini(files, ansi);
     const std::wstring key = L"Name" + std::to_wstring(count - 1);  // the last key of the file
-    if (ini.INIGetSettingString(L"Dichtewerte", key, kPath, L"") !=
+    if (ini.open(kPath).INIGetSettingString(L"Dichtewerte", key, L"") !=
         L"Material " + std::to_wstring(count - 1)) {
         state.SkipWithError("the generated file was not read as written");
         return;
     }
     for (auto _ : state) {
-        auto value = ini.INIGetSettingString(L"Dichtewerte", key, kPath, L"");
+        auto value = ini.open(kPath).INIGetSettingString(L"Dichtewerte", key, L"");
         benchmark::DoNotOptimize(value);
     }
     state.SetComplexityN(count);

@@ -66,12 +66,6 @@ class MeasuredFiles final : public velu::FileSystem {
     mutable std::optional<velu::FileStamp> remembered_;
 };
 
-class CountingBoxes final : public velu::MessageBoxes {
-  public:
-    void show(const std::wstring&, const std::wstring&, velu::BoxStyle) override { ++shown; }
-    int shown = 0;
-};
-
 // Handles what is waiting in the queue, as the loop would on its first turns.
 double pumpUntilIdle(velu::win32::Application& application) {
     const double start = nowMs();
@@ -227,18 +221,17 @@ LoadTimes loadCatalogue(const std::wstring& path, bool checkOnce) {
     MeasuredFiles files(checkOnce);
     velu::win32::WindowsAnsiCodePage ansi;
     velu::win32::WindowsLocale locale;
-    CountingBoxes boxes;
     LoadTimes times;
     const double start = nowMs();
-    velu::config::IniFile ini(files, ansi, boxes);
+    velu::config::ProfileReader ini(files, ansi);
     const auto catalogue =
-        velu::config::loadDensityCatalogue(ini, path, locale.decimalSeparator(), boxes);
+        velu::config::loadDensityCatalogue(ini.open(path), path, locale.decimalSeparator());
     times.total = nowMs() - start;
     times.stampCalls = files.stampCalls;
     times.stampMs = files.stampMs;
     times.readMs = files.readMs;
     times.entries = catalogue.names.size();
-    times.boxes = boxes.shown;
+    times.boxes = static_cast<int>(catalogue.notices.size());
     return times;
 }
 
@@ -432,7 +425,7 @@ int main() {
     std::printf("parts of (b), each on its own:\n");
     const LoadTimes load = loadCatalogue(path, false);
     std::printf("  %-52s %8.1f ms (%zu entries, %d boxes)\n",
-                "catalogue load (IniFile + loadDensityCatalogue)", load.total, load.entries,
+                "catalogue load (ProfileReader + loadDensityCatalogue)", load.total, load.entries,
                 load.boxes);
     std::printf("    %-50s %8.1f ms (%ld calls, %.1f us each)\n",
                 "file checks (GetFileAttributesExW per lookup)", load.stampMs, load.stampCalls,

@@ -14,11 +14,11 @@
 #include <string_view>
 #include <vector>
 
-#include "common/windows1252.h"
 #include "config/ini_file.h"
 #include "config/profile_decoding.h"
 #include "fakes.h"
 #include "fuzz_check.h"
+#include "windows1252.h"
 
 namespace {
 

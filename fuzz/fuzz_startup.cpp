@@ -22,12 +22,12 @@
 
 #include "app/main_window.h"
 #include "common/number_text.h"
-#include "common/windows1252.h"
 #include "config/density_catalogue.h"
 #include "config/ini_file.h"
 #include "fake_cad.h"
 #include "fakes.h"
 #include "fuzz_check.h"
+#include "windows1252.h"
 
 namespace {
 

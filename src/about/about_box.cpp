@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "about/about_layout.h"
+#include "common/program_texts.h"
 #include "config/form_texts.h"
 
 namespace velu::about {
@@ -12,39 +12,22 @@ constexpr std::size_t kValueBuffer = 1024;
 constexpr std::uint32_t kText = 1;    // REG_SZ
 constexpr std::uint32_t kNumber = 4;  // REG_DWORD
 
-constexpr const wchar_t* kDescription =
-    L"VelumarDichte stellt einem Solidworksanwender die Möglichkeit zur Verfügung, die Dichte "
-    L"bequem aus einer Dropliste auszuwählen und einzutragen. Der Autor übernimmt keinerlei "
-    L"Haftung für die korrekte Arbeit dieser Tools.";
-
-constexpr const wchar_t* kDisclaimer =
-    L"Velumar – Konstruktion und Entwicklung\r\nFragen und Hinweise bitte an "
-    L"kontakt@velumar.example";
-
-constexpr const wchar_t* kNotAvailable =
-    L"System-Informationen sind augenblicklich nicht verfügbar.";
-
 }  // namespace
 
-std::wstring versionLine() {
-    return L"Version " + std::to_wstring(kVersionMajor) + L"." + std::to_wstring(kVersionMinor) +
-           L"." + std::to_wstring(kVersionRevision);
-}
-
-AboutBox::AboutBox(AboutServices services)
-    : services_(std::move(services)), form_(makeAboutForm()) {
-    form_->on(L"cmdOK", forms::Event::Click, [this] { cmdOK_Click(); });
-    form_->on(L"cmdSysInfo", forms::Event::Click, [this] { cmdSysInfo_Click(); });
+AboutBox::AboutBox(AboutServices services) : services_(std::move(services)) {
+    form_.on(form_.cmdOK, forms::Event::Click, [this] { cmdOK_Click(); });
+    form_.on(form_.cmdSysInfo, forms::Event::Click, [this] { cmdSysInfo_Click(); });
 }
 
 void AboutBox::Form_Load() {
-    form_->setCaption(std::wstring(kApplicationTitle) + L"-Info");
-    form_->control(L"lblTitle").setCaption(kApplicationTitle);
-    form_->control(L"lblVersion").setCaption(versionLine());
-    form_->control(L"lblDescription").setCaption(kDescription);
-    form_->control(L"lblDisclaimer").setCaption(kDisclaimer);
+    const std::wstring title(texts::kApplicationTitle);
+    form_.setCaption(title + L"-Info");
+    form_.lblTitle.setCaption(title);
+    form_.lblVersion.setCaption(texts::versionLine());
+    form_.lblDescription.setCaption(std::wstring(texts::kDescription));
+    form_.lblDisclaimer.setCaption(std::wstring(texts::kDisclaimer));
     if (services_.show) services_.show();
-    modVelumarDichte::LoadFormTexts(*form_, services_.ini, services_.files);
+    modVelumarDichte::LoadFormTexts(form_, services_.profiles, services_.files);
 }
 
 void AboutBox::cmdOK_Click() {
@@ -83,7 +66,7 @@ void AboutBox::StartSysInfo() {
     // Current Windows keeps the program in the system directory and no longer names it in the
     // registry.
     if (startExisting(services_.programs.systemDirectory() + L"\\msinfo32.exe")) return;
-    services_.boxes.show(kNotAvailable, kApplicationTitle, BoxStyle::Plain);
+    services_.boxes.report(texts::systemInformationNotAvailable());
 }
 
 bool AboutBox::GetKeyValue(std::uint32_t keyRoot, const std::wstring& keyName,

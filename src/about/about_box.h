@@ -2,26 +2,20 @@
 // frmAbout: title, version, description and the start of the system information program.
 
 #include <functional>
-#include <memory>
 #include <string>
 
+#include "about/about_layout.h"
 #include "about/about_services.h"
 #include "common/services.h"
 #include "config/ini_file.h"
-#include "forms/form.h"
 
 namespace velu::about {
 
-inline constexpr const wchar_t* kApplicationTitle = L"velu";
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 1;
-inline constexpr int kVersionRevision = 6;
-
 struct AboutServices {
-    MessageBoxes& boxes;
+    MessageBoxes& boxes;  // boxes that belong to the About box
     const FileSystem& files;
     const AnsiCodePage& ansi;
-    config::IniFile& ini;
+    config::ProfileReader& profiles;
     Registry& registry;
     Programs& programs;
     std::function<void()> show;    // shows the box, non-modal and without owner
@@ -32,7 +26,7 @@ class AboutBox {
   public:
     explicit AboutBox(AboutServices services);
 
-    forms::Form& form() { return *form_; }
+    AboutForm& form() { return form_; }
 
     void Form_Load();
     void cmdOK_Click();
@@ -48,10 +42,7 @@ class AboutBox {
 
   private:
     AboutServices services_;
-    std::unique_ptr<forms::Form> form_;
+    AboutForm form_;
 };
-
-// "Version 1.1.6".
-std::wstring versionLine();
 
 }  // namespace velu::about

@@ -2,8 +2,8 @@
 
 namespace velu::modVelumarDichte {
 
-void SetAlwaysOnTop(app::WindowLayer& layer, const forms::Form& window, std::int16_t onTop) {
-    layer.setTopmost(window, onTop != 0);
+void SetAlwaysOnTop(forms::Form& window, std::int16_t onTop) {
+    window.keepOnTop(onTop != 0);
 }
 
 }  // namespace velu::modVelumarDichte

@@ -3,13 +3,12 @@
 
 #include <cstdint>
 
-#include "app/app_services.h"
 #include "forms/form.h"
 
 namespace velu::modVelumarDichte {
 
 // Puts the window in the topmost layer when the flag is not zero, in the ordinary layer
 // otherwise; it keeps its place and size.
-void SetAlwaysOnTop(app::WindowLayer& layer, const forms::Form& window, std::int16_t onTop);
+void SetAlwaysOnTop(forms::Form& window, std::int16_t onTop);
 
 }  // namespace velu::modVelumarDichte

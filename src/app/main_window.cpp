@@ -1,7 +1,6 @@
 #include "app/main_window.h"
 
 #include "app/always_on_top.h"
-#include "app/main_window_layout.h"
 #include "common/number_text.h"
 #include "config/density_catalogue.h"
 #include "config/form_texts.h"
@@ -10,12 +9,9 @@
 namespace velu::app {
 
 using forms::Event;
-using forms::Picture;
 
 MainWindow::MainWindow(const AppServices& services)
     : services_(services),
-      ini_(services.files, services.ansi, services.boxes),
-      form_(makeMainWindowForm()),
       link_(*this, services.automation, services.boxes, services.locale, MessageTexts,
             MaterialDensities) {
     bindHandlers();
@@ -23,31 +19,32 @@ MainWindow::MainWindow(const AppServices& services)
 
 void MainWindow::bindHandlers() {
     struct Binding {
-        const wchar_t* control;
+        const forms::Control& control;
         Event event;
         void (MainWindow::*handler)();
     };
-    static constexpr Binding kBindings[] = {
-        {L"cmbAuswahl", Event::Click, &MainWindow::cmbAuswahl_Click},
-        {L"cmdExit", Event::Click, &MainWindow::cmdExit_Click},
-        {L"mnuExit", Event::Click, &MainWindow::mnuExit_Click},
-        {L"cmdAbout", Event::Click, &MainWindow::cmdAbout_Click},
-        {L"mnuAbout", Event::Click, &MainWindow::mnuAbout_Click},
-        {L"cmbAnwendenAuf", Event::Click, &MainWindow::cmbAnwendenAuf_Click},
-        {L"mnuAnwendenSystemStandard", Event::Click, &MainWindow::mnuAnwendenSystemStandard_Click},
-        {L"mnuAnwendenNurAktivesTeil", Event::Click, &MainWindow::mnuAnwendenNurAktivesTeil_Click},
-        {L"mnuAnwendenAllPossible", Event::Click, &MainWindow::mnuAnwendenAllPossible_Click},
-        {L"mnuShowErrors", Event::Click, &MainWindow::mnuShowErrors_Click},
-        {L"mnuShowSuccess", Event::Click, &MainWindow::mnuShowSuccess_Click},
-        {L"mnuAlwaysOnTop", Event::Click, &MainWindow::mnuAlwaysOnTop_Click},
-        {L"timImage", Event::Timer, &MainWindow::timImage_Timer},
-        {L"cmdSetDensity", Event::Click, &MainWindow::cmdSetDensity_Click},
-        {L"cmdGetDensity", Event::Click, &MainWindow::cmdGetDensity_Click},
-        {L"chkSWXSystemStandard", Event::Click, &MainWindow::chkSWXSystemStandard_Click},
-        {L"mnuGetStandard", Event::Click, &MainWindow::mnuGetStandard_Click},
+    const MainWindowForm& f = form_;
+    const Binding bindings[] = {
+        {f.cmbAuswahl, Event::Click, &MainWindow::cmbAuswahl_Click},
+        {f.cmdExit, Event::Click, &MainWindow::cmdExit_Click},
+        {f.mnuExit, Event::Click, &MainWindow::mnuExit_Click},
+        {f.cmdAbout, Event::Click, &MainWindow::cmdAbout_Click},
+        {f.mnuAbout, Event::Click, &MainWindow::mnuAbout_Click},
+        {f.cmbAnwendenAuf, Event::Click, &MainWindow::cmbAnwendenAuf_Click},
+        {f.mnuAnwendenSystemStandard, Event::Click, &MainWindow::mnuAnwendenSystemStandard_Click},
+        {f.mnuAnwendenNurAktivesTeil, Event::Click, &MainWindow::mnuAnwendenNurAktivesTeil_Click},
+        {f.mnuAnwendenAllPossible, Event::Click, &MainWindow::mnuAnwendenAllPossible_Click},
+        {f.mnuShowErrors, Event::Click, &MainWindow::mnuShowErrors_Click},
+        {f.mnuShowSuccess, Event::Click, &MainWindow::mnuShowSuccess_Click},
+        {f.mnuAlwaysOnTop, Event::Click, &MainWindow::mnuAlwaysOnTop_Click},
+        {f.timImage, Event::Timer, &MainWindow::timImage_Timer},
+        {f.cmdSetDensity, Event::Click, &MainWindow::cmdSetDensity_Click},
+        {f.cmdGetDensity, Event::Click, &MainWindow::cmdGetDensity_Click},
+        {f.chkSWXSystemStandard, Event::Click, &MainWindow::chkSWXSystemStandard_Click},
+        {f.mnuGetStandard, Event::Click, &MainWindow::mnuGetStandard_Click},
     };
-    for (const auto& binding : kBindings) {
-        form_->on(binding.control, binding.event, [this, h = binding.handler] { (this->*h)(); });
+    for (const auto& binding : bindings) {
+        form_.on(binding.control, binding.event, [this, h = binding.handler] { (this->*h)(); });
     }
 }
 
@@ -59,34 +56,40 @@ std::wstring MainWindow::interfaceTextFile() const {
     return services_.files.executableDirectory() + L"\\default.ini";
 }
 
+void MainWindow::show(const std::vector<Notice>& notices) {
+    for (const Notice& notice : notices) services_.boxes.report(notice);
+}
+
 void MainWindow::Form_Load() {
-    modVelumarDichte::LoadFormTexts(*form_, ini_, services_.files);
+    modVelumarDichte::LoadFormTexts(form_, services_.profiles, services_.files);
 
-    control(L"imgVis").setPicture(control(L"imgSWTool").picture());
+    form_.imgVis.setPicture(form_.imgSWTool.picture());
 
-    auto catalogue = config::loadDensityCatalogue(
-        ini_, catalogueFile(), services_.locale.decimalSeparator(), services_.boxes);
+    auto catalogue =
+        config::loadDensityCatalogue(services_.profiles.open(catalogueFile()), catalogueFile(),
+                                     services_.locale.decimalSeparator());
+    show(catalogue.notices);
     MaterialNames = std::move(catalogue.names);
     MaterialDensities = std::move(catalogue.densities);
 
-    forms::Control& materials = control(L"cmbAuswahl");
-    materials.clear();
-    materials.addItems(MaterialNames);
-    materials.setListIndex(catalogue.defaultIndex);
+    form_.cmbAuswahl.clear();
+    form_.cmbAuswahl.addItems(MaterialNames);
+    form_.cmbAuswahl.setListIndex(catalogue.defaultIndex);
 
-    control(L"cmbAnwendenAuf").setListIndex(1);
+    form_.cmbAnwendenAuf.setListIndex(1);
 
-    MessageTexts = config::loadMessageTable(ini_, interfaceTextFile());
+    auto messages = config::loadMessageTable(services_.profiles.open(interfaceTextFile()));
+    show(messages.notices);
+    MessageTexts = std::move(messages.texts);
 }
 
 void MainWindow::cmbAuswahl_Click() {
-    const int index = control(L"cmbAuswahl").listIndex();
+    const int index = form_.cmbAuswahl.listIndex();
     // The list may hold entries of the interface text file before the catalogue is loaded;
     // only an index into the catalogue has a density to show.
     if (index < 0 || index >= static_cast<int>(MaterialDensities.size())) return;
-    control(L"lblAuswahlWert")
-        .setCaption(formatGeneral(MaterialDensities[static_cast<std::size_t>(index)],
-                                  services_.locale.decimalSeparator()));
+    form_.lblAuswahlWert.setCaption(formatGeneral(
+        MaterialDensities[static_cast<std::size_t>(index)], services_.locale.decimalSeparator()));
 }
 
 void MainWindow::cmdExit_Click() {
@@ -107,103 +110,98 @@ void MainWindow::mnuAbout_Click() {
 
 // The list index of the apply-to list is the one value; the menu marks follow it.
 void MainWindow::cmbAnwendenAuf_Click() {
-    static constexpr const wchar_t* kMarks[] = {
-        L"mnuAnwendenSystemStandard", L"mnuAnwendenNurAktivesTeil", L"mnuAnwendenAllPossible"};
-    const int mode = control(L"cmbAnwendenAuf").listIndex();
+    forms::Control* marks[] = {&form_.mnuAnwendenSystemStandard, &form_.mnuAnwendenNurAktivesTeil,
+                               &form_.mnuAnwendenAllPossible};
+    const int mode = form_.cmbAnwendenAuf.listIndex();
     if (mode < 0 || mode > 2) return;
-    for (int item = 0; item < 3; ++item) control(kMarks[item]).setChecked(item == mode);
+    for (int item = 0; item < 3; ++item) marks[item]->setChecked(item == mode);
 }
 
 void MainWindow::mnuAnwendenSystemStandard_Click() {
-    control(L"cmbAnwendenAuf").setListIndex(0);
+    form_.cmbAnwendenAuf.setListIndex(0);
 }
 
 void MainWindow::mnuAnwendenNurAktivesTeil_Click() {
-    control(L"cmbAnwendenAuf").setListIndex(1);
+    form_.cmbAnwendenAuf.setListIndex(1);
 }
 
 void MainWindow::mnuAnwendenAllPossible_Click() {
-    control(L"cmbAnwendenAuf").setListIndex(2);
+    form_.cmbAnwendenAuf.setListIndex(2);
 }
 
 void MainWindow::mnuShowErrors_Click() {
-    forms::Control& option = control(L"mnuShowErrors");
-    option.setChecked(!option.checked());
+    form_.mnuShowErrors.setChecked(!form_.mnuShowErrors.checked());
 }
 
 void MainWindow::mnuShowSuccess_Click() {
-    forms::Control& option = control(L"mnuShowSuccess");
-    option.setChecked(!option.checked());
+    form_.mnuShowSuccess.setChecked(!form_.mnuShowSuccess.checked());
 }
 
 void MainWindow::mnuAlwaysOnTop_Click() {
-    forms::Control& option = control(L"mnuAlwaysOnTop");
-    option.setChecked(!option.checked());
-    modVelumarDichte::SetAlwaysOnTop(services_.layer, *form_, option.checked() ? -1 : 0);
+    form_.mnuAlwaysOnTop.setChecked(!form_.mnuAlwaysOnTop.checked());
+    modVelumarDichte::SetAlwaysOnTop(form_, form_.mnuAlwaysOnTop.checked() ? -1 : 0);
 }
 
 void MainWindow::timImage_Timer() {
-    control(L"imgVis").setPicture(control(L"imgSWTool").picture());
-    control(L"timImage").setTimerEnabled(false);
+    form_.imgVis.setPicture(form_.imgSWTool.picture());
+    form_.timImage.setTimerEnabled(false);
 }
 
 void MainWindow::cmdSetDensity_Click() {
-    link_.transferDensity([this] { cmdGetDensity_Click(); });
+    link_.transferDensity();
 }
 
 void MainWindow::cmdGetDensity_Click() {
-    readDensity();
+    link_.readDensity();
 }
 
-bool MainWindow::readDensity() {
-    return link_.readDensity();
-}
-
+// After the readout the menu item shows the check box's state. Had the readout stopped at a
+// failed call, flipping the item would leave the two out of step.
 void MainWindow::chkSWXSystemStandard_Click() {
-    forms::Control& menuItem = control(L"mnuGetStandard");
-    if (readDensity()) {
-        menuItem.setChecked(!menuItem.checked());
-    } else {
-        // The readout stopped at a failed call: the menu follows the check box's new state.
-        menuItem.setChecked(control(L"chkSWXSystemStandard").value() != 0);
-    }
+    link_.readDensity();
+    form_.mnuGetStandard.setChecked(form_.chkSWXSystemStandard.value() != 0);
 }
 
 void MainWindow::mnuGetStandard_Click() {
-    forms::Control& menuItem = control(L"mnuGetStandard");
-    forms::Control& checkBox = control(L"chkSWXSystemStandard");
-    checkBox.setValue(menuItem.checked() ? 0 : 1);
-    menuItem.setChecked(checkBox.value() != 0);
+    const int wanted = form_.mnuGetStandard.checked() ? 0 : 1;
+    if (form_.chkSWXSystemStandard.value() != wanted) {
+        // The check box's click reads again from the new source and sets the menu item.
+        form_.chkSWXSystemStandard.setValue(wanted);
+    } else {
+        // The check box has that value already and raises no click: the item follows it.
+        form_.mnuGetStandard.setChecked(form_.chkSWXSystemStandard.value() != 0);
+    }
 }
 
 bool MainWindow::readsSystemDefault() const {
-    return control(L"chkSWXSystemStandard").value() != 0;
+    return form_.chkSWXSystemStandard.value() != 0;
 }
 
 bool MainWindow::errorsSuppressed() const {
-    return control(L"mnuShowErrors").checked();
+    return form_.mnuShowErrors.checked();
 }
 
 bool MainWindow::successSuppressed() const {
-    return control(L"mnuShowSuccess").checked();
+    return form_.mnuShowSuccess.checked();
 }
 
 int MainWindow::materialIndex() const {
-    return control(L"cmbAuswahl").listIndex();
+    return form_.cmbAuswahl.listIndex();
 }
 
 int MainWindow::applyToMode() const {
-    return control(L"cmbAnwendenAuf").listIndex();
+    return form_.cmbAnwendenAuf.listIndex();
 }
 
 void MainWindow::showReadDensity(const std::wstring& text) {
-    control(L"lblDensity").setCaption(text);
+    form_.lblDensity.setCaption(text);
 }
 
 void MainWindow::showStatus(cad::Status status) {
-    const wchar_t* holder = status == cad::Status::Success ? L"imgSuccess" : L"imgError";
-    control(L"imgVis").setPicture(control(holder).picture());
-    control(L"timImage").setTimerEnabled(true);
+    const forms::Control& holder =
+        status == cad::Status::Success ? form_.imgSuccess : form_.imgError;
+    form_.imgVis.setPicture(holder.picture());
+    form_.timImage.setTimerEnabled(true);
 }
 
 }  // namespace velu::app

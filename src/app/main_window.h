@@ -3,15 +3,13 @@
 // control events they serve (control, underscore, event).
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/app_services.h"
+#include "app/main_window_layout.h"
 #include "cad/density_link.h"
 #include "cad/link_window.h"
-#include "config/ini_file.h"
-#include "forms/form.h"
 
 namespace velu::app {
 
@@ -21,8 +19,8 @@ class MainWindow final : private cad::LinkWindow {
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    forms::Form& form() { return *form_; }
-    const forms::Form& form() const { return *form_; }
+    MainWindowForm& form() { return form_; }
+    const MainWindowForm& form() const { return form_; }
 
     // Opens the About box; set by whoever owns that window.
     void setAboutOpener(std::function<void()> open) { openAbout_ = std::move(open); }
@@ -57,12 +55,10 @@ class MainWindow final : private cad::LinkWindow {
 
     std::wstring catalogueFile() const;
     std::wstring interfaceTextFile() const;
-    config::IniFile& profileReader() { return ini_; }
 
   private:
     void bindHandlers();
-    forms::Control& control(std::wstring_view name) const { return form_->control(name); }
-    bool readDensity();
+    void show(const std::vector<Notice>& notices);
 
     // What the density transfer and readout see of this window.
     bool readsSystemDefault() const override;
@@ -74,8 +70,7 @@ class MainWindow final : private cad::LinkWindow {
     void showStatus(cad::Status status) override;
 
     AppServices services_;
-    config::IniFile ini_;
-    std::unique_ptr<forms::Form> form_;
+    MainWindowForm form_;
     std::function<void()> openAbout_;
 
     std::vector<std::wstring> MaterialNames;

@@ -88,8 +88,8 @@ class Automation {
   public:
     virtual ~Automation() = default;
     // The application object of the running instance of a program, started when none runs.
-    // `description` names the program in messages. Raises AutomationError when it fails.
-    virtual ObjectRef connect(std::wstring_view progId, std::wstring_view description) = 0;
+    // Raises AutomationError when it fails.
+    virtual ObjectRef connect(std::wstring_view progId) = 0;
 };
 
 }  // namespace velu::cad

@@ -1,8 +1,7 @@
 #include "cad/density_link.h"
 
-#include <cstdio>
-
 #include "common/number_text.h"
+#include "common/program_texts.h"
 #include "config/message_table.h"
 
 namespace velu::cad {
@@ -10,26 +9,24 @@ namespace {
 
 using config::MessageRole;
 
-constexpr const wchar_t* kApplicationName = L"SolidWorks";
-constexpr const wchar_t* kDocumentName = L"das aktive Dokument";
-
 // No entry of the material list is selected: nothing can be written.
 struct NoMaterialSelected {};
 
 // Runs one member call together with the conversion of its result, and names the object and
 // the member in the error either may raise: a result of the wrong type is that call's failure.
 template <typename Call>
-auto on(const wchar_t* objectName, const wchar_t* member, Call call) {
+auto on(std::wstring_view objectName, std::wstring_view member, Call call) {
     try {
         return call();
     } catch (const AutomationError& error) {
-        throw AutomationError(error.code(), member, objectName, error.systemText());
+        throw AutomationError(error.code(), std::wstring(member), std::wstring(objectName),
+                              error.systemText());
     }
 }
 
 // The active document, or nothing. Anything but an object or nothing is no usable answer.
 ObjectRef activeDocument(Object& application) {
-    return on(kApplicationName, L"ActiveDoc", [&] {
+    return on(texts::kSolidWorks, L"ActiveDoc", [&] {
         const Variant document = application.get(L"ActiveDoc");
         if (!document.isEmpty() && !document.isObject()) {
             throw AutomationError(kTypeMismatch, L"", L"", L"Type mismatch");
@@ -41,20 +38,12 @@ ObjectRef activeDocument(Object& application) {
 }  // namespace
 
 std::wstring describeFailure(const AutomationError& error) {
-    std::wstring text;
     if (error.member().empty()) {
-        text = L"SolidWorks konnte nicht gestartet oder erreicht werden (" + std::wstring(kProgId) +
-               L").";
-    } else {
-        text = L"Der Aufruf \"" + error.member() + L"\" an " +
-               (error.object().empty() ? std::wstring(kApplicationName) : error.object()) +
-               L" ist fehlgeschlagen.";
+        return texts::cadUnreachable(kProgId, error.code(), error.systemText());
     }
-    wchar_t code[16];
-    std::swprintf(code, 16, L"0x%08X", static_cast<unsigned>(error.code()));
-    text += L"\r\nFehler " + std::wstring(code);
-    if (!error.systemText().empty()) text += L": " + error.systemText();
-    return text;
+    return texts::cadCallFailed(error.member(),
+                                error.object().empty() ? texts::kSolidWorks : error.object(),
+                                error.code(), error.systemText());
 }
 
 DensityLink::DensityLink(LinkWindow& window, Automation& automation, MessageBoxes& boxes,
@@ -75,22 +64,22 @@ void DensityLink::warn(const std::wstring& prompt, const std::wstring& title) {
 void DensityLink::reportFailure(const AutomationError& error) {
     window_.showStatus(Status::Error);
     if (!window_.errorsSuppressed()) {
-        boxes_.show(describeFailure(error), kApplicationTitle, BoxStyle::Stop);
+        boxes_.show(describeFailure(error), std::wstring(texts::kApplicationTitle), BoxStyle::Stop);
     }
 }
 
 ObjectRef DensityLink::connect() {
-    ObjectRef application = automation_.connect(kProgId, kApplicationName);
-    on(kApplicationName, L"Visible", [&] { application->put(L"Visible", Variant(true)); });
+    ObjectRef application = automation_.connect(kProgId);
+    on(texts::kSolidWorks, L"Visible", [&] { application->put(L"Visible", Variant(true)); });
     return application;
 }
 
 bool DensityLink::isPart(Object& document) {
-    return on(kDocumentName, L"Gettype",
+    return on(texts::kActiveDocument, L"Gettype",
               [&] { return document.call(L"Gettype", {}).toDouble(); }) == PartDocumentType;
 }
 
-bool DensityLink::write(Object& target, const wchar_t* targetName) {
+bool DensityLink::write(Object& target, std::wstring_view targetName) {
     const int index = window_.materialIndex();
     if (index < 0 || index >= static_cast<int>(densities_.size())) throw NoMaterialSelected{};
     const double& density = densities_[static_cast<std::size_t>(index)];
@@ -102,7 +91,7 @@ bool DensityLink::write(Object& target, const wchar_t* targetName) {
     });
 }
 
-double DensityLink::readPreference(Object& source, const wchar_t* sourceName) {
+double DensityLink::readPreference(Object& source, std::wstring_view sourceName) {
     return on(sourceName, L"GetUserPreferenceDoubleValue", [&] {
         return source.call(L"GetUserPreferenceDoubleValue", {Variant(DensityPreference)})
             .toDouble();
@@ -110,24 +99,25 @@ double DensityLink::readPreference(Object& source, const wchar_t* sourceName) {
 }
 
 bool DensityLink::readDensity() {
+    const std::wstring title(texts::kApplicationTitle);
     ObjectRef application;
     ObjectRef document;
     try {
         application = connect();
         double density = 0;
         if (window_.readsSystemDefault()) {
-            density = readPreference(*application, kApplicationName);
+            density = readPreference(*application, texts::kSolidWorks);
         } else {
             document = activeDocument(*application);
             if (!document) {
-                warn(messages_[MessageRole::kNoDocument], kApplicationTitle);
+                warn(messages_[MessageRole::kNoDocument], title);
                 return true;
             }
             if (!isPart(*document)) {
-                warn(messages_[MessageRole::kNotAPart], kApplicationTitle);
+                warn(messages_[MessageRole::kNotAPart], title);
                 return true;
             }
-            density = readPreference(*document, kDocumentName);
+            density = readPreference(*document, texts::kActiveDocument);
         }
         window_.showReadDensity(density != 0 ? formatGeneral(density, locale_.decimalSeparator())
                                              : messages_[MessageRole::kSuccess]);
@@ -138,23 +128,23 @@ bool DensityLink::readDensity() {
     return true;
 }
 
-void DensityLink::transferDensity(const std::function<void()>& readout) {
+void DensityLink::transferDensity() {
     const std::wstring& title = messages_[MessageRole::kBoxTitle];
     auto twoLines = [this](MessageRole first, MessageRole second) {
         return messages_[first] + L"\r\n" + messages_[second];
     };
 
-    ObjectRef application;
-    ObjectRef document;
     bool documentWritten = false;
     bool systemWritten = false;
     bool refreshReadout = false;
+    ObjectRef application;
+    ObjectRef document;
     try {
         application = connect();
         document = activeDocument(*application);
         switch (window_.applyToMode()) {
             case 0:
-                systemWritten = write(*application, kApplicationName);
+                systemWritten = write(*application, texts::kSolidWorks);
                 break;
             case 1:
                 if (!document) {
@@ -165,7 +155,7 @@ void DensityLink::transferDensity(const std::function<void()>& readout) {
                     warn(twoLines(MessageRole::kNotAPart, MessageRole::kNothingWritten), title);
                     return;
                 }
-                documentWritten = write(*document, kDocumentName);
+                documentWritten = write(*document, texts::kActiveDocument);
                 break;
             case 2:
                 if (!document) {
@@ -175,10 +165,10 @@ void DensityLink::transferDensity(const std::function<void()>& readout) {
                     warn(twoLines(MessageRole::kNotAPart, MessageRole::kSystemDefaultInstead),
                          title);
                 } else {
-                    documentWritten = write(*document, kDocumentName);
+                    documentWritten = write(*document, texts::kActiveDocument);
                     refreshReadout = true;
                 }
-                systemWritten = write(*application, kApplicationName);
+                systemWritten = write(*application, texts::kSolidWorks);
                 break;
             default:
                 break;
@@ -187,7 +177,7 @@ void DensityLink::transferDensity(const std::function<void()>& readout) {
         reportFailure(error);
         return;
     } catch (const NoMaterialSelected&) {
-        warn(L"Es ist kein Material ausgewählt; es wurde nichts geschrieben.", title);
+        warn(std::wstring(texts::kNoMaterialSelected), title);
         return;
     }
 
@@ -202,7 +192,8 @@ void DensityLink::transferDensity(const std::function<void()>& readout) {
             boxes_.show(messages_[MessageRole::kFailure], title, BoxStyle::Stop);
         }
     }
-    if (refreshReadout) readout();
+    if (refreshReadout) readDensity();
+    // The document and then the application are let go here.
 }
 
 }  // namespace velu::cad

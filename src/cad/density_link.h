@@ -2,7 +2,6 @@
 // The density transfer to SolidWorks and the readout from it. Each run takes hold of
 // SolidWorks, does its work and lets go again, the active document before the application.
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,7 +12,6 @@
 namespace velu::cad {
 
 inline constexpr const wchar_t* kProgId = L"SldWorks.Application";
-inline constexpr const wchar_t* kApplicationTitle = L"velu";
 
 class DensityLink {
   public:
@@ -25,15 +23,15 @@ class DensityLink {
     // call failed (reported to the user; the display is unchanged).
     bool readDensity();
 
-    // Writes the selected density where the apply-to mode says; `readout` runs the readout
-    // after a part was written in mode 2.
-    void transferDensity(const std::function<void()>& readout);
+    // Writes the selected density where the apply-to mode says; after a part was written in
+    // mode 2 the readout follows.
+    void transferDensity();
 
   private:
     void warn(const std::wstring& prompt, const std::wstring& title);
     void reportFailure(const AutomationError& error);
-    bool write(Object& target, const wchar_t* targetName);
-    double readPreference(Object& source, const wchar_t* sourceName);
+    bool write(Object& target, std::wstring_view targetName);
+    double readPreference(Object& source, std::wstring_view sourceName);
     bool isPart(Object& document);
     ObjectRef connect();
 

@@ -17,11 +17,20 @@ enum class BoxStyle : int {
     Information = 64,  // MB_ICONINFORMATION
 };
 
+// A box the program has to show: what its decisions hand to whoever shows boxes.
+struct Notice {
+    std::wstring text;
+    std::wstring title;
+    BoxStyle style = BoxStyle::Plain;
+    bool operator==(const Notice&) const = default;
+};
+
 class MessageBoxes {
   public:
     virtual ~MessageBoxes() = default;
     // Shows the box modally and returns when the user has closed it.
     virtual void show(const std::wstring& text, const std::wstring& title, BoxStyle style) = 0;
+    void report(const Notice& notice) { show(notice.text, notice.title, notice.style); }
 };
 
 // What a profile reader needs to know to decide whether its index is still current.

@@ -14,6 +14,8 @@ struct DensityCatalogue {
     std::vector<std::wstring> names;  // MaterialNames
     std::vector<double> densities;    // MaterialDensities, kg/m³
     std::int16_t defaultIndex = 0;    // entry selected at start-up
+    // What the user is to be told about the file, in order.
+    std::vector<Notice> notices;
 };
 
 // "Wasser" 1000, "Aluminium" 2700, "Stahl" 7850 kg/m³, "Stahl" selected.
@@ -21,10 +23,11 @@ DensityCatalogue builtInCatalogue();
 
 // Reads section "Dichtewerte" of the catalogue file: "Anzahl" (highest index, -1 when the
 // file gives no catalogue), "default", and "Name"/"Wert" + index. A density that is absent,
-// empty or not a number in the user's format, or an "Anzahl" below -1, is reported in one
-// warning box naming the file, key and text, and the built-in catalogue is used; a "default"
-// that names no entry is reported and the first entry selected.
-DensityCatalogue loadDensityCatalogue(IniFile& ini, const std::wstring& path,
-                                      wchar_t decimalSeparator, MessageBoxes& boxes);
+// empty or not a number in the user's format, or an "Anzahl" below -1, gives one warning
+// naming the file, key and text, and the built-in catalogue; a "default" that names no entry
+// gives a warning and the first entry. A number that does not fit into 16 bits gives the
+// overflow notice and counts as 0.
+DensityCatalogue loadDensityCatalogue(const ProfileFile& file, const std::wstring& path,
+                                      wchar_t decimalSeparator);
 
 }  // namespace velu::config

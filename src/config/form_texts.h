@@ -14,10 +14,9 @@ namespace velu::modVelumarDichte {
 bool FileExists(const FileSystem& files, const std::wstring& path);
 
 // Reads the section "<window>.<control>" of default.ini beside the program for every control
-// of the window, in order, and by the control's type name sets its caption, tool tip, list
-// entries and selection. Every key is read with the control's present value as its default,
-// so a missing key changes nothing. Knows no window in particular: everything goes through
-// the controls' properties by name.
-void LoadFormTexts(forms::Form& window, config::IniFile& ini, const FileSystem& files);
+// of the window, in order, and by the control's kind sets its caption, tool tip, list entries
+// and selection. Every key is read with the control's present value as its default, so a
+// missing key changes nothing. Knows no window in particular.
+void LoadFormTexts(forms::Form& window, config::ProfileReader& profiles, const FileSystem& files);
 
 }  // namespace velu::modVelumarDichte

@@ -10,8 +10,6 @@ namespace {
 // The buffer the platform's integer lookup reads a value into before converting it.
 constexpr std::size_t kIntegerBufferSize = 30;
 
-constexpr int kOverflowError = 6;
-
 // The platform's reading of a number: blanks and control characters, an optional sign, then
 // digits in base 10, or in base 16, 8 or 2 after a lower-case "0x", "0o" or "0b"; reading
 // stops at the first character that is no digit of the base. The total wraps modulo 2^32.
@@ -69,75 +67,63 @@ std::wstring copyProfileEntry(std::wstring_view value, std::size_t bufferSize) {
     return copy;
 }
 
-IniFile::IniFile(const FileSystem& files, const AnsiCodePage& ansi, MessageBoxes& boxes)
-    : files_(files), ansi_(ansi), boxes_(boxes) {}
-
-IniFile::Snapshot::Snapshot(IniFile& ini, const std::wstring& path)
-    : ini_(ini), path_(path), taken_(!ini.snapshots_.count(path)) {
-    if (taken_) {
-        const ProfileIndex* index = ini_.indexOf(path);
-        ini_.snapshots_[path] = index;
-    }
+std::optional<std::wstring_view> ProfileFile::find(std::wstring_view section,
+                                                   std::wstring_view key) const {
+    if (!parsed_) return std::nullopt;
+    return parsed_->index.find(section, key);
 }
 
-IniFile::Snapshot::~Snapshot() {
-    if (taken_) ini_.snapshots_.erase(path_);
+std::optional<TextEncoding> ProfileFile::encoding() const {
+    if (!parsed_) return std::nullopt;
+    return parsed_->encoding;
 }
 
-const ProfileIndex* IniFile::indexOf(const std::wstring& path) {
-    const auto snapshot = snapshots_.find(path);
-    if (snapshot != snapshots_.end()) return snapshot->second;
-
-    const auto stamp = files_.stamp(path);
-    if (!stamp) {
-        cache_.erase(path);
-        return nullptr;
-    }
-    const auto cached = cache_.find(path);
-    if (cached != cache_.end() && cached->second.stamp == *stamp) return &cached->second.index;
-
-    const auto bytes = files_.readAll(path);
-    if (!bytes) {
-        cache_.erase(path);
-        return nullptr;
-    }
-    ++parseCount_;
-    auto& entry = cache_[path];
-    entry.stamp = *stamp;
-    entry.index = ProfileIndex::parse(decodeProfileBytes(*bytes, ansi_));
-    return &entry.index;
-}
-
-std::int32_t IniFile::readInteger32(std::wstring_view section, std::wstring_view key,
-                                    const std::wstring& path, std::int32_t defaultValue) {
-    const ProfileIndex* index = indexOf(path);
-    if (index == nullptr) return defaultValue;
-    const auto value = index->find(section, key);
+std::int32_t ProfileFile::readInteger32(std::wstring_view section, std::wstring_view key,
+                                        std::int32_t defaultValue) const {
+    const auto value = find(section, key);
     if (!value) return defaultValue;
     const std::wstring text = copyProfileEntry(*value, kIntegerBufferSize);
     if (text.empty()) return defaultValue;
     return leadingInteger(text);
 }
 
-std::int16_t IniFile::INIGetSettingInteger(std::wstring_view section, std::wstring_view key,
-                                           const std::wstring& path, std::int16_t defaultValue) {
-    const std::int32_t wide = readInteger32(section, key, path, defaultValue);
+IntegerSetting ProfileFile::INIGetSettingInteger(std::wstring_view section, std::wstring_view key,
+                                                 std::int16_t defaultValue) const {
+    const std::int32_t wide = readInteger32(section, key, defaultValue);
     if (wide < std::numeric_limits<std::int16_t>::min() ||
         wide > std::numeric_limits<std::int16_t>::max()) {
-        boxes_.show(L"Error: " + std::to_wstring(kOverflowError) + L". Overflow",
-                    L"INIGetSettingInteger", BoxStyle::Plain);
-        return 0;
+        return {0, wide};
     }
-    return static_cast<std::int16_t>(wide);
+    return {static_cast<std::int16_t>(wide), std::nullopt};
 }
 
-std::wstring IniFile::INIGetSettingString(std::wstring_view section, std::wstring_view key,
-                                          const std::wstring& path,
-                                          std::wstring_view defaultValue) {
-    const ProfileIndex* index = indexOf(path);
-    const auto value = index != nullptr ? index->find(section, key) : std::nullopt;
+std::wstring ProfileFile::INIGetSettingString(std::wstring_view section, std::wstring_view key,
+                                              std::wstring_view defaultValue) const {
+    const auto value = find(section, key);
     if (!value) return std::wstring(defaultValue.substr(0, kMaxValueLength));
     return copyProfileEntry(*value, kMaxValueLength + 1);
+}
+
+ProfileReader::ProfileReader(const FileSystem& files, const AnsiCodePage& ansi)
+    : files_(files), ansi_(ansi) {}
+
+ProfileFile ProfileReader::open(const std::wstring& path) {
+    const auto stamp = files_.stamp(path);
+    const auto cached = cache_.find(path);
+    if (stamp && cached != cache_.end() && cached->second.stamp == *stamp) {
+        return ProfileFile(cached->second.parsed);
+    }
+    const auto bytes = stamp ? files_.readAll(path) : std::nullopt;
+    if (!bytes) {
+        cache_.erase(path);
+        return ProfileFile();
+    }
+    ++parseCount_;
+    auto decoded = decodeProfileBytes(*bytes, ansi_);
+    auto parsed = std::make_shared<const ProfileFile::Parsed>(
+        ProfileFile::Parsed{ProfileIndex::parse(decoded.text), decoded.encoding});
+    cache_[path] = CachedFile{*stamp, parsed};
+    return ProfileFile(std::move(parsed));
 }
 
 }  // namespace velu::config

@@ -1,5 +1,7 @@
 #include "config/message_table.h"
 
+#include "common/program_texts.h"
+
 namespace velu::config {
 
 const std::array<std::wstring, kMessageRoles>& builtInMessages() {
@@ -15,21 +17,23 @@ const std::array<std::wstring, kMessageRoles>& builtInMessages() {
     return texts;
 }
 
-std::vector<std::wstring> loadMessageTable(IniFile& ini, const std::wstring& path) {
+MessageTable loadMessageTable(const ProfileFile& file) {
     const auto& builtIn = builtInMessages();
-    const IniFile::Snapshot snapshot(ini, path);
-    const std::int16_t highest = ini.INIGetSettingInteger(L"messages", L"AnzahlInfo", path, -1);
-    if (highest == -1) return {builtIn.begin(), builtIn.end()};
-
-    std::vector<std::wstring> texts;
-    for (int i = 0; i <= highest; ++i) {
-        texts.push_back(
-            ini.INIGetSettingString(L"messages", L"Info" + std::to_wstring(i), path, L""));
+    MessageTable table;
+    const IntegerSetting highest = file.INIGetSettingInteger(L"messages", L"AnzahlInfo", -1);
+    if (highest.overflow) table.notices.push_back(texts::integerOverflow());
+    if (highest.value == -1) {
+        table.texts.assign(builtIn.begin(), builtIn.end());
+        return table;
     }
-    for (std::size_t role = texts.size(); role < kMessageRoles; ++role) {
-        texts.push_back(builtIn[role]);
+    for (int i = 0; i <= highest.value; ++i) {
+        table.texts.push_back(
+            file.INIGetSettingString(L"messages", L"Info" + std::to_wstring(i), L""));
     }
-    return texts;
+    for (std::size_t role = table.texts.size(); role < kMessageRoles; ++role) {
+        table.texts.push_back(builtIn[role]);
+    }
+    return table;
 }
 
 }  // namespace velu::config

@@ -44,18 +44,22 @@ bool hasNonAscii(std::string_view bytes) {
 
 }  // namespace
 
-std::wstring decodeProfileBytes(std::string_view bytes, const AnsiCodePage& ansi) {
+DecodedProfile decodeProfileBytes(std::string_view bytes, const AnsiCodePage& ansi) {
     if (startsWith(bytes, "\xEF\xBB\xBF")) {
         bytes.remove_prefix(3);
-        if (auto text = text::decodeUtf8(bytes)) return *text;
-        return ansi.decode(bytes);
+        if (auto text = text::decodeUtf8(bytes)) return {*text, TextEncoding::Utf8WithMark};
+        return {ansi.decode(bytes), TextEncoding::AnsiAfterUtf8Mark};
     }
-    if (startsWith(bytes, "\xFF\xFE")) return decodeUtf16(bytes.substr(2), false);
-    if (startsWith(bytes, "\xFE\xFF")) return decodeUtf16(bytes.substr(2), true);
+    if (startsWith(bytes, "\xFF\xFE")) {
+        return {decodeUtf16(bytes.substr(2), false), TextEncoding::Utf16LittleEndian};
+    }
+    if (startsWith(bytes, "\xFE\xFF")) {
+        return {decodeUtf16(bytes.substr(2), true), TextEncoding::Utf16BigEndian};
+    }
     if (hasNonAscii(bytes)) {
-        if (auto text = text::decodeUtf8(bytes)) return *text;
+        if (auto text = text::decodeUtf8(bytes)) return {*text, TextEncoding::Utf8};
     }
-    return ansi.decode(bytes);
+    return {ansi.decode(bytes), TextEncoding::Ansi};
 }
 
 }  // namespace velu::config

@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <variant>
 #include <vector>
 
 namespace velu::forms {
@@ -31,9 +29,6 @@ enum class Kind {
     Menu
 };
 
-// The type name a control reports, as the interface text loader compares it.
-std::wstring_view typeNameOf(Kind kind);
-
 enum class Picture { None, Tool, Success, Error };
 
 // Position and size in twips (1/1440 inch), relative to the container.
@@ -44,8 +39,6 @@ struct TwipsRect {
     int height = 0;
     bool operator==(const TwipsRect&) const = default;
 };
-
-enum class MenuRole { Menu, Command, Option, Separator };
 
 // Everything a control is given when its form is made; the tables of the windows are lists
 // of these.
@@ -62,11 +55,10 @@ struct ControlDefinition {
     bool visible = true;
     bool timerEnabled = false;
     int interval = 0;
-    int menuLevel = 0;
-    MenuRole menuRole = MenuRole::Command;
+    int menuLevel = 0;          // menu items: 1 in the menu bar, 2 in its menus, ...
     bool autoSize = false;      // a label that sizes itself to its text
     bool wordWrap = false;      // a label whose text wraps at word boundaries
-    bool valueDisplay = false;  // a label that reads as a field (right-aligned, bordered)
+    bool valueDisplay = false;  // a label that reads as a field (right-aligned)
     bool defaultButton = false;
     bool cancelButton = false;
     bool blackText = false;
@@ -87,19 +79,19 @@ enum class Property {
     TimerEnabled
 };
 
-// A value of the generic property interface: text or a whole number.
-using PropertyValue = std::variant<std::wstring, long>;
-
 class Control {
   public:
-    Control(Form& form, ControlDefinition definition);
+    Control(Form& form, ControlDefinition definition, const Control* container);
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
 
     const ControlDefinition& definition() const { return definition_; }
     const std::wstring& name() const { return definition_.name; }
     Kind kind() const { return definition_.kind; }
-    std::wstring_view typeName() const { return typeNameOf(definition_.kind); }
+    // The control that holds this one; nothing for the form itself.
+    const Control* container() const { return container_; }
+    // A menu item drawn as a separator line: its caption is a single "-".
+    bool isSeparator() const { return kind() == Kind::Menu && caption_ == L"-"; }
 
     const std::wstring& caption() const { return caption_; }
     void setCaption(std::wstring caption);
@@ -108,7 +100,6 @@ class Control {
 
     // Lists. The list index is a 16-bit signed value; -1 means nothing is selected. Setting
     // an index outside -1..count-1 is refused (returns false) and changes nothing.
-    std::size_t listCount() const { return items_.size(); }
     const std::vector<std::wstring>& items() const { return items_; }
     void clear();
     void addItem(std::wstring item);
@@ -132,22 +123,12 @@ class Control {
     void setTimerEnabled(bool enabled);
     int interval() const { return definition_.interval; }
 
-    // The generic interface by name, the way late binding reaches a control: properties
-    // "Caption", "ToolTipText", "ListCount", "List" (with an index), "ListIndex"; methods
-    // "Clear" and "AddItem". Names the control's kind does not have give nothing / false.
-    std::optional<PropertyValue> get(std::wstring_view property,
-                                     std::optional<long> index = std::nullopt) const;
-    bool let(std::wstring_view property, const PropertyValue& value);
-    bool call(std::wstring_view method, const std::vector<PropertyValue>& arguments = {});
-
   private:
-    bool hasCaption() const;
-    bool hasToolTip() const;
-    bool isList() const;
     void changed(Property property);
 
     Form& form_;
     ControlDefinition definition_;
+    const Control* container_;
     std::wstring caption_;
     std::wstring toolTip_;
     std::vector<std::wstring> items_;

@@ -15,13 +15,21 @@ void Form::setCaption(std::wstring caption) {
     for (FormObserver* observer : observers_) observer->captionChanged(*this);
 }
 
-Control& Form::add(ControlDefinition definition) {
-    controls_.push_back(std::make_unique<Control>(*this, std::move(definition)));
-    return *controls_.back();
+void Form::keepOnTop(bool topmost) {
+    for (FormObserver* observer : observers_) observer->layerRequested(*this, topmost);
 }
 
-void Form::addAll(const std::vector<ControlDefinition>& definitions) {
-    for (const auto& definition : definitions) add(definition);
+Control& Form::add(ControlDefinition definition) {
+    const Control* container = nullptr;
+    if (!definition.container.empty()) {
+        container = find(definition.container);
+        if (!container) {
+            throw std::logic_error("the container " + text::toUtf8(definition.container) + " of " +
+                                   text::toUtf8(definition.name) + " comes later");
+        }
+    }
+    controls_.push_back(std::make_unique<Control>(*this, std::move(definition), container));
+    return *controls_.back();
 }
 
 Control* Form::find(std::wstring_view name) const {
@@ -31,32 +39,25 @@ Control* Form::find(std::wstring_view name) const {
     return nullptr;
 }
 
-Control& Form::control(std::wstring_view name) const {
-    if (Control* found = find(name)) return *found;
-    throw std::out_of_range("no control " + text::toUtf8(name) + " on " + text::toUtf8(name_));
-}
-
-void Form::on(std::wstring_view control, Event event, std::function<void()> handler) {
-    handlers_[{std::wstring(control), event}] = std::move(handler);
+void Form::on(const Control& control, Event event, std::function<void()> handler) {
+    handlers_[{&control, event}] = std::move(handler);
 }
 
 void Form::raise(const Control& control, Event event) {
-    const auto handler = handlers_.find({control.name(), event});
+    const auto handler = handlers_.find({&control, event});
     if (handler != handlers_.end()) handler->second();
 }
 
-void Form::click(std::wstring_view name) {
-    Control& target = control(name);
-    if (target.kind() == Kind::CheckBox) {
-        target.setValue(target.value() == 0 ? 1 : 0);
+void Form::click(Control& control) {
+    if (control.kind() == Kind::CheckBox) {
+        control.setValue(control.value() == 0 ? 1 : 0);
     } else {
-        raise(target, Event::Click);
+        raise(control, Event::Click);
     }
 }
 
-void Form::tick(std::wstring_view timer) {
-    Control& target = control(timer);
-    if (target.timerEnabled()) raise(target, Event::Timer);
+void Form::tick(const Control& timer) {
+    if (timer.timerEnabled()) raise(timer, Event::Timer);
 }
 
 void Form::addObserver(FormObserver* observer) {
@@ -64,7 +65,7 @@ void Form::addObserver(FormObserver* observer) {
 }
 
 void Form::removeObserver(FormObserver* observer) {
-    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+    std::erase(observers_, observer);
 }
 
 void Form::notify(const Control& control, Property property) {

@@ -19,11 +19,14 @@ class FormObserver {
     virtual ~FormObserver() = default;
     virtual void controlChanged(const Control& control, Property property) = 0;
     virtual void captionChanged(const Form& /*form*/) {}
+    // The form asks to be kept above other windows, or to be an ordinary window again.
+    virtual void layerRequested(const Form& /*form*/, bool /*topmost*/) {}
 };
 
 class Form {
   public:
     Form(std::wstring name, std::wstring caption, TwipsRect clientArea);
+    virtual ~Form() = default;
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
@@ -32,22 +35,26 @@ class Form {
     void setCaption(std::wstring caption);
     const TwipsRect& clientArea() const { return clientArea_; }
 
+    // Puts the form's window into the topmost layer or back into the ordinary one; it keeps
+    // its place and size.
+    void keepOnTop(bool topmost);
+
+    // Adds a control after the others; its container, if it names one, must be there already.
     Control& add(ControlDefinition definition);
-    void addAll(const std::vector<ControlDefinition>& definitions);
 
     // The controls in creation order.
     const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
-    Control& control(std::wstring_view name) const;
+    // The control of that name, as a file names it; nothing when there is none.
     Control* find(std::wstring_view name) const;
 
     // Binds a handler, named in the program as control, underscore, event.
-    void on(std::wstring_view control, Event event, std::function<void()> handler);
+    void on(const Control& control, Event event, std::function<void()> handler);
     // Runs the handler of the control's event, if there is one.
     void raise(const Control& control, Event event);
     // A user's click on a button, menu item or check box.
-    void click(std::wstring_view control);
+    void click(Control& control);
     // The timer's interval has elapsed: raises its Timer event while it is enabled.
-    void tick(std::wstring_view timer);
+    void tick(const Control& timer);
 
     void addObserver(FormObserver* observer);
     void removeObserver(FormObserver* observer);
@@ -58,7 +65,7 @@ class Form {
     std::wstring caption_;
     TwipsRect clientArea_;
     std::vector<std::unique_ptr<Control>> controls_;
-    std::map<std::pair<std::wstring, Event>, std::function<void()>> handlers_;
+    std::map<std::pair<const Control*, Event>, std::function<void()>> handlers_;
     std::vector<FormObserver*> observers_;
 };
 

@@ -2,11 +2,9 @@
 
 namespace velu::win32 {
 
-Application::Application(HINSTANCE instance, Process& process)
-    : instance_(instance),
-      layer_([this](const forms::Form&) { return mainFormWindow_->handle(); }) {
+Application::Application(HINSTANCE instance, Process& process) : instance_(instance) {
     mainWindow_ = std::make_unique<app::MainWindow>(
-        app::AppServices{boxes_, files_, ansi_, locale_, process, automation_, layer_});
+        app::AppServices{boxes_, files_, locale_, process, automation_, profiles_});
     mainWindow_->setAboutOpener([this] { openAbout(); });
 }
 
@@ -39,7 +37,7 @@ void Application::openAbout() {
         .boxes = instance.boxes,
         .files = files_,
         .ansi = ansi_,
-        .ini = mainWindow_->profileReader(),
+        .profiles = profiles_,
         .registry = registry_,
         .programs = programs_,
         .show = [&instance] { instance.window->show(SW_SHOWNORMAL); },

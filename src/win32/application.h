@@ -33,7 +33,8 @@ class Application {
     void openAbout();
 
     app::MainWindow& mainWindow() { return *mainWindow_; }
-    // The About box's window while it is open; nothing otherwise.
+    // The About box and its window while it is open; nothing otherwise.
+    about::AboutBox* aboutBox() { return about_ ? about_->box.get() : nullptr; }
     FormWindow* aboutWindow() { return about_ ? about_->window.get() : nullptr; }
     FormWindow& mainFormWindow() { return *mainFormWindow_; }
 
@@ -59,7 +60,7 @@ class Application {
     WindowsAnsiCodePage ansi_;
     WindowsLocale locale_;
     ComAutomation automation_;
-    WindowsLayer layer_;
+    config::ProfileReader profiles_{files_, ansi_};
     WindowsRegistry registry_;
     WindowsPrograms programs_;
     std::unique_ptr<app::MainWindow> mainWindow_;

@@ -337,7 +337,7 @@ ComAutomation::~ComAutomation() {
     ::CoRegisterMessageFilter(previousFilter_.get(), ours.put());
 }
 
-cad::ObjectRef ComAutomation::connect(std::wstring_view progId, std::wstring_view) {
+cad::ObjectRef ComAutomation::connect(std::wstring_view progId) {
     WaitCursor waitCursor;
     const std::wstring id(progId);
     CLSID classId{};

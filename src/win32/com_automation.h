@@ -26,7 +26,7 @@ class ComAutomation final : public cad::Automation {
     ComAutomation(const ComAutomation&) = delete;
     ComAutomation& operator=(const ComAutomation&) = delete;
 
-    cad::ObjectRef connect(std::wstring_view progId, std::wstring_view description) override;
+    cad::ObjectRef connect(std::wstring_view progId) override;
 
   private:
     std::chrono::milliseconds retryLimit_;

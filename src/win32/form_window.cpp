@@ -121,36 +121,39 @@ void FormWindow::createWindow(HINSTANCE instance) {
 }
 
 void FormWindow::createMenuBar() {
-    std::vector<HMENU> levels;  // levels[n - 1] holds the items of level n
-    UINT id = kFirstMenuId;
+    std::vector<Control*> items;
     for (const auto& owned : form_.controls()) {
-        Control& item = *owned;
-        if (item.kind() != Kind::Menu) continue;
-        const auto& d = item.definition();
-        if (levels.empty()) levels.push_back(::CreateMenu());
-        levels.resize(static_cast<std::size_t>(d.menuLevel));
-        HMENU parent = levels[static_cast<std::size_t>(d.menuLevel) - 1];
+        if (owned->kind() == Kind::Menu) items.push_back(owned.get());
+    }
+    if (items.empty()) return;
+    menuBar_ = ::CreateMenu();
+    std::vector<HMENU> levels{menuBar_};  // levels[n - 1] holds the items of level n
+    UINT id = kFirstMenuId;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        Control& item = *items[i];
+        const auto level = static_cast<std::size_t>(item.definition().menuLevel);
+        levels.resize(level);
         Bound b;
         b.control = &item;
         b.id = id++;
-        b.parentMenu = parent;
-        b.menuPosition = static_cast<UINT>(::GetMenuItemCount(parent));
-        if (d.menuRole == forms::MenuRole::Menu) {
+        b.parentMenu = levels[level - 1];
+        b.menuPosition = static_cast<UINT>(::GetMenuItemCount(b.parentMenu));
+        // An item opens a menu when the items that follow it are one level deeper.
+        const bool opensMenu =
+            i + 1 < items.size() && items[i + 1]->definition().menuLevel > static_cast<int>(level);
+        if (opensMenu) {
             b.popup = ::CreatePopupMenu();
-            ::AppendMenuW(parent, MF_POPUP, reinterpret_cast<UINT_PTR>(b.popup),
+            ::AppendMenuW(b.parentMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(b.popup),
                           item.caption().c_str());
             levels.push_back(b.popup);
-        } else if (item.caption() == L"-") {
-            ::AppendMenuW(parent, MF_SEPARATOR, b.id, nullptr);
+        } else if (item.isSeparator()) {
+            ::AppendMenuW(b.parentMenu, MF_SEPARATOR, b.id, nullptr);
         } else {
-            ::AppendMenuW(parent, MF_STRING, b.id, item.caption().c_str());
+            ::AppendMenuW(b.parentMenu, MF_STRING, b.id, item.caption().c_str());
         }
         bound_.push_back(b);
     }
-    if (!levels.empty()) {
-        menuBar_ = levels.front();
-        ::SetMenu(window_, menuBar_);
-    }
+    ::SetMenu(window_, menuBar_);
 }
 
 void FormWindow::createControls(HINSTANCE instance) {
@@ -270,8 +273,8 @@ TTTOOLINFOW FormWindow::toolInfo(const Bound& b) const {
 
 forms::TwipsRect FormWindow::absoluteTwips(const Control& control) const {
     forms::TwipsRect rect = control.definition().rect;
-    for (const Control* container = form_.find(control.definition().container); container;
-         container = form_.find(container->definition().container)) {
+    for (const Control* container = control.container(); container;
+         container = container->container()) {
         rect.left += container->definition().rect.left;
         rect.top += container->definition().rect.top;
     }
@@ -390,25 +393,25 @@ bool FormWindow::preTranslate(MSG& message) {
     return ::IsDialogMessageW(window_, &message);
 }
 
-HWND FormWindow::controlWindow(std::wstring_view name) const {
-    for (const auto& b : bound_) {
-        if (b.control->name() == name) return b.window;
-    }
-    return nullptr;
+HWND FormWindow::controlWindow(const Control& control) const {
+    const Bound* b = bound(control);
+    return b ? b->window : nullptr;
 }
 
-UINT FormWindow::commandId(std::wstring_view name) const {
-    for (const auto& b : bound_) {
-        if (b.control->name() == name) return b.id;
-    }
-    return 0;
+UINT FormWindow::commandId(const Control& control) const {
+    const Bound* b = bound(control);
+    return b ? b->id : 0;
 }
 
-FormWindow::Bound* FormWindow::bound(const Control& control) {
-    for (auto& b : bound_) {
+const FormWindow::Bound* FormWindow::bound(const Control& control) const {
+    for (const auto& b : bound_) {
         if (b.control == &control) return &b;
     }
     return nullptr;
+}
+
+FormWindow::Bound* FormWindow::bound(const Control& control) {
+    return const_cast<Bound*>(std::as_const(*this).bound(control));
 }
 
 const FormWindow::Bound* FormWindow::boundByWindow(HWND window) const {
@@ -425,7 +428,7 @@ FormWindow::Bound* FormWindow::boundById(UINT id) {
     return nullptr;
 }
 
-const Control* FormWindow::buttonWith(bool forms::ControlDefinition::*role) const {
+Control* FormWindow::buttonWith(bool forms::ControlDefinition::*role) const {
     for (const auto& owned : form_.controls()) {
         if (owned->definition().*role) return owned.get();
     }
@@ -478,6 +481,12 @@ void FormWindow::captionChanged(const forms::Form& form) {
     ::SetWindowTextW(window_, form.caption().c_str());
 }
 
+// Only the layer changes; since SWP_NOACTIVATE is not given, the window may be activated.
+void FormWindow::layerRequested(const forms::Form&, bool topmost) {
+    ::SetWindowPos(window_, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   SWP_NOSIZE | SWP_NOMOVE);
+}
+
 void FormWindow::syncList(Bound& b) {
     if (!b.window) return;
     const bool listBox = b.control->kind() == Kind::ListBox;
@@ -513,7 +522,7 @@ void FormWindow::updateMenuItem(const Bound& b) {
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_STATE;
-    const bool separator = item.caption() == L"-" && !b.popup;
+    const bool separator = item.isSeparator() && !b.popup;
     info.fType = separator ? MFT_SEPARATOR : MFT_STRING;
     std::wstring caption = item.caption();
     info.dwTypeData = separator ? nullptr : caption.data();
@@ -572,22 +581,22 @@ void FormWindow::onCommand(WPARAM wParam, LPARAM lParam) {
     const UINT code = HIWORD(wParam);
     if (id == IDOK || id == IDCANCEL) {
         // Enter and Escape reach the window's default and cancel buttons, where it has them.
-        const Control* button = id == IDOK ? buttonWith(&forms::ControlDefinition::defaultButton)
-                                           : buttonWith(&forms::ControlDefinition::cancelButton);
-        if (button) form_.click(button->name());
+        Control* button = id == IDOK ? buttonWith(&forms::ControlDefinition::defaultButton)
+                                     : buttonWith(&forms::ControlDefinition::cancelButton);
+        if (button) form_.click(*button);
         return;
     }
     Bound* b = boundById(id);
     if (!b) return;
     Control& control = *b->control;
     if (lParam == 0) {  // a menu item
-        if (!b->popup && control.caption() != L"-") form_.click(control.name());
+        if (!b->popup && !control.isSeparator()) form_.click(control);
         return;
     }
     switch (control.kind()) {
         case Kind::CommandButton:
         case Kind::CheckBox:
-            if (code == BN_CLICKED) form_.click(control.name());
+            if (code == BN_CLICKED) form_.click(control);
             break;
         case Kind::ComboBox:
             if (code == CBN_SELCHANGE) {
@@ -636,7 +645,7 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (Bound* b = boundById(static_cast<UINT>(wParam))) {
-                runHandler([&] { form_.tick(b->control->name()); });
+                runHandler([&] { form_.tick(*b->control); });
             }
             return 0;
         case kRunDeferred: {
@@ -656,7 +665,7 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case DM_GETDEFID: {
             const Control* button = buttonWith(&forms::ControlDefinition::defaultButton);
             if (!button) return 0;
-            return MAKELRESULT(commandId(button->name()), DC_HASDEFID);
+            return MAKELRESULT(commandId(*button), DC_HASDEFID);
         }
         case WM_PAINT: {
             PAINTSTRUCT paint{};

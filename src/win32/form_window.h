@@ -47,10 +47,9 @@ class FormWindow final : public forms::FormObserver {
 
     HWND handle() const { return window_; }
     // The window of a control; nothing for controls without one.
-    HWND controlWindow(std::wstring_view name) const;
-    HMENU menuBar() const { return menuBar_; }
-    // Command id of a menu item, as WM_COMMAND carries it.
-    UINT commandId(std::wstring_view name) const;
+    HWND controlWindow(const forms::Control& control) const;
+    // Command id of a control or menu item, as WM_COMMAND carries it.
+    UINT commandId(const forms::Control& control) const;
     UINT dpi() const { return dpi_; }
     int toPixels(int twips) const { return ::MulDiv(twips, static_cast<int>(dpi_), 1440); }
     // Position of a control in twips relative to the client area.
@@ -66,6 +65,7 @@ class FormWindow final : public forms::FormObserver {
 
     void controlChanged(const forms::Control& control, forms::Property property) override;
     void captionChanged(const forms::Form& form) override;
+    void layerRequested(const forms::Form& form, bool topmost) override;
 
     // Runs the work later, from whatever message loop runs next on this thread (also a
     // modal box's); for work that must not run inside a handler of this window.
@@ -107,11 +107,12 @@ class FormWindow final : public forms::FormObserver {
     void updateTimer(const Bound& bound);
     void paintLines(HDC dc);
     Bound* bound(const forms::Control& control);
+    const Bound* bound(const forms::Control& control) const;
     Bound* boundById(UINT id);
     const Bound* boundByWindow(HWND window) const;
     TTTOOLINFOW toolInfo(const Bound& b) const;
     // The window's default or cancel button, where it has one.
-    const forms::Control* buttonWith(bool forms::ControlDefinition::*role) const;
+    forms::Control* buttonWith(bool forms::ControlDefinition::*role) const;
 
     forms::Form& form_;
     Style style_;

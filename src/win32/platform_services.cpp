@@ -87,11 +87,6 @@ void WindowsProcess::endNow() {
     ::ExitProcess(0);
 }
 
-void WindowsLayer::setTopmost(const forms::Form& form, bool topmost) {
-    ::SetWindowPos(windowOf_(form), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                   SWP_NOSIZE | SWP_NOMOVE);
-}
-
 namespace {
 
 // The ANSI code page's form of a text, for the registry's A functions.

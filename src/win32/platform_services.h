@@ -3,10 +3,7 @@
 
 #include <windows.h>
 
-#include <functional>
-
 #include "about/about_services.h"
-#include "app/app_services.h"
 #include "common/services.h"
 #include "forms/form.h"
 
@@ -43,17 +40,6 @@ class WindowsLocale final : public Locale {
 class WindowsProcess final : public Process {
   public:
     void endNow() override;
-};
-
-// Puts the window that shows a form into the topmost layer or back into the ordinary one.
-class WindowsLayer final : public app::WindowLayer {
-  public:
-    explicit WindowsLayer(std::function<HWND(const forms::Form&)> windowOf)
-        : windowOf_(std::move(windowOf)) {}
-    void setTopmost(const forms::Form& form, bool topmost) override;
-
-  private:
-    std::function<HWND(const forms::Form&)> windowOf_;
 };
 
 // The handle of a predefined root key from its 32-bit value (0x80000002: HKEY_LOCAL_MACHINE).

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "fakes.h"
+#include "windows1252.h"
 
 namespace velu::about {
 namespace {
@@ -55,17 +56,17 @@ class FakePrograms final : public Programs {
 class About : public ::testing::Test {
   protected:
     AboutBox& make() {
-        box = std::make_unique<AboutBox>(AboutServices{boxes, files, ansi, ini, registry, programs,
-                                                       [this] { shows.push_back(caption()); },
-                                                       [this] { ++unloads; }});
+        box = std::make_unique<AboutBox>(
+            AboutServices{boxes, files, ansi, profiles, registry, programs,
+                          [this] { shows.push_back(caption()); }, [this] { ++unloads; }});
         return *box;
     }
-    std::wstring caption() { return box->form().control(L"lblVersion").caption(); }
+    std::wstring caption() { return box->form().lblVersion.caption(); }
 
     testing::RecordingBoxes boxes;
     testing::MemoryFiles files;
     Windows1252 ansi;
-    config::IniFile ini{files, ansi, boxes};
+    config::ProfileReader profiles{files, ansi};
     FakeRegistry registry;
     FakePrograms programs;
     std::unique_ptr<AboutBox> box;
@@ -77,11 +78,11 @@ TEST_F(About, LoadSetsTitleVersionAndDescriptionThenShowsTheBox) {
     auto& about = make();
     about.Form_Load();
     EXPECT_EQ(about.form().caption(), L"velu-Info");
-    EXPECT_EQ(about.form().control(L"lblTitle").caption(), L"velu");
-    EXPECT_EQ(about.form().control(L"lblVersion").caption(), L"Version 1.1.6");
-    EXPECT_THAT(about.form().control(L"lblDescription").caption(),
+    EXPECT_EQ(about.form().lblTitle.caption(), L"velu");
+    EXPECT_EQ(about.form().lblVersion.caption(), L"Version 1.1.6");
+    EXPECT_THAT(about.form().lblDescription.caption(),
                 ::testing::StartsWith(L"VelumarDichte stellt einem Solidworksanwender"));
-    EXPECT_FALSE(about.form().control(L"lblDisclaimer").caption().empty());
+    EXPECT_FALSE(about.form().lblDisclaimer.caption().empty());
     EXPECT_THAT(shows, ElementsAre(L"Version 1.1.6"));
 }
 
@@ -91,15 +92,15 @@ TEST_F(About, TheInterfaceTextFileOverridesTheTextsBuiltAtLoadButNotTheCaption) 
                       "Caption=&Schließen\r\n[frmAbout.lblTitle]\r\nCaption=Velumar\r\n");
     auto& about = make();
     about.Form_Load();
-    EXPECT_EQ(about.form().control(L"lblVersion").caption(), L"Ausgabe 7");
-    EXPECT_EQ(about.form().control(L"lblTitle").caption(), L"Velumar");
-    EXPECT_EQ(about.form().control(L"cmdOK").caption(), L"&Schließen");
+    EXPECT_EQ(about.form().lblVersion.caption(), L"Ausgabe 7");
+    EXPECT_EQ(about.form().lblTitle.caption(), L"Velumar");
+    EXPECT_EQ(about.form().cmdOK.caption(), L"&Schließen");
     EXPECT_EQ(about.form().caption(), L"velu-Info");
 }
 
 TEST_F(About, OkUnloadsTheBox) {
     make().Form_Load();
-    box->form().click(L"cmdOK");
+    box->form().click(box->form().cmdOK);
     EXPECT_EQ(unloads, 1);
 }
 

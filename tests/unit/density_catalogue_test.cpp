@@ -13,15 +13,18 @@ using ::testing::HasSubstr;
 
 class Catalogue : public ::testing::Test {
   protected:
+    // Loads the catalogue; what it reports is kept in `notices`.
     DensityCatalogue load(wchar_t separator = L',') {
-        return loadDensityCatalogue(ini, path, separator, boxes);
+        auto catalogue = loadDensityCatalogue(ini.open(path), path, separator);
+        notices = catalogue.notices;
+        return catalogue;
     }
     void write(const std::string& text) { files.write(path, text); }
 
     testing::MemoryFiles files;
     Windows1252 ansi;
-    testing::RecordingBoxes boxes;
-    IniFile ini{files, ansi, boxes};
+    ProfileReader ini{files, ansi};
+    std::vector<Notice> notices;
     std::wstring path = L"C:\\Velumar\\velu.ini";
 };
 
@@ -35,7 +38,7 @@ TEST_F(Catalogue, WithoutAFileOrAnzahlTheBuiltInThreeMaterialsAreUsedWithStahlSe
         EXPECT_THAT(c.densities, ElementsAre(1000.0, 2700.0, 7850.0));
         EXPECT_EQ(c.defaultIndex, 2);
     }
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(notices.empty());
 }
 
 TEST_F(Catalogue, AnzahlIsTheHighestIndexAndKeysAboveItAreNeverRead) {
@@ -46,7 +49,7 @@ TEST_F(Catalogue, AnzahlIsTheHighestIndexAndKeysAboveItAreNeverRead) {
     EXPECT_THAT(c.names, ElementsAre(L"A", L"B", L"C"));
     EXPECT_THAT(c.densities, ElementsAre(1.0, 2.5, 3.0));
     EXPECT_EQ(c.defaultIndex, 0);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(notices.empty());
 }
 
 TEST_F(Catalogue, AnzahlZeroGivesOneMaterialAndAMissingNameGivesAnEmptyEntry) {
@@ -59,7 +62,7 @@ TEST_F(Catalogue, AnzahlZeroGivesOneMaterialAndAMissingNameGivesAnEmptyEntry) {
 TEST_F(Catalogue, DensitiesAreReadWithTheUsersDecimalSeparator) {
     write("[Dichtewerte]\r\nAnzahl=0\r\nName0=X\r\nWert0=2.7\r\n");
     EXPECT_THAT(load(L'.').densities, ElementsAre(2.7));
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(notices.empty());
 
     write("[Dichtewerte]\r\nAnzahl=0\r\nName0=X\r\nWert0=2,7\r\n");
     EXPECT_THAT(load(L',').densities, ElementsAre(2.7));
@@ -72,15 +75,15 @@ TEST_F(Catalogue, ABadDensityIsReportedWithFileKeyAndTextAndTheBuiltInListIsUsed
     };
     for (const Case& bad : {Case{"Wert1=2.7\r\n", L"\"2.7\""}, Case{"Wert1=abc\r\n", L"\"abc\""},
                             Case{"Wert1=\r\n", L"fehlt"}, Case{"", L"fehlt"}}) {
-        boxes.shown.clear();
+        notices.clear();
         write("[Dichtewerte]\r\nAnzahl=1\r\nName0=A\r\nWert0=1\r\nName1=B\r\n" + bad.wert);
         const auto c = load(L',');
         EXPECT_THAT(c.names, ElementsAre(L"Wasser", L"Aluminium", L"Stahl"));
-        ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_THAT(boxes.shown[0].text, HasSubstr(path));
-        EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"Wert1"));
-        EXPECT_THAT(boxes.shown[0].text, HasSubstr(bad.reported));
-        EXPECT_EQ(boxes.shown[0].style, BoxStyle::Warning);
+        ASSERT_EQ(notices.size(), 1u);
+        EXPECT_THAT(notices[0].text, HasSubstr(path));
+        EXPECT_THAT(notices[0].text, HasSubstr(L"Wert1"));
+        EXPECT_THAT(notices[0].text, HasSubstr(bad.reported));
+        EXPECT_EQ(notices[0].style, BoxStyle::Warning);
     }
 }
 
@@ -88,30 +91,32 @@ TEST_F(Catalogue, AnAnzahlBelowMinusOneIsReportedAndTheBuiltInListIsUsed) {
     write("[Dichtewerte]\r\nAnzahl=-5\r\nName0=A\r\nWert0=1\r\n");
     const auto c = load();
     EXPECT_EQ(c.names.size(), 3u);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"Anzahl"));
-    EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"\"-5\""));
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_THAT(notices[0].text, HasSubstr(L"Anzahl"));
+    EXPECT_THAT(notices[0].text, HasSubstr(L"\"-5\""));
 }
 
 TEST_F(Catalogue, AnAnzahlOutsideSixteenBitsReadsAsZeroAfterTheOverflowBox) {
     write("[Dichtewerte]\r\nAnzahl=40000\r\nName0=A\r\nWert0=1\r\nName1=B\r\nWert1=2\r\n");
     const auto c = load();
     EXPECT_THAT(c.names, ElementsAre(L"A"));
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].title, L"INIGetSettingInteger");
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].text, L"Error: 6. Overflow");
+    EXPECT_EQ(notices[0].title, L"INIGetSettingInteger");
+    EXPECT_EQ(notices[0].style, BoxStyle::Plain);
 }
 
 TEST_F(Catalogue, ADefaultThatNamesNoEntryIsReportedAndTheFirstEntrySelected) {
     for (const char* index : {"3", "-1", "99"}) {
-        boxes.shown.clear();
+        notices.clear();
         write(std::string("[Dichtewerte]\r\nAnzahl=2\r\ndefault=") + index +
               "\r\nName0=A\r\nWert0=1\r\nName1=B\r\nWert1=2\r\nName2=C\r\nWert2=3\r\n");
         const auto c = load();
         EXPECT_EQ(c.names.size(), 3u);
         EXPECT_EQ(c.defaultIndex, 0);
-        ASSERT_EQ(boxes.shown.size(), 1u) << index;
-        EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"\"default\""));
-        EXPECT_THAT(boxes.shown[0].text, HasSubstr(path));
+        ASSERT_EQ(notices.size(), 1u) << index;
+        EXPECT_THAT(notices[0].text, HasSubstr(L"\"default\""));
+        EXPECT_THAT(notices[0].text, HasSubstr(path));
     }
     write("[Dichtewerte]\r\nAnzahl=1\r\ndefault=1\r\nName0=A\r\nWert0=1\r\nName1=B\r\nWert1=2\r\n");
     EXPECT_EQ(load().defaultIndex, 1);
@@ -157,12 +162,12 @@ class CountingFiles final : public FileSystem {
 TEST_F(Catalogue, OneLoadLooksAtTheFileOnceAndTheNextLoadSeesItsChanges) {
     write("[Dichtewerte]\r\nAnzahl=1\r\nName0=A\r\nWert0=1\r\nName1=B\r\nWert1=2\r\n");
     CountingFiles counting(files);
-    IniFile reader(counting, ansi, boxes);
-    EXPECT_EQ(loadDensityCatalogue(reader, path, L',', boxes).names.size(), 2u);
+    ProfileReader reader(counting, ansi);
+    EXPECT_EQ(loadDensityCatalogue(reader.open(path), path, L',').names.size(), 2u);
     EXPECT_EQ(counting.stamps, 1);
 
     write("[Dichtewerte]\r\nAnzahl=0\r\nName0=C\r\nWert0=3\r\n");
-    EXPECT_THAT(loadDensityCatalogue(reader, path, L',', boxes).names, ElementsAre(L"C"));
+    EXPECT_THAT(loadDensityCatalogue(reader.open(path), path, L',').names, ElementsAre(L"C"));
     EXPECT_EQ(reader.parseCount(), 2u);
 }
 

@@ -14,15 +14,15 @@ using Document = testing::FakeCad::Document;
 class Readout : public testing::MainWindowFixture {
   protected:
     void SetUp() override { start(); }
-    const std::wstring& shown() { return control(L"lblDensity").caption(); }
-    forms::Picture picture() { return control(L"imgVis").picture(); }
-    bool menuTicked() { return control(L"mnuGetStandard").checked(); }
-    int checkBox() { return control(L"chkSWXSystemStandard").value(); }
+    const std::wstring& shown() { return form().lblDensity.caption(); }
+    forms::Picture picture() { return form().imgVis.picture(); }
+    bool menuTicked() { return form().mnuGetStandard.checked(); }
+    int checkBox() { return form().chkSWXSystemStandard.value(); }
 };
 
 TEST_F(Readout, ShowsThePartsDensityWithTheUsersSeparatorAndReleasesDocumentFirst) {
     cad.documentDensity = 2700.5;
-    click(L"cmdGetDensity");
+    click(form().cmdGetDensity);
     EXPECT_EQ(shown(), L"2700,5");
     EXPECT_THAT(cad.members(), ElementsAre(L"app.Visible", L"app.ActiveDoc", L"doc.Gettype",
                                            L"doc.GetUserPreferenceDoubleValue"));
@@ -33,15 +33,15 @@ TEST_F(Readout, ShowsThePartsDensityWithTheUsersSeparatorAndReleasesDocumentFirs
     EXPECT_EQ(picture(), forms::Picture::Tool);
 
     locale.separator = L'.';
-    click(L"cmdGetDensity");
+    click(form().cmdGetDensity);
     EXPECT_EQ(shown(), L"2700.5");
 }
 
 TEST_F(Readout, TheSystemDefaultNeedsNoDocument) {
-    control(L"chkSWXSystemStandard").setValue(1);
+    form().chkSWXSystemStandard.setValue(1);
     cad.activeDocument = Document::Assembly;
     cad.systemDensity = 7850;
-    click(L"cmdGetDensity");
+    click(form().cmdGetDensity);
     EXPECT_EQ(shown(), L"7850");
     EXPECT_THAT(cad.members(), ::testing::Contains(L"app.GetUserPreferenceDoubleValue"));
     for (const auto& member : cad.members()) EXPECT_NE(member, L"app.ActiveDoc");
@@ -56,39 +56,39 @@ TEST_F(Readout, NoDocumentOrNotAPartGivesOneWarningTitledVeluAndKeepsTheLabel) {
                           Case{Document::Assembly, L"*** Active document is not a part ***"},
                           Case{Document::Drawing, L"*** Active document is not a part ***"}}) {
         boxes.shown.clear();
-        control(L"lblDensity").setCaption(L"vorher");
-        control(L"timImage").setTimerEnabled(false);
+        form().lblDensity.setCaption(L"vorher");
+        form().timImage.setTimerEnabled(false);
         cad.activeDocument = c.document;
-        click(L"cmdGetDensity");
+        click(form().cmdGetDensity);
         ASSERT_EQ(boxes.shown.size(), 1u);
         EXPECT_EQ(boxes.shown[0].text, c.prompt);
         EXPECT_EQ(boxes.shown[0].title, L"velu");
         EXPECT_EQ(boxes.shown[0].style, BoxStyle::Warning);
         EXPECT_EQ(shown(), L"vorher");
         EXPECT_EQ(picture(), forms::Picture::Error);
-        EXPECT_TRUE(control(L"timImage").timerEnabled());
+        EXPECT_TRUE(form().timImage.timerEnabled());
         EXPECT_EQ(cad.liveObjects, 0);
     }
 }
 
 TEST_F(Readout, SuppressedErrorsShowNoBoxButStillTheErrorPicture) {
-    click(L"mnuShowErrors");
+    click(form().mnuShowErrors);
     cad.activeDocument = Document::None;
-    click(L"cmdGetDensity");
+    click(form().cmdGetDensity);
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(picture(), forms::Picture::Error);
 }
 
 TEST_F(Readout, AZeroValueShowsMessageEntryOneInsteadOfANumber) {
     cad.documentDensity = 0;
-    click(L"cmdGetDensity");
+    click(form().cmdGetDensity);
     EXPECT_EQ(shown(), L"Success to set the values");
 }
 
 TEST_F(Readout, AFailingCallIsReportedByNameWithItsCodeAndTheProgramGoesOn) {
     cad.failures[L"doc.GetUserPreferenceDoubleValue"] = static_cast<std::int32_t>(0x80004005);
-    control(L"lblDensity").setCaption(L"vorher");
-    click(L"cmdGetDensity");
+    form().lblDensity.setCaption(L"vorher");
+    click(form().cmdGetDensity);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].title, L"velu");
     EXPECT_EQ(boxes.shown[0].style, BoxStyle::Stop);
@@ -101,13 +101,13 @@ TEST_F(Readout, AFailingCallIsReportedByNameWithItsCodeAndTheProgramGoesOn) {
 
     cad.failures.clear();
     cad.documentDensity = 1234;
-    click(L"cmdGetDensity");
+    click(form().cmdGetDensity);
     EXPECT_EQ(shown(), L"1234");
 }
 
 TEST_F(Readout, AMissingServerSaysSolidWorksCouldNotBeReached) {
     cad.unreachable = L"Klasse nicht registriert";
-    click(L"cmdGetDensity");
+    click(form().cmdGetDensity);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"SolidWorks konnte nicht gestartet"));
     EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"0x80040154: Klasse nicht registriert"));
@@ -116,19 +116,19 @@ TEST_F(Readout, AMissingServerSaysSolidWorksCouldNotBeReached) {
 TEST_F(Readout, MenuItemAndCheckBoxSwitchTheSourceTogetherWithOneReadoutEach) {
     cad.systemDensity = 7850;
     cad.documentDensity = 2700;
-    click(L"mnuGetStandard");
+    click(form().mnuGetStandard);
     EXPECT_EQ(checkBox(), 1);
     EXPECT_TRUE(menuTicked());
     EXPECT_EQ(shown(), L"7850");
     EXPECT_EQ(cad.connects, 1);
 
-    click(L"mnuGetStandard");
+    click(form().mnuGetStandard);
     EXPECT_EQ(checkBox(), 0);
     EXPECT_FALSE(menuTicked());
     EXPECT_EQ(shown(), L"2700");
     EXPECT_EQ(cad.connects, 2);
 
-    click(L"chkSWXSystemStandard");
+    click(form().chkSWXSystemStandard);
     EXPECT_EQ(checkBox(), 1);
     EXPECT_TRUE(menuTicked());
     EXPECT_EQ(shown(), L"7850");
@@ -145,20 +145,20 @@ TEST_F(Readout, AfterEveryKindOfFailureCheckBoxAndMenuAgree) {
         [&] { cad.activeDocument = Document::Assembly; },
     };
     for (const auto& fault : faults) {
-        for (const wchar_t* source : {L"chkSWXSystemStandard", L"mnuGetStandard"}) {
+        for (forms::Control* source : {&form().chkSWXSystemStandard, &form().mnuGetStandard}) {
             cad = testing::FakeCad();
             fault();
-            click(source);
+            click(*source);
             EXPECT_EQ(menuTicked(), checkBox() != 0);
         }
     }
 }
 
 TEST_F(Readout, AMenuClickWhileTheTwoDisagreeOnlyBringsTheMenuInLine) {
-    control(L"chkSWXSystemStandard").setValue(1);  // runs a readout; the menu follows
-    control(L"mnuGetStandard").setChecked(false);  // now they disagree
+    form().chkSWXSystemStandard.setValue(1);  // runs a readout; the menu follows
+    form().mnuGetStandard.setChecked(false);  // now they disagree
     const int connects = cad.connects;
-    click(L"mnuGetStandard");
+    click(form().mnuGetStandard);
     EXPECT_EQ(checkBox(), 1);
     EXPECT_TRUE(menuTicked());
     EXPECT_EQ(cad.connects, connects);

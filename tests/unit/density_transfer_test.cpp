@@ -36,9 +36,9 @@ TEST_P(TransferModeTable, WritesWarnsAndReportsAsTheModeTableSays) {
     const Row& row = GetParam();
     start();
     cad.activeDocument = row.document;
-    control(L"cmbAnwendenAuf").setListIndex(row.mode);
-    control(L"lblDensity").setCaption(L"vorher");
-    click(L"cmdSetDensity");
+    form().cmbAnwendenAuf.setListIndex(row.mode);
+    form().lblDensity.setCaption(L"vorher");
+    click(form().cmdSetDensity);
 
     std::vector<std::wstring> writes;
     for (const auto& call : cad.calls) {
@@ -62,10 +62,10 @@ TEST_P(TransferModeTable, WritesWarnsAndReportsAsTheModeTableSays) {
     } else {
         EXPECT_EQ(boxes.shown.back().style, BoxStyle::Warning);
     }
-    EXPECT_EQ(control(L"imgVis").picture(),
+    EXPECT_EQ(form().imgVis.picture(),
               row.outcome && row.success ? forms::Picture::Success : forms::Picture::Error);
-    EXPECT_TRUE(control(L"timImage").timerEnabled());
-    EXPECT_EQ(control(L"lblDensity").caption() != L"vorher", row.readout);
+    EXPECT_TRUE(form().timImage.timerEnabled());
+    EXPECT_EQ(form().lblDensity.caption() != L"vorher", row.readout);
     EXPECT_THAT(cad.members().front(), L"app.Visible");
     EXPECT_EQ(cad.members()[1], L"app.ActiveDoc");
     EXPECT_EQ(cad.releases.back(), L"app");
@@ -111,35 +111,35 @@ TEST_F(Transfer, TheCataloguesOwnDoubleIsHandedOverByReference) {
     files.writeBeside(L"velu.ini",
                       "[Dichtewerte]\r\nAnzahl=0\r\nName0=Dreiviertel\r\nWert0=0,1\r\n");
     start();
-    control(L"cmbAnwendenAuf").setListIndex(0);
-    click(L"cmdSetDensity");
+    form().cmbAnwendenAuf.setListIndex(0);
+    click(form().cmdSetDensity);
     EXPECT_EQ(cad.systemDensity, 0.1);
     EXPECT_EQ(cad.lastWritten, &window->materialDensities()[0]);
 }
 
 TEST_F(Transfer, ARefusedWriteEndsInTheFailureBoxUnlessTheOtherWriteSucceeded) {
     cad.documentWriteResult = false;
-    click(L"cmdSetDensity");  // mode 1
+    click(form().cmdSetDensity);  // mode 1
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, kFailure);
     EXPECT_EQ(boxes.shown[0].style, BoxStyle::Stop);
 
     boxes.shown.clear();
-    control(L"cmbAnwendenAuf").setListIndex(2);
-    click(L"cmdSetDensity");
+    form().cmbAnwendenAuf.setListIndex(2);
+    click(form().cmdSetDensity);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, kSuccess);
 
     boxes.shown.clear();
     cad.systemWriteResult = false;
-    click(L"cmdSetDensity");
+    click(form().cmdSetDensity);
     EXPECT_EQ(boxes.shown.back().text, kFailure);
 }
 
 TEST_F(Transfer, AModeOutsideTheThreeWritesNothingAndFails) {
-    control(L"cmbAnwendenAuf").addItem(L"Vierter Eintrag");
-    control(L"cmbAnwendenAuf").setListIndex(3);
-    click(L"cmdSetDensity");
+    form().cmbAnwendenAuf.addItem(L"Vierter Eintrag");
+    form().cmbAnwendenAuf.setListIndex(3);
+    click(form().cmdSetDensity);
     for (const auto& member : cad.members()) {
         EXPECT_EQ(member.find(L"SetUser"), std::wstring::npos) << text::toUtf8(member);
     }
@@ -148,50 +148,50 @@ TEST_F(Transfer, AModeOutsideTheThreeWritesNothingAndFails) {
 }
 
 TEST_F(Transfer, SuppressionSilencesItsBoxesButNotThePictures) {
-    click(L"mnuShowSuccess");
-    click(L"cmdSetDensity");
+    click(form().mnuShowSuccess);
+    click(form().cmdSetDensity);
     EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(control(L"imgVis").picture(), forms::Picture::Success);
+    EXPECT_EQ(form().imgVis.picture(), forms::Picture::Success);
 
-    click(L"mnuShowErrors");
+    click(form().mnuShowErrors);
     cad.activeDocument = Document::None;
-    click(L"cmdSetDensity");
+    click(form().cmdSetDensity);
     EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(control(L"imgVis").picture(), forms::Picture::Error);
+    EXPECT_EQ(form().imgVis.picture(), forms::Picture::Error);
 }
 
 TEST_F(Transfer, ReadoutAfterModeTwoReadsFromTheChosenSource) {
-    control(L"cmbAnwendenAuf").setListIndex(2);
-    control(L"chkSWXSystemStandard").setValue(1);
-    control(L"cmbAuswahl").setListIndex(1);
-    click(L"cmdSetDensity");
-    EXPECT_EQ(control(L"lblDensity").caption(), L"2700");
+    form().cmbAnwendenAuf.setListIndex(2);
+    form().chkSWXSystemStandard.setValue(1);
+    form().cmbAuswahl.setListIndex(1);
+    click(form().cmdSetDensity);
+    EXPECT_EQ(form().lblDensity.caption(), L"2700");
     EXPECT_EQ(cad.members().back(), L"app.GetUserPreferenceDoubleValue");
 }
 
 TEST_F(Transfer, NoMaterialSelectedGivesOneWarningAndWritesNothing) {
-    control(L"cmbAuswahl").setListIndex(-1);
-    click(L"cmdSetDensity");
+    form().cmbAuswahl.setListIndex(-1);
+    click(form().cmdSetDensity);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"kein Material"));
     EXPECT_EQ(boxes.shown[0].style, BoxStyle::Warning);
-    EXPECT_EQ(control(L"imgVis").picture(), forms::Picture::Error);
+    EXPECT_EQ(form().imgVis.picture(), forms::Picture::Error);
     for (const auto& member : cad.members())
         EXPECT_EQ(member.find(L"doc.SetUser"), std::wstring::npos);
     EXPECT_EQ(cad.liveObjects, 0);
 }
 
 TEST_F(Transfer, AFailingCallStopsTheClickAndNothingIsWrittenAfterIt) {
-    control(L"cmbAnwendenAuf").setListIndex(2);
+    form().cmbAnwendenAuf.setListIndex(2);
     cad.failures[L"doc.SetUserPreferenceDoubleValue"] = static_cast<std::int32_t>(0x8001010A);
-    click(L"cmdSetDensity");
+    click(form().cmdSetDensity);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].title, L"velu");
     EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"SetUserPreferenceDoubleValue"));
     EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"0x8001010A"));
     EXPECT_EQ(cad.members().back(), L"doc.SetUserPreferenceDoubleValue");
     EXPECT_EQ(cad.systemDensity, 1000);
-    EXPECT_EQ(control(L"imgVis").picture(), forms::Picture::Error);
+    EXPECT_EQ(form().imgVis.picture(), forms::Picture::Error);
     EXPECT_EQ(cad.liveObjects, 0);
 }
 
@@ -201,8 +201,8 @@ TEST_F(Transfer, AMessageTableFromTheFileTitlesAndWordsTheBoxes) {
                       "Info3=Kein Dokument\r\nInfo4=Nichts\r\nInfo5=Standard\r\nInfo6=F\r\n");
     start();
     cad.activeDocument = Document::None;
-    control(L"cmbAnwendenAuf").setListIndex(2);
-    click(L"cmdSetDensity");
+    form().cmbAnwendenAuf.setListIndex(2);
+    click(form().cmdSetDensity);
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[0].text, L"Kein Dokument\r\nStandard");
     EXPECT_EQ(boxes.shown[0].title, L"Titel");
@@ -227,12 +227,12 @@ TEST_P(UnusableAnswers, NameTheCallWhoseResultCouldNotBeUsed) {
     const auto& c = GetParam();
     start();
     cad.answers[c.member] = cad::Variant(std::wstring(L"kein Wert"));
-    control(L"cmbAnwendenAuf").setListIndex(c.mode);
-    control(L"chkSWXSystemStandard").setValue(c.readSystemDefault ? 1 : 0);
-    control(L"lblDensity").setCaption(L"vorher");
+    form().cmbAnwendenAuf.setListIndex(c.mode);
+    form().chkSWXSystemStandard.setValue(c.readSystemDefault ? 1 : 0);
+    form().lblDensity.setCaption(L"vorher");
     boxes.shown.clear();
     cad.calls.clear();
-    click(c.readout ? L"cmdGetDensity" : L"cmdSetDensity");
+    click(c.readout ? form().cmdGetDensity : form().cmdSetDensity);
 
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].title, L"velu");
@@ -244,8 +244,8 @@ TEST_P(UnusableAnswers, NameTheCallWhoseResultCouldNotBeUsed) {
         if (call.member == L"SetUserPreferenceDoubleValue") writes.push_back(call.object);
     }
     EXPECT_EQ(writes, c.writes);
-    EXPECT_EQ(control(L"lblDensity").caption(), L"vorher");
-    EXPECT_EQ(control(L"imgVis").picture(), forms::Picture::Error);
+    EXPECT_EQ(form().lblDensity.caption(), L"vorher");
+    EXPECT_EQ(form().imgVis.picture(), forms::Picture::Error);
     EXPECT_EQ(cad.liveObjects, 0);
 }
 

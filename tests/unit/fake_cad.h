@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_services.h"
 #include "cad/automation.h"
 #include "support/text.h"
 
@@ -37,7 +36,7 @@ class FakeCad final : public cad::Automation {
     int liveObjects = 0;  // objects handed out and not yet released
     std::vector<std::wstring> releases;
 
-    cad::ObjectRef connect(std::wstring_view progId, std::wstring_view) override {
+    cad::ObjectRef connect(std::wstring_view progId) override {
         calls.push_back({L"", L"connect:" + std::wstring(progId), {}});
         if (!unreachable.empty()) {
             throw cad::AutomationError(static_cast<std::int32_t>(0x80040154), L"", L"",
@@ -139,12 +138,6 @@ class FakeCad final : public cad::Automation {
   public:
     // The address of the double the last write was handed: the caller's own variable.
     const double* lastWritten = nullptr;
-};
-
-class RecordingLayer final : public app::WindowLayer {
-  public:
-    void setTopmost(const forms::Form&, bool topmost) override { calls.push_back(topmost); }
-    std::vector<bool> calls;
 };
 
 }  // namespace velu::testing

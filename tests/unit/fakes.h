@@ -6,22 +6,16 @@
 #include <vector>
 
 #include "common/services.h"
-#include "common/windows1252.h"
+#include "windows1252.h"
 
 namespace velu::testing {
-
-struct ShownBox {
-    std::wstring text;
-    std::wstring title;
-    BoxStyle style;
-};
 
 class RecordingBoxes final : public MessageBoxes {
   public:
     void show(const std::wstring& text, const std::wstring& title, BoxStyle style) override {
         shown.push_back({text, title, style});
     }
-    std::vector<ShownBox> shown;
+    std::vector<Notice> shown;
 };
 
 // Files in memory, keyed by full path; every write gives the file a new stamp.

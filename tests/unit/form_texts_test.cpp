@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 
 #include "fakes.h"
+#include "windows1252.h"
 
 namespace velu::modVelumarDichte {
 namespace {
@@ -15,22 +16,24 @@ using ::testing::IsEmpty;
 
 std::unique_ptr<forms::Form> everyKind() {
     auto form = std::make_unique<forms::Form>(L"frmProbe", L"Probe", forms::TwipsRect{});
-    form->addAll({
-        {.name = L"mnuDatei", .kind = Kind::Menu, .caption = L"&Datei"},
-        {.name = L"lblName", .kind = Kind::Label, .caption = L"Name", .toolTip = L"Tipp"},
-        {.name = L"cmdLos", .kind = Kind::CommandButton, .caption = L"&Los"},
-        {.name = L"chkAn", .kind = Kind::CheckBox, .caption = L"An"},
-        {.name = L"fraRahmen", .kind = Kind::Frame, .caption = L" Rahmen "},
-        {.name = L"lstListe", .kind = Kind::ListBox, .items = {L"a", L"b"}},
-        {.name = L"cmbWahl",
-         .kind = Kind::ComboBox,
-         .toolTip = L"Wahl",
-         .items = {L"Systemstandard", L"Nur aktives Teil", L"Alles, was möglich ist"}},
-        {.name = L"imgBild", .kind = Kind::Image},
-        {.name = L"timUhr", .kind = Kind::Timer},
-        {.name = L"picLogo", .kind = Kind::PictureBox},
-        {.name = L"linStrich", .kind = Kind::Line},
-    });
+    for (auto definition : std::vector<forms::ControlDefinition>{
+             {.name = L"mnuDatei", .kind = Kind::Menu, .caption = L"&Datei"},
+             {.name = L"lblName", .kind = Kind::Label, .caption = L"Name", .toolTip = L"Tipp"},
+             {.name = L"cmdLos", .kind = Kind::CommandButton, .caption = L"&Los"},
+             {.name = L"chkAn", .kind = Kind::CheckBox, .caption = L"An"},
+             {.name = L"fraRahmen", .kind = Kind::Frame, .caption = L" Rahmen "},
+             {.name = L"lstListe", .kind = Kind::ListBox, .items = {L"a", L"b"}},
+             {.name = L"cmbWahl",
+             .kind = Kind::ComboBox,
+             .toolTip = L"Wahl",
+             .items = {L"Systemstandard", L"Nur aktives Teil", L"Alles, was möglich ist"}},
+             {.name = L"imgBild", .kind = Kind::Image},
+             {.name = L"timUhr", .kind = Kind::Timer},
+             {.name = L"picLogo", .kind = Kind::PictureBox},
+             {.name = L"linStrich", .kind = Kind::Line},
+         }) {
+        form->add(std::move(definition));
+    }
     return form;
 }
 
@@ -40,18 +43,17 @@ class LoadTexts : public ::testing::Test {
         files.writeBeside(L"default.ini", file);
         LoadFormTexts(*form, ini, files);
     }
-    forms::Control& control(const wchar_t* name) { return form->control(name); }
+    forms::Control& control(const wchar_t* name) { return *form->find(name); }
 
     std::unique_ptr<forms::Form> form = everyKind();
     testing::MemoryFiles files;
     Windows1252 ansi;
-    testing::RecordingBoxes boxes;
-    config::IniFile ini{files, ansi, boxes};
+    config::ProfileReader ini{files, ansi};
 };
 
 TEST_F(LoadTexts, WithoutTheFileNothingIsTouched) {
     LoadFormTexts(*form, ini, files);
-    EXPECT_EQ(control(L"cmbWahl").listCount(), 3u);
+    EXPECT_EQ(control(L"cmbWahl").items().size(), 3u);
     EXPECT_EQ(control(L"lblName").caption(), L"Name");
     EXPECT_EQ(ini.parseCount(), 0u);
 }
@@ -128,13 +130,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(LoadTexts, AHugeCountIsCappedAtTheLargestList) {
     load("[frmProbe.lstListe]\r\nAnzahlListe=99999\r\n");
-    EXPECT_EQ(control(L"lstListe").listCount(), 32768u);
+    EXPECT_EQ(control(L"lstListe").items().size(), 32768u);
     EXPECT_EQ(control(L"lstListe").items()[1], L"b");
 }
 
 TEST_F(LoadTexts, TheSelectionFromTheFileRunsTheListsHandler) {
     int clicks = 0;
-    form->on(L"cmbWahl", forms::Event::Click, [&] { ++clicks; });
+    form->on(control(L"cmbWahl"), forms::Event::Click, [&] { ++clicks; });
     load("[frmProbe.cmbWahl]\r\nDefault=2\r\n");
     EXPECT_EQ(clicks, 1);
 }

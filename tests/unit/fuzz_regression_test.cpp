@@ -9,8 +9,8 @@
 #include <string>
 
 #include "common/number_text.h"
-#include "support/text.h"
 #include "main_window_fixture.h"
+#include "support/text.h"
 
 namespace velu {
 namespace {
@@ -50,7 +50,7 @@ TEST_F(FuzzRegressionStart, DensityNearTheLargestDoubleIsShownReadably) {
     EXPECT_TRUE(boxes.shown.empty());
     ASSERT_EQ(window->materialDensities().size(), 1u);
     EXPECT_EQ(window->materialDensities()[0], std::numeric_limits<double>::max());
-    const std::wstring& shown = control(L"lblAuswahlWert").caption();
+    const std::wstring& shown = form().lblAuswahlWert.caption();
     EXPECT_EQ(shown, L"1,79769313486231E+308");
     EXPECT_TRUE(parseNumber(shown, L',').has_value());
 }

@@ -9,29 +9,35 @@ namespace {
 
 using ::testing::ElementsAre;
 
-class MessageTable : public ::testing::Test {
+class MessageTableLoad : public ::testing::Test {
   protected:
+    // Loads the table; what it reports is kept in `notices`.
+    std::vector<std::wstring> load() {
+        auto table = loadMessageTable(ini.open(path));
+        notices = table.notices;
+        return table.texts;
+    }
     std::vector<std::wstring> load(const std::string& text) {
         files.write(path, text);
-        return loadMessageTable(ini, path);
+        return load();
     }
     testing::MemoryFiles files;
     Windows1252 ansi;
-    testing::RecordingBoxes boxes;
-    IniFile ini{files, ansi, boxes};
+    ProfileReader ini{files, ansi};
+    std::vector<Notice> notices;
     std::wstring path = L"C:\\Velumar\\default.ini";
 };
 
-TEST_F(MessageTable, WithoutAFileOrAnzahlInfoTheSevenBuiltInTextsAreUsed) {
+TEST_F(MessageTableLoad, WithoutAFileOrAnzahlInfoTheSevenBuiltInTextsAreUsed) {
     const auto builtIn =
         std::vector<std::wstring>(builtInMessages().begin(), builtInMessages().end());
-    EXPECT_EQ(loadMessageTable(ini, path), builtIn);
+    EXPECT_EQ(load(), builtIn);
     EXPECT_EQ(load("[messages]\r\nInfo0=ignoriert\r\n"), builtIn);
     EXPECT_EQ(builtIn[0], L"Velumar Density Info");
     EXPECT_EQ(builtIn[6], L"*** Couldn't set the density values ***");
 }
 
-TEST_F(MessageTable, TheFilesTextsReplaceTheBuiltInOnesEntryByEntryAsStored) {
+TEST_F(MessageTableLoad, TheFilesTextsReplaceTheBuiltInOnesEntryByEntryAsStored) {
     const auto texts = load(
         "[messages]\r\nAnzahlInfo=8\r\nInfo0=T\r\nInfo1=  Erfolg  \r\nInfo2=\"  zwei  \"\r\n"
         "Info3=3\r\nInfo4=4\r\nInfo5=5\r\nInfo6=6\r\nInfo7=7\r\nInfo8=8\r\nInfo9=9\r\n");
@@ -39,7 +45,7 @@ TEST_F(MessageTable, TheFilesTextsReplaceTheBuiltInOnesEntryByEntryAsStored) {
                 ElementsAre(L"T", L"Erfolg", L"  zwei  ", L"3", L"4", L"5", L"6", L"7", L"8"));
 }
 
-TEST_F(MessageTable, AShortTableIsCompletedWithTheBuiltInTextsOfTheMissingRoles) {
+TEST_F(MessageTableLoad, AShortTableIsCompletedWithTheBuiltInTextsOfTheMissingRoles) {
     const auto texts = load("[messages]\r\nAnzahlInfo=1\r\nInfo0=Titel\r\n");
     ASSERT_EQ(texts.size(), kMessageRoles);
     EXPECT_EQ(texts[0], L"Titel");
@@ -48,15 +54,16 @@ TEST_F(MessageTable, AShortTableIsCompletedWithTheBuiltInTextsOfTheMissingRoles)
     EXPECT_EQ(texts[6], L"*** Couldn't set the density values ***");
 }
 
-TEST_F(MessageTable, AnOverflowingCountGivesEntryZeroFromTheFileAndTheRestBuiltIn) {
+TEST_F(MessageTableLoad, AnOverflowingCountGivesEntryZeroFromTheFileAndTheRestBuiltIn) {
     const auto texts = load("[messages]\r\nAnzahlInfo=99999\r\nInfo0=Titel\r\nInfo1=x\r\n");
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, L"Error: 6. Overflow");
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].text, L"Error: 6. Overflow");
+    EXPECT_EQ(notices[0].title, L"INIGetSettingInteger");
     EXPECT_EQ(texts[0], L"Titel");
     EXPECT_EQ(texts[1], L"Success to set the values");
 }
 
-TEST_F(MessageTable, ACountBelowMinusOneGivesTheBuiltInTexts) {
+TEST_F(MessageTableLoad, ACountBelowMinusOneGivesTheBuiltInTexts) {
     const auto texts = load("[messages]\r\nAnzahlInfo=-7\r\nInfo0=Titel\r\n");
     EXPECT_EQ(texts.size(), kMessageRoles);
     EXPECT_EQ(texts[0], L"Velumar Density Info");

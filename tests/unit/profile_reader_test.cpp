@@ -1,5 +1,5 @@
-// The profile reader (IniFile) on files held in memory: the answers of its string and integer
-// lookups, the overflow box, the decoding of the bytes and the index kept between lookups.
+// The profile reader on files held in memory: the answers of its string and integer
+// lookups, the overflow it reports, the decoding of the bytes and the index kept between lookups.
 
 #include <gtest/gtest.h>
 
@@ -10,25 +10,36 @@
 #include <vector>
 
 #include "common/services.h"
-#include "support/text.h"
-#include "common/windows1252.h"
 #include "config/ini_file.h"
 #include "fakes.h"
+#include "support/text.h"
+#include "windows1252.h"
 
 namespace {
 
-using velu::config::IniFile;
+using velu::config::ProfileReader;
 using velu::testing::MemoryFiles;
-using velu::testing::RecordingBoxes;
 
 const std::wstring kPath = L"C:\\Velumar\\Dichte.ini";
 
 class ReaderTest {
   protected:
+    std::wstring string(std::wstring_view section, std::wstring_view key, const std::wstring& path,
+                        std::wstring_view fallback) {
+        return ini_.open(path).INIGetSettingString(section, key, fallback);
+    }
+    std::int16_t integer(std::wstring_view section, std::wstring_view key, const std::wstring& path,
+                         std::int16_t fallback) {
+        return ini_.open(path).INIGetSettingInteger(section, key, fallback).value;
+    }
+    std::int32_t integer32(std::wstring_view section, std::wstring_view key,
+                           const std::wstring& path, std::int32_t fallback) {
+        return ini_.open(path).readInteger32(section, key, fallback);
+    }
+
     MemoryFiles files_;
     velu::Windows1252 ansi_;
-    RecordingBoxes boxes_;
-    IniFile ini_{files_, ansi_, boxes_};
+    ProfileReader ini_{files_, ansi_};
 };
 
 // --- String lookups --------------------------------------------------------------------------
@@ -51,9 +62,9 @@ TEST_P(StringLookup, GivesTheValue) {
     const StringCase& c = GetParam();
     files_.write(kPath, c.bytes);
     const wchar_t* fallback = L"<default>";
-    const std::wstring answer = ini_.INIGetSettingString(c.section, c.key, kPath, fallback);
-    EXPECT_EQ(velu::text::toUtf8(answer), velu::text::toUtf8(c.expected != nullptr ? c.expected : fallback));
-    EXPECT_TRUE(boxes_.shown.empty());
+    const std::wstring answer = string(c.section, c.key, kPath, fallback);
+    EXPECT_EQ(velu::text::toUtf8(answer),
+              velu::text::toUtf8(c.expected != nullptr ? c.expected : fallback));
 }
 
 const std::string kLong300 = "[S]\r\nk=" + std::string(300, 'x') + "\r\n";
@@ -120,10 +131,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(StringLookupZero, ValueEndsAtAZeroByte) {
     MemoryFiles files;
     velu::Windows1252 ansi;
-    RecordingBoxes boxes;
-    IniFile ini(files, ansi, boxes);
+    ProfileReader ini(files, ansi);
     files.write(kPath, std::string("[S]\r\nk=ab \0cd\r\n", 15));
-    EXPECT_EQ(ini.INIGetSettingString(L"S", L"k", kPath, L""), L"ab ");
+    EXPECT_EQ(ini.open(kPath).INIGetSettingString(L"S", L"k", L""), L"ab ");
 }
 
 // --- Decoding --------------------------------------------------------------------------------
@@ -142,7 +152,7 @@ class Decoding : public ReaderTest, public testing::TestWithParam<DecodingCase> 
 
 TEST_P(Decoding, ReadsTheText) {
     files_.write(kPath, GetParam().bytes);
-    EXPECT_EQ(velu::text::toUtf8(ini_.INIGetSettingString(L"Werkstoffe", L"Name0", kPath, L"")),
+    EXPECT_EQ(velu::text::toUtf8(string(L"Werkstoffe", L"Name0", kPath, L"")),
               velu::text::toUtf8(GetParam().expected));
 }
 
@@ -199,16 +209,14 @@ class IntegerLookup : public ReaderTest, public testing::TestWithParam<IntegerCa
 
 TEST_P(IntegerLookup, ReadsThePlatformsNumber) {
     const IntegerCase& c = GetParam();
-    EXPECT_EQ(ini_.readInteger32(L"Zahlen", L"k", kPath, -7), c.wide);
-    const std::int16_t narrow = ini_.INIGetSettingInteger(L"Zahlen", L"k", kPath, -7);
+    EXPECT_EQ(integer32(L"Zahlen", L"k", kPath, -7), c.wide);
+    const auto narrow = ini_.open(kPath).INIGetSettingInteger(L"Zahlen", L"k", -7);
     if (c.overflow) {
-        EXPECT_EQ(narrow, 0);
-        ASSERT_EQ(boxes_.shown.size(), 1u);
-        EXPECT_EQ(boxes_.shown[0].text, L"Error: 6. Overflow");
-        EXPECT_EQ(boxes_.shown[0].title, L"INIGetSettingInteger");
+        EXPECT_EQ(narrow.value, 0);
+        EXPECT_EQ(narrow.overflow, c.wide);
     } else {
-        EXPECT_EQ(narrow, c.wide);
-        EXPECT_TRUE(boxes_.shown.empty());
+        EXPECT_EQ(narrow.value, c.wide);
+        EXPECT_FALSE(narrow.overflow);
     }
 }
 
@@ -250,14 +258,13 @@ TEST_P(Defaults, AbsentOrEmptyGiveTheDefault) {
     } cases[] = {{&missing, L"S", L"k"},  {&kPath, L"T", L"k"},      {&kPath, L"S", L"n"},
                  {&kPath, L"S", L"leer"}, {&kPath, L"S", L"quotes"}, {&kPath, L"S", L""}};
     for (const auto& c : cases) {
-        EXPECT_EQ(ini_.INIGetSettingInteger(c.section, c.key, *c.path, fallback), fallback)
+        EXPECT_EQ(integer(c.section, c.key, *c.path, fallback), fallback)
             << velu::text::toUtf8(c.key);
-        EXPECT_EQ(ini_.readInteger32(c.section, c.key, *c.path, fallback), fallback);
+        EXPECT_EQ(integer32(c.section, c.key, *c.path, fallback), fallback);
     }
-    EXPECT_EQ(ini_.INIGetSettingString(L"S", L"leer", kPath, L"x"), L"");
-    EXPECT_EQ(ini_.INIGetSettingString(L"S", L"fehlt", kPath, L""), L"");
-    EXPECT_EQ(ini_.INIGetSettingInteger(L"S", L"k", kPath, fallback), 1);
-    EXPECT_TRUE(boxes_.shown.empty());
+    EXPECT_EQ(string(L"S", L"leer", kPath, L"x"), L"");
+    EXPECT_EQ(string(L"S", L"fehlt", kPath, L""), L"");
+    EXPECT_EQ(integer(L"S", L"k", kPath, fallback), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Neutral, Defaults, testing::Values(-1, 0, 17));
@@ -267,12 +274,11 @@ INSTANTIATE_TEST_SUITE_P(Neutral, Defaults, testing::Values(-1, 0, 17));
 TEST(DefaultText, ComesBackAsGiven) {
     MemoryFiles files;
     velu::Windows1252 ansi;
-    RecordingBoxes boxes;
-    IniFile ini(files, ansi, boxes);
+    ProfileReader ini(files, ansi);
     files.write(kPath, "[S]\r\nk=v\r\n");
     for (const wchar_t* given : {L"Stahl  ", L"\"Stahl\"", L"'x' ", L"", L"  "}) {
-        EXPECT_EQ(ini.INIGetSettingString(L"S", L"fehlt", kPath, given), given);
-        EXPECT_EQ(ini.INIGetSettingString(L"S", L"k", L"C:\\fehlt.ini", given), given);
+        EXPECT_EQ(ini.open(kPath).INIGetSettingString(L"S", L"fehlt", given), given);
+        EXPECT_EQ(ini.open(L"C:\\fehlt.ini").INIGetSettingString(L"S", L"k", given), given);
     }
 }
 
@@ -288,33 +294,32 @@ TEST_F(Index, FileIsParsedOnceForManyLookups) {
     files_.write(kPath, catalogue);
     for (int i = 0; i < 50; ++i) {
         const std::wstring key = L"Name" + std::to_wstring(i);
-        EXPECT_EQ(ini_.INIGetSettingString(L"Dichtewerte", key, kPath, L""),
-                  L"Stoff " + std::to_wstring(i));
+        EXPECT_EQ(string(L"Dichtewerte", key, kPath, L""), L"Stoff " + std::to_wstring(i));
     }
-    EXPECT_EQ(ini_.INIGetSettingInteger(L"Dichtewerte", L"Anzahl", kPath, 0), 50);
+    EXPECT_EQ(integer(L"Dichtewerte", L"Anzahl", kPath, 0), 50);
     EXPECT_EQ(ini_.parseCount(), 1u);
 }
 
 TEST_F(Index, ChangedFileIsParsedAgain) {
     files_.write(kPath, "[S]\r\nk=1\r\n");
-    EXPECT_EQ(ini_.INIGetSettingInteger(L"S", L"k", kPath, 0), 1);
-    EXPECT_EQ(ini_.INIGetSettingInteger(L"S", L"k", kPath, 0), 1);
+    EXPECT_EQ(integer(L"S", L"k", kPath, 0), 1);
+    EXPECT_EQ(integer(L"S", L"k", kPath, 0), 1);
     EXPECT_EQ(ini_.parseCount(), 1u);
 
     files_.write(kPath, "[S]\r\nk=2\r\n");  // same size, new time
-    EXPECT_EQ(ini_.INIGetSettingInteger(L"S", L"k", kPath, 0), 2);
-    EXPECT_EQ(ini_.INIGetSettingString(L"S", L"k", kPath, L""), L"2");
+    EXPECT_EQ(integer(L"S", L"k", kPath, 0), 2);
+    EXPECT_EQ(string(L"S", L"k", kPath, L""), L"2");
     EXPECT_EQ(ini_.parseCount(), 2u);
 }
 
 TEST_F(Index, FileThatDisappearsGivesDefaults) {
     files_.write(kPath, "[S]\r\nk=1\r\n");
-    EXPECT_EQ(ini_.INIGetSettingString(L"S", L"k", kPath, L"-"), L"1");
+    EXPECT_EQ(string(L"S", L"k", kPath, L"-"), L"1");
     files_.remove(kPath);
-    EXPECT_EQ(ini_.INIGetSettingString(L"S", L"k", kPath, L"-"), L"-");
-    EXPECT_EQ(ini_.INIGetSettingInteger(L"S", L"k", kPath, -1), -1);
+    EXPECT_EQ(string(L"S", L"k", kPath, L"-"), L"-");
+    EXPECT_EQ(integer(L"S", L"k", kPath, -1), -1);
     files_.write(kPath, "[S]\r\nk=3\r\n");
-    EXPECT_EQ(ini_.INIGetSettingInteger(L"S", L"k", kPath, -1), 3);
+    EXPECT_EQ(integer(L"S", L"k", kPath, -1), 3);
 }
 
 TEST_F(Index, EachFileHasItsOwnIndex) {
@@ -322,9 +327,9 @@ TEST_F(Index, EachFileHasItsOwnIndex) {
     files_.write(kPath, "[Dichtewerte]\r\nAnzahl=2\r\n");
     files_.write(texts, "[messages]\r\nAnzahlInfo=3\r\n");
     for (int round = 0; round < 3; ++round) {
-        EXPECT_EQ(ini_.INIGetSettingInteger(L"Dichtewerte", L"Anzahl", kPath, 0), 2);
-        EXPECT_EQ(ini_.INIGetSettingInteger(L"messages", L"AnzahlInfo", texts, 0), 3);
-        EXPECT_EQ(ini_.INIGetSettingInteger(L"messages", L"AnzahlInfo", kPath, 0), 0);
+        EXPECT_EQ(integer(L"Dichtewerte", L"Anzahl", kPath, 0), 2);
+        EXPECT_EQ(integer(L"messages", L"AnzahlInfo", texts, 0), 3);
+        EXPECT_EQ(integer(L"messages", L"AnzahlInfo", kPath, 0), 0);
     }
     EXPECT_EQ(ini_.parseCount(), 2u);
 }

@@ -33,7 +33,10 @@ std::vector<HWND> aboutWindows() {
 
 class AboutGui : public testing::AppDriver {
   protected:
-    HWND about(const wchar_t* name) { return application->aboutWindow()->controlWindow(name); }
+    HWND about(const wchar_t* name) {
+        return application->aboutWindow()->controlWindow(
+            *application->aboutBox()->form().find(name));
+    }
 };
 
 TEST_F(AboutGui, OpeningTwiceLeavesOneBoxWithTitleAndVersion) {

@@ -55,7 +55,13 @@ class AppDriver : public ::testing::Test {
         pumpMessages();
     }
 
-    HWND window(const wchar_t* name) { return application->mainFormWindow().controlWindow(name); }
+    // The main window's control of that name.
+    const forms::Control& named(const wchar_t* name) {
+        return *application->mainWindow().form().find(name);
+    }
+    HWND window(const wchar_t* name) {
+        return application->mainFormWindow().controlWindow(named(name));
+    }
     HWND main() { return application->mainFormWindow().handle(); }
     std::wstring text(const wchar_t* name) { return windowText(window(name)); }
 
@@ -64,10 +70,11 @@ class AppDriver : public ::testing::Test {
     // Chooses a menu item as the user does.
     void choose(const wchar_t* menuItem) {
         ::SendMessageW(main(), WM_COMMAND,
-                       MAKEWPARAM(application->mainFormWindow().commandId(menuItem), 0), 0);
+                       MAKEWPARAM(application->mainFormWindow().commandId(named(menuItem)), 0), 0);
     }
     bool ticked(const wchar_t* menuItem) {
-        return (::GetMenuState(::GetMenu(main()), application->mainFormWindow().commandId(menuItem),
+        return (::GetMenuState(::GetMenu(main()),
+                               application->mainFormWindow().commandId(named(menuItem)),
                                MF_BYCOMMAND) &
                 MF_CHECKED) != 0;
     }

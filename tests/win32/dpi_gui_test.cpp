@@ -82,7 +82,7 @@ class DpiGui : public testing::AppDriver {
         checkClientArea(dpi);
         int checked = 0;
         for (const auto& control : form().controls()) {
-            const HWND hwnd = formWindow().controlWindow(control->name());
+            const HWND hwnd = formWindow().controlWindow(*control);
             if (!hwnd) continue;
             ++checked;
             const std::string name = narrow(control->name());
@@ -137,7 +137,7 @@ class DpiGui : public testing::AppDriver {
     // A label that sizes itself is as large as its text in its own font.
     void checkAutoSizedLabels() {
         for (const auto& control : form().controls()) {
-            const HWND hwnd = formWindow().controlWindow(control->name());
+            const HWND hwnd = formWindow().controlWindow(*control);
             if (!hwnd || !control->definition().autoSize) continue;
             const std::wstring text = testing::windowText(hwnd);
             const HDC dc = ::GetDC(hwnd);
@@ -213,7 +213,7 @@ TEST_F(DpiGui, EveryControlSharesOneDialogFontThatGrowsWithTheDpi) {
     ::ReleaseDC(main(), dc);
     EXPECT_NEAR(metrics.tmHeight - metrics.tmInternalLeading, scaled(kFontHeightAt96, dpi), 1.0);
     for (const auto& control : form().controls()) {
-        const HWND hwnd = formWindow().controlWindow(control->name());
+        const HWND hwnd = formWindow().controlWindow(*control);
         if (!hwnd || control->kind() == forms::Kind::Image) continue;
         EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)), font)
             << narrow(control->name());
@@ -232,7 +232,7 @@ TEST_F(DpiGui, EveryPictureShowsWholeAtItsSizeForTheDpi) {
     }
     checkPicture(dpi);
     // The status picture changes to a face and back to the tool; each shows whole.
-    auto& status = application->mainWindow().form().control(L"imgVis");
+    auto& status = application->mainWindow().form().imgVis;
     for (auto picture : {forms::Picture::Success, forms::Picture::Error, forms::Picture::Tool}) {
         status.setPicture(picture);
         testing::pumpMessages();
@@ -255,7 +255,7 @@ TEST_F(DpiGui, AMoveToAMonitorOfAnotherScaleLaysTheWindowOutAgain) {
         EXPECT_EQ(outer.top, suggested.top);
     }
     // A face shown after the move has the new size too.
-    application->mainWindow().form().control(L"imgVis").setPicture(forms::Picture::Error);
+    application->mainWindow().form().imgVis.setPicture(forms::Picture::Error);
     testing::pumpMessages();
     checkPicture(formWindow().dpi());
     // Back on the first monitor the window is as it was made.

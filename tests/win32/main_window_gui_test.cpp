@@ -28,7 +28,7 @@ TEST_F(MainWindowGui, EveryControlSitsAtItsTwipsPositionAndTheClientAreaHasItsSi
 
     int checked = 0;
     for (const auto& control : application->mainWindow().form().controls()) {
-        const HWND hwnd = formWindow.controlWindow(control->name());
+        const HWND hwnd = formWindow.controlWindow(*control);
         if (!hwnd) continue;
         const auto twips = formWindow.absoluteTwips(*control);
         RECT rect{};

@@ -20,12 +20,12 @@
 #include <vector>
 
 #include "common/services.h"
-#include "support/text.h"
 #include "config/ini_file.h"
+#include "support/text.h"
 
 namespace {
 
-using velu::config::IniFile;
+using velu::config::ProfileReader;
 
 // --- Services of the reader, on the Win32 API ------------------------------------------------
 
@@ -98,19 +98,6 @@ std::string toAnsi(std::wstring_view text) {
 class Win32Ansi final : public velu::AnsiCodePage {
   public:
     std::wstring decode(std::string_view bytes) const override { return fromAnsi(bytes); }
-};
-
-struct Box {
-    std::wstring text;
-    std::wstring title;
-};
-
-class RecordingBoxes final : public velu::MessageBoxes {
-  public:
-    void show(const std::wstring& text, const std::wstring& title, velu::BoxStyle) override {
-        shown.push_back({text, title});
-    }
-    std::vector<Box> shown;
 };
 
 // --- The corpus ------------------------------------------------------------------------------
@@ -283,8 +270,7 @@ class CorpusFile : public testing::TestWithParam<std::string> {
   protected:
     Win32Files files_;
     Win32Ansi ansi_;
-    RecordingBoxes boxes_;
-    IniFile ini_{files_, ansi_, boxes_};
+    ProfileReader ini_{files_, ansi_};
 };
 
 TEST_P(CorpusFile, AnswersAsThePlatformDoes) {
@@ -294,6 +280,7 @@ TEST_P(CorpusFile, AnswersAsThePlatformDoes) {
     ASSERT_TRUE(bytes.has_value()) << GetParam();
 
     const std::vector<Query> queries = queriesFor(namesIn(*bytes));
+    const velu::config::ProfileFile file = ini_.open(widePath);
     std::vector<std::string> mismatches;
     std::size_t found = 0;
     for (const Query& q : queries) {
@@ -303,7 +290,7 @@ TEST_P(CorpusFile, AnswersAsThePlatformDoes) {
 
         const std::wstring expected = platformString(q, path);
         const std::wstring actual =
-            ini_.INIGetSettingString(section, key, widePath, velu::text::fromUtf8(kAbsentText));
+            file.INIGetSettingString(section, key, velu::text::fromUtf8(kAbsentText));
         if (actual != expected) {
             mismatches.push_back(
                 cat({where, "string ours ", shown(actual), ", platform ", shown(expected)}));
@@ -311,21 +298,19 @@ TEST_P(CorpusFile, AnswersAsThePlatformDoes) {
         if (expected != velu::text::fromUtf8(kAbsentText)) ++found;
 
         const std::int32_t number = platformInteger(q, path, kAbsentNumber);
-        const std::int32_t number32 = ini_.readInteger32(section, key, widePath, kAbsentNumber);
+        const std::int32_t number32 = file.readInteger32(section, key, kAbsentNumber);
         if (number32 != number) {
             mismatches.push_back(cat({where, "integer ours ", std::to_string(number32),
                                       ", platform ", std::to_string(number)}));
         }
 
-        boxes_.shown.clear();
-        const std::int16_t number16 = ini_.INIGetSettingInteger(
-            section, key, widePath, static_cast<std::int16_t>(kAbsentNumber));
+        const auto number16 =
+            file.INIGetSettingInteger(section, key, static_cast<std::int16_t>(kAbsentNumber));
         const std::int32_t expected16 = fits16(number) ? number : 0;
-        const std::size_t expectedBoxes = fits16(number) ? 0 : 1;
-        if (number16 != expected16 || boxes_.shown.size() != expectedBoxes) {
-            mismatches.push_back(cat({where, "16-bit integer ours ", std::to_string(number16),
-                                      " with ", std::to_string(boxes_.shown.size()),
-                                      " boxes, platform ", std::to_string(number)}));
+        if (number16.value != expected16 || number16.overflow.has_value() == fits16(number)) {
+            mismatches.push_back(cat({where, "16-bit integer ours ", std::to_string(number16.value),
+                                      number16.overflow ? " with" : " without",
+                                      " overflow, platform ", std::to_string(number)}));
         }
     }
 
@@ -376,15 +361,15 @@ class IntendedDifference : public testing::TestWithParam<IntendedAnswer> {
   protected:
     Win32Files files_;
     Win32Ansi ansi_;
-    RecordingBoxes boxes_;
-    IniFile ini_{files_, ansi_, boxes_};
+    ProfileReader ini_{files_, ansi_};
 };
 
 TEST_P(IntendedDifference, GivesTheDecodedText) {
     const IntendedAnswer& a = GetParam();
     const std::wstring path = corpusDirectory() + L"\\intended\\" + velu::text::fromUtf8(a.file);
-    const std::wstring answer = ini_.INIGetSettingString(a.section, a.key, path, L"<absent>");
-    EXPECT_EQ(velu::text::toUtf8(answer), velu::text::toUtf8(a.text != nullptr ? a.text : L"<absent>"))
+    const std::wstring answer = ini_.open(path).INIGetSettingString(a.section, a.key, L"<absent>");
+    EXPECT_EQ(velu::text::toUtf8(answer),
+              velu::text::toUtf8(a.text != nullptr ? a.text : L"<absent>"))
         << a.file << " [" << velu::text::toUtf8(a.section) << "] " << velu::text::toUtf8(a.key);
 }
 
@@ -414,18 +399,19 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(IntendedDifferences, IntegersOfDecodedFiles) {
     Win32Files files;
     Win32Ansi ansi;
-    RecordingBoxes boxes;
-    IniFile ini(files, ansi, boxes);
+    ProfileReader ini(files, ansi);
     const std::wstring folder = corpusDirectory() + L"\\intended\\";
     for (const wchar_t* file :
          {L"utf8_bom.ini", L"utf16le_bom.ini", L"utf16be_bom.ini", L"utf8_no_bom.ini"}) {
-        EXPECT_EQ(ini.INIGetSettingInteger(L"Dichtewerte", L"Anzahl", folder + file, -1), 2)
+        EXPECT_EQ(ini.open(folder + file).INIGetSettingInteger(L"Dichtewerte", L"Anzahl", -1).value,
+                  2)
             << velu::text::toUtf8(file);
-        EXPECT_EQ(ini.INIGetSettingInteger(L"Dichtewerte", L"Wert0", folder + file, -1), 7)
+        EXPECT_EQ(ini.open(folder + file).INIGetSettingInteger(L"Dichtewerte", L"Wert0", -1).value,
+                  7)
             << velu::text::toUtf8(file);
     }
-    EXPECT_EQ(ini.INIGetSettingInteger(L"Cr", L"n", folder + L"utf16le_bom_cr.ini", -1), 2);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(ini.open(folder + L"utf16le_bom_cr.ini").INIGetSettingInteger(L"Cr", L"n", -1).value,
+              2);
 }
 
 // Without a mark, the platform reads UTF-8 bytes in the ANSI code page; the program does not.
@@ -434,13 +420,13 @@ TEST(IntendedDifferences, Utf8WithoutMarkIsReadAsUtf8) {
     char buffer[256] = {};
     GetPrivateProfileStringA("Dichtewerte", "Name0", "", buffer, sizeof buffer,
                              toAnsi(path).c_str());
-    EXPECT_EQ(velu::text::toUtf8(fromAnsi(buffer)), velu::text::toUtf8(L"Stahl " + fromAnsi("\xC3\xBC")));
+    EXPECT_EQ(velu::text::toUtf8(fromAnsi(buffer)),
+              velu::text::toUtf8(L"Stahl " + fromAnsi("\xC3\xBC")));
 
     Win32Files files;
     Win32Ansi ansi;
-    RecordingBoxes boxes;
-    IniFile ini(files, ansi, boxes);
-    EXPECT_EQ(velu::text::toUtf8(ini.INIGetSettingString(L"Dichtewerte", L"Name0", path, L"")),
+    ProfileReader ini(files, ansi);
+    EXPECT_EQ(velu::text::toUtf8(ini.open(path).INIGetSettingString(L"Dichtewerte", L"Name0", L"")),
               velu::text::toUtf8(L"Stahl \u00fc"));
 }
 
@@ -450,8 +436,7 @@ TEST(IntendedDifferences, DefaultsComeBackAsGiven) {
     const std::wstring path = corpusDirectory() + L"\\catalogue.ini";
     Win32Files files;
     Win32Ansi ansi;
-    RecordingBoxes boxes;
-    IniFile ini(files, ansi, boxes);
+    ProfileReader ini(files, ansi);
     struct Case {
         const char* given;
         const char* platform;
@@ -462,26 +447,25 @@ TEST(IntendedDifferences, DefaultsComeBackAsGiven) {
         GetPrivateProfileStringA("Dichtewerte", "Fehlt", c.given, buffer, sizeof buffer,
                                  toAnsi(path).c_str());
         EXPECT_STREQ(buffer, c.platform) << shown(velu::text::fromUtf8(c.given));
-        EXPECT_EQ(ini.INIGetSettingString(L"Dichtewerte", L"Fehlt", path, velu::text::fromUtf8(c.given)),
+        EXPECT_EQ(ini.open(path).INIGetSettingString(L"Dichtewerte", L"Fehlt",
+                                                     velu::text::fromUtf8(c.given)),
                   velu::text::fromUtf8(c.given));
     }
 }
 
-// --- The overflow box and the neutral values -------------------------------------------------
+// --- The overflow and the neutral values -------------------------------------------------
 
 class OverflowBox : public testing::TestWithParam<std::pair<const wchar_t*, std::int16_t>> {};
 
-TEST_P(OverflowBox, ShowsTheErrorAndGivesZero) {
+TEST_P(OverflowBox, IsReportedAndGivesZero) {
     Win32Files files;
     Win32Ansi ansi;
-    RecordingBoxes boxes;
-    IniFile ini(files, ansi, boxes);
+    ProfileReader ini(files, ansi);
     const auto [key, fallback] = GetParam();
     const std::wstring path = corpusDirectory() + L"\\integers.ini";
-    EXPECT_EQ(ini.INIGetSettingInteger(L"Zahlen", key, path, fallback), 0);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, L"Error: 6. Overflow");
-    EXPECT_EQ(boxes.shown[0].title, L"INIGetSettingInteger");
+    const auto setting = ini.open(path).INIGetSettingInteger(L"Zahlen", key, fallback);
+    EXPECT_EQ(setting.value, 0);
+    EXPECT_TRUE(setting.overflow.has_value());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -493,8 +477,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(NeutralValues, AbsentFileSectionAndKeyGiveTheDefaults) {
     Win32Files files;
     Win32Ansi ansi;
-    RecordingBoxes boxes;
-    IniFile ini(files, ansi, boxes);
+    ProfileReader ini(files, ansi);
     const std::wstring present = corpusDirectory() + L"\\catalogue.ini";
     const std::wstring missing = corpusDirectory() + L"\\fehlt.ini";
     const struct {
@@ -507,7 +490,8 @@ TEST(NeutralValues, AbsentFileSectionAndKeyGiveTheDefaults) {
     for (const auto& c : cases) {
         const std::string where = velu::text::toUtf8(*c.path + L" " + c.section + L" " + c.key);
         for (const std::int16_t fallback : {std::int16_t{-1}, std::int16_t{0}}) {
-            EXPECT_EQ(ini.INIGetSettingInteger(c.section, c.key, *c.path, fallback), fallback)
+            EXPECT_EQ(ini.open(*c.path).INIGetSettingInteger(c.section, c.key, fallback).value,
+                      fallback)
                 << where;
             EXPECT_EQ(static_cast<std::int32_t>(
                           GetPrivateProfileIntA(toAnsi(c.section).c_str(), toAnsi(c.key).c_str(),
@@ -515,11 +499,10 @@ TEST(NeutralValues, AbsentFileSectionAndKeyGiveTheDefaults) {
                       fallback)
                 << where;
         }
-        EXPECT_EQ(ini.INIGetSettingString(c.section, c.key, *c.path, L""), L"") << where;
+        EXPECT_EQ(ini.open(*c.path).INIGetSettingString(c.section, c.key, L""), L"") << where;
     }
-    EXPECT_TRUE(boxes.shown.empty());
     // The present file's own values are there, so the absent answers above mean something.
-    EXPECT_EQ(ini.INIGetSettingInteger(L"Dichtewerte", L"Anzahl", present, -1), 6);
+    EXPECT_EQ(ini.open(present).INIGetSettingInteger(L"Dichtewerte", L"Anzahl", -1).value, 6);
 }
 
 }  // namespace
