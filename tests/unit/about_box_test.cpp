@@ -93,6 +93,7 @@ TEST_F(About, TheInterfaceTextFileOverridesTheTextsBuiltAtLoadButNotTheCaption) 
     auto& about = make();
     about.Form_Load();
     EXPECT_EQ(about.form().lblVersion.caption(), L"Ausgabe 7");
+    EXPECT_THAT(shows, ElementsAre(L"Version 1.1.6"));  // shown first, reworded after
     EXPECT_EQ(about.form().lblTitle.caption(), L"Velumar");
     EXPECT_EQ(about.form().cmdOK.caption(), L"&Schließen");
     EXPECT_EQ(about.form().caption(), L"velu-Info");

@@ -26,6 +26,7 @@ TEST_F(Readout, ShowsThePartsDensityWithTheUsersSeparatorAndReleasesDocumentFirs
     EXPECT_EQ(shown(), L"2700,5");
     EXPECT_THAT(cad.members(), ElementsAre(L"app.Visible", L"app.ActiveDoc", L"doc.Gettype",
                                            L"doc.GetUserPreferenceDoubleValue"));
+    EXPECT_THAT(cad.calls[1].arguments, ElementsAre(L"Bool:1"));  // SolidWorks is made visible
     EXPECT_THAT(cad.calls.back().arguments, ElementsAre(L"I4:7"));
     EXPECT_THAT(cad.releases, ElementsAre(L"doc", L"app"));
     EXPECT_EQ(cad.liveObjects, 0);
@@ -35,6 +36,15 @@ TEST_F(Readout, ShowsThePartsDensityWithTheUsersSeparatorAndReleasesDocumentFirs
     locale.separator = L'.';
     click(form().cmdGetDensity);
     EXPECT_EQ(shown(), L"2700.5");
+}
+
+TEST_F(Readout, ANegativeDensityIsShownAsANumber) {
+    cad.documentDensity = -2700.5;
+    click(form().cmdGetDensity);
+    EXPECT_EQ(shown(), L"-2700,5");
+    cad.documentDensity = -1e-300;
+    click(form().cmdGetDensity);
+    EXPECT_EQ(shown(), L"-1E-300");
 }
 
 TEST_F(Readout, TheSystemDefaultNeedsNoDocument) {

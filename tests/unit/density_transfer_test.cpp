@@ -181,6 +181,19 @@ TEST_F(Transfer, NoMaterialSelectedGivesOneWarningAndWritesNothing) {
     EXPECT_EQ(cad.liveObjects, 0);
 }
 
+TEST_F(Transfer, AListEntryWithoutADensityWritesNothing) {
+    form().cmbAuswahl.addItem(L"ohne Dichte");
+    form().cmbAuswahl.setListIndex(3);
+    for (const int mode : {0, 1, 2}) {
+        boxes.shown.clear();
+        form().cmbAnwendenAuf.setListIndex(mode);
+        click(form().cmdSetDensity);
+        ASSERT_EQ(boxes.shown.size(), 1u) << mode;
+        EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"kein Material"));
+    }
+    for (const auto& member : cad.members()) EXPECT_EQ(member.find(L"SetUser"), std::wstring::npos);
+}
+
 TEST_F(Transfer, AFailingCallStopsTheClickAndNothingIsWrittenAfterIt) {
     form().cmbAnwendenAuf.setListIndex(2);
     cad.failures[L"doc.SetUserPreferenceDoubleValue"] = static_cast<std::int32_t>(0x8001010A);

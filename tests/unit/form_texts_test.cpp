@@ -52,7 +52,16 @@ class LoadTexts : public ::testing::Test {
 };
 
 TEST_F(LoadTexts, WithoutTheFileNothingIsTouched) {
+    struct Changes final : forms::FormObserver {
+        void controlChanged(const forms::Control&, forms::Property) override { ++count; }
+        int count = 0;
+    } changes;
+    control(L"cmbWahl").setListIndex(2);
+    form->addObserver(&changes);
     LoadFormTexts(*form, ini, files);
+    form->removeObserver(&changes);
+    EXPECT_EQ(changes.count, 0);
+    EXPECT_EQ(control(L"cmbWahl").listIndex(), 2);
     EXPECT_EQ(control(L"cmbWahl").items().size(), 3u);
     EXPECT_EQ(control(L"lblName").caption(), L"Name");
     EXPECT_EQ(ini.parseCount(), 0u);
@@ -129,9 +138,11 @@ INSTANTIATE_TEST_SUITE_P(
                  -1}));
 
 TEST_F(LoadTexts, AHugeCountIsCappedAtTheLargestList) {
-    load("[frmProbe.lstListe]\r\nAnzahlListe=99999\r\n");
-    EXPECT_EQ(control(L"lstListe").items().size(), 32768u);
-    EXPECT_EQ(control(L"lstListe").items()[1], L"b");
+    for (const char* count : {"99999", "2147483647"}) {
+        load(std::string("[frmProbe.lstListe]\r\nAnzahlListe=") + count + "\r\n");
+        EXPECT_EQ(control(L"lstListe").items().size(), 32768u) << count;
+        EXPECT_EQ(control(L"lstListe").items()[1], L"b") << count;
+    }
 }
 
 TEST_F(LoadTexts, TheSelectionFromTheFileRunsTheListsHandler) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "main_window_fixture.h"
+#include "support/text.h"
 
 namespace velu::app {
 namespace {
@@ -30,12 +31,69 @@ TEST_F(MainWindowStart, BeforeLoadTheWindowIsAsItsTablesGiveIt) {
     EXPECT_EQ(form.cmbAnwendenAuf.listIndex(), -1);
     EXPECT_TRUE(form.timImage.timerEnabled());
     EXPECT_EQ(form.timImage.interval(), 1500);
+    for (const auto& c : form.controls()) EXPECT_FALSE(c->checked()) << text::toUtf8(c->name());
+}
 
-    int controls = 0, menus = 0;
-    for (const auto& c : form.controls()) (c->kind() == forms::Kind::Menu ? menus : controls)++;
-    EXPECT_EQ(controls, 22);
-    EXPECT_EQ(menus, 15);
-    for (const auto& c : form.controls()) EXPECT_FALSE(c->checked()) << c->name().size();
+// The interface text file may fill the material list and select in it before the catalogue
+// is there: nothing is shown for that selection, the catalogue then takes the list over, and
+// only the tool tip stays.
+TEST_F(MainWindowStart, EntriesAndASelectionForTheMaterialListGiveWayToTheCatalogue) {
+    struct Shown final : forms::FormObserver {
+        explicit Shown(const forms::Control& label) : label(label) {}
+        void controlChanged(const forms::Control& c, forms::Property p) override {
+            if (&c == &label && p == forms::Property::Caption) captions.push_back(c.caption());
+        }
+        const forms::Control& label;
+        std::vector<std::wstring> captions;
+    };
+    for (const char* selected : {"0", "1", "4"}) {
+        files.writeBeside(L"default.ini",
+                          std::string("[frmVelumarDichte.cmbAuswahl]\r\nAnzahlListe=5\r\n"
+                                      "AddItem0=a\r\nAddItem1=b\r\nAddItem2=c\r\nAddItem3=d\r\n"
+                                      "AddItem4=e\r\nToolTipText=Werkstoff\r\nDefault=") +
+                              selected + "\r\n");
+        create();
+        Shown shown(form().lblAuswahlWert);
+        form().addObserver(&shown);
+        window->Form_Load();
+        // The loader gives the label its own text back; then the catalogue's default shows.
+        EXPECT_THAT(shown.captions, ElementsAre(L"0,001", L"7850")) << selected;
+        EXPECT_THAT(form().cmbAuswahl.items(), ElementsAre(L"Wasser", L"Aluminium", L"Stahl"));
+        EXPECT_EQ(form().cmbAuswahl.listIndex(), 2);
+        EXPECT_EQ(form().cmbAuswahl.toolTip(), L"Werkstoff");
+        EXPECT_TRUE(boxes.shown.empty());
+        form().removeObserver(&shown);
+    }
+}
+
+// Both lists take their tool tips from the file like every other control.
+TEST_F(MainWindowStart, TheListsToolTipsComeFromTheFile) {
+    files.writeBeside(L"default.ini",
+                      "[frmVelumarDichte.cmbAnwendenAuf]\r\nToolTipText=Wohin\r\n"
+                      "[frmVelumarDichte.cmbAuswahl]\r\nToolTipText=Was\r\n");
+    start();
+    EXPECT_EQ(form().cmbAnwendenAuf.toolTip(), L"Wohin");
+    EXPECT_EQ(form().cmbAuswahl.toolTip(), L"Was");
+    EXPECT_THAT(form().cmbAnwendenAuf.items(),
+                ElementsAre(L"Systemstandard", L"Nur aktives Teil", L"Alles, was möglich ist"));
+}
+
+// A number that does not fit into 16 bits is reported in the order the files are read: the
+// catalogue's, then the message table's.
+TEST_F(MainWindowStart, OverflowsInBothFilesAreShownInTheOrderTheyAreRead) {
+    files.writeBeside(L"velu.ini",
+                      "[Dichtewerte]\r\nAnzahl=0\r\ndefault=70000\r\nName0=A\r\n"
+                      "Wert0=5\r\n");
+    files.writeBeside(L"default.ini", "[messages]\r\nAnzahlInfo=99999\r\nInfo0=Titel\r\n");
+    start();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    for (const auto& box : boxes.shown) {
+        EXPECT_EQ(box.text, L"Error: 6. Overflow");
+        EXPECT_EQ(box.title, L"INIGetSettingInteger");
+        EXPECT_EQ(box.style, BoxStyle::Plain);
+    }
+    EXPECT_EQ(form().lblAuswahlWert.caption(), L"5");
+    EXPECT_EQ(window->messageTexts()[0], L"Titel");
 }
 
 TEST_F(MainWindowStart, ChoosingAMaterialShowsItsDensity) {

@@ -81,6 +81,7 @@ TEST(ParseWholeNumber, AcceptsSignedDecimalsThatFitThirtyTwoBits) {
     EXPECT_EQ(parseWholeNumber(L" -5 "), -5);
     EXPECT_EQ(parseWholeNumber(L"+3"), 3);
     EXPECT_EQ(parseWholeNumber(L"-2147483648"), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(parseWholeNumber(L"2147483647"), std::numeric_limits<std::int32_t>::max());
     for (const wchar_t* text : {L"", L"abc", L"1.5", L"12abc", L"2147483648", L"-", L"1 2"}) {
         EXPECT_FALSE(parseWholeNumber(text).has_value()) << text;
     }

@@ -18,6 +18,7 @@
 namespace {
 
 using velu::config::ProfileReader;
+using velu::config::TextEncoding;
 using velu::testing::MemoryFiles;
 
 const std::wstring kPath = L"C:\\Velumar\\Dichte.ini";
@@ -95,6 +96,10 @@ INSTANTIATE_TEST_SUITE_P(
                    nullptr},
         StringCase{"ascii_case_ignored", "[Dichtewerte]\r\nName0=Stahl\r\n", L"DICHTEWERTE",
                    L"nAME0", L"Stahl"},
+        // "z" and "Z" are the ends of the range of ASCII letters that are folded.
+        StringCase{"z_in_other_cases", "[Zone]\r\nzahl=1\r\n", L"zONE", L"ZAHL", L"1"},
+        StringCase{"bracket_inside_heading", "[a]b]\r\nk=v\r\n", L"a]b", L"k", L"v"},
+        StringCase{"text_after_the_last_bracket_ignored", "[a]b]c\r\nk=v\r\n", L"a]b", L"k", L"v"},
         StringCase{"umlaut_case_matters",
                    "[Gr\xF6\xDF"
                    "e]\r\nk=v\r\n",
@@ -142,6 +147,7 @@ struct DecodingCase {
     const char* name;
     std::string bytes;
     const wchar_t* expected;
+    velu::config::TextEncoding encoding;
 };
 
 std::ostream& operator<<(std::ostream& out, const DecodingCase& c) {
@@ -150,10 +156,17 @@ std::ostream& operator<<(std::ostream& out, const DecodingCase& c) {
 
 class Decoding : public ReaderTest, public testing::TestWithParam<DecodingCase> {};
 
-TEST_P(Decoding, ReadsTheText) {
+TEST_P(Decoding, ReadsTheTextAndSaysHow) {
     files_.write(kPath, GetParam().bytes);
     EXPECT_EQ(velu::text::toUtf8(string(L"Werkstoffe", L"Name0", kPath, L"")),
               velu::text::toUtf8(GetParam().expected));
+    EXPECT_EQ(ini_.open(kPath).encoding(), GetParam().encoding);
+}
+
+TEST(DecodingReport, AnAbsentFileHasNoEncoding) {
+    MemoryFiles files;
+    velu::Windows1252 ansi;
+    EXPECT_FALSE(ProfileReader(files, ansi).open(kPath).encoding().has_value());
 }
 
 std::string utf16(const std::u16string& text, bool bigEndian) {
@@ -170,22 +183,40 @@ std::string utf16(const std::u16string& text, bool bigEndian) {
 INSTANTIATE_TEST_SUITE_P(
     Encodings, Decoding,
     testing::Values(
-        DecodingCase{"ansi_umlaut", "[Werkstoffe]\r\nName0=Stahl \xFC\r\n", L"Stahl \u00fc"},
-        DecodingCase{"ansi_euro", "[Werkstoffe]\r\nName0=\x80 5\r\n", L"\u20ac 5"},
+        DecodingCase{"ansi_umlaut", "[Werkstoffe]\r\nName0=Stahl \xFC\r\n", L"Stahl \u00fc",
+                     TextEncoding::Ansi},
+        DecodingCase{"ansi_euro", "[Werkstoffe]\r\nName0=\x80 5\r\n", L"\u20ac 5",
+                     TextEncoding::Ansi},
         DecodingCase{"ansi_beside_utf8_sequence", "[Werkstoffe]\r\nName0=\xFC \xC3\xBC\r\n",
-                     L"\u00fc \u00c3\u00bc"},
+                     L"\u00fc \u00c3\u00bc", TextEncoding::Ansi},
         DecodingCase{"utf8_with_mark", "\xEF\xBB\xBF[Werkstoffe]\r\nName0=Stahl \xC3\xBC\r\n",
-                     L"Stahl \u00fc"},
+                     L"Stahl \u00fc", TextEncoding::Utf8WithMark},
         DecodingCase{"utf8_without_mark", "[Werkstoffe]\r\nName0=\xCE\xBA \xE2\x82\xAC\r\n",
-                     L"\u03ba \u20ac"},
+                     L"\u03ba \u20ac", TextEncoding::Utf8},
         DecodingCase{"utf8_outside_the_basic_plane", "[Werkstoffe]\r\nName0=\xF0\x9F\x94\xA9\r\n",
-                     L"\U0001F529"},
+                     L"\U0001F529", TextEncoding::Utf8},
         DecodingCase{"utf16_little_endian", utf16(u"[Werkstoffe]\r\nName0=Stahl \u00fc\r\n", false),
-                     L"Stahl \u00fc"},
+                     L"Stahl \u00fc", TextEncoding::Utf16LittleEndian},
         DecodingCase{"utf16_big_endian",
                      utf16(u"[Werkstoffe]\r\nName0=\u039a\u03c5 \u20ac\r\n", true),
-                     L"\u039a\u03c5 \u20ac"},
-        DecodingCase{"utf16_cr_only", utf16(u"[Werkstoffe]\rName0=x\rName1=y", false), L"x"}),
+                     L"\u039a\u03c5 \u20ac", TextEncoding::Utf16BigEndian},
+        // The ends of the UTF-8 ranges: what is not well-formed is read in the ANSI code page.
+        DecodingCase{"utf8_smallest_three_bytes", "[Werkstoffe]\r\nName0=\xE0\xA0\x80\r\n",
+                     L"\u0800", TextEncoding::Utf8},
+        DecodingCase{"utf8_overlong_two_bytes", "[Werkstoffe]\r\nName0=\xC1\xBF\r\n",
+                     L"\u00c1\u00bf", TextEncoding::Ansi},
+        DecodingCase{"utf8_overlong_three_bytes", "[Werkstoffe]\r\nName0=\xE0\x9F\xBF\r\n",
+                     L"\u00e0\u0178\u00bf", TextEncoding::Ansi},
+        DecodingCase{"utf8_surrogate", "[Werkstoffe]\r\nName0=\xED\xA0\x80\r\n",
+                     L"\u00ed\u00a0\u20ac", TextEncoding::Ansi},
+        DecodingCase{"utf8_largest_code_point", "[Werkstoffe]\r\nName0=\xF4\x8F\xBF\xBF\r\n",
+                     L"\U0010FFFF", TextEncoding::Utf8},
+        DecodingCase{"utf8_beyond_the_largest", "[Werkstoffe]\r\nName0=\xF4\x90\x80\x80\r\n",
+                     L"\u00f4\u0090\u20ac\u20ac", TextEncoding::Ansi},
+        DecodingCase{"utf8_mark_without_utf8", "\xEF\xBB\xBF[Werkstoffe]\r\nName0=\xFC\r\n",
+                     L"\u00fc", TextEncoding::AnsiAfterUtf8Mark},
+        DecodingCase{"utf16_cr_only", utf16(u"[Werkstoffe]\rName0=x\rName1=y", false), L"x",
+                     TextEncoding::Utf16LittleEndian}),
     [](const testing::TestParamInfo<DecodingCase>& info) { return std::string(info.param.name); });
 
 // --- Integer lookups -------------------------------------------------------------------------
@@ -222,24 +253,24 @@ TEST_P(IntegerLookup, ReadsThePlatformsNumber) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, IntegerLookup,
-    testing::Values(IntegerCase{"42", 42, false}, IntegerCase{"-5", -5, false},
-                    IntegerCase{"+7", 7, false}, IntegerCase{"-0", 0, false},
-                    IntegerCase{" 12abc", 12, false}, IntegerCase{"42A9", 42, false},
-                    IntegerCase{"abc", 0, false}, IntegerCase{"7,85", 7, false},
-                    IntegerCase{"\"42\"", 42, false}, IntegerCase{"\" -3\"", -3, false},
-                    IntegerCase{"\"", 0, false}, IntegerCase{"0x10", 16, false},
-                    IntegerCase{"-0x10", -16, false}, IntegerCase{"0X10", 0, false},
-                    IntegerCase{"0o17", 15, false}, IntegerCase{"0b101", 5, false},
-                    IntegerCase{"0b102", 2, false}, IntegerCase{"0x", 0, false},
-                    IntegerCase{"32767", 32767, false}, IntegerCase{"-32768", -32768, false},
-                    IntegerCase{"32768", 32768, true}, IntegerCase{"-32769", -32769, true},
-                    IntegerCase{"40000", 40000, true}, IntegerCase{"65536", 65536, true},
-                    IntegerCase{"4294967296", 0, false}, IntegerCase{"4294967297", 1, false},
-                    IntegerCase{"99999999999", 1215752191, true},
-                    IntegerCase{"-2147483649", 2147483647, true},
-                    IntegerCase{"0xffffffff", -1, false},
-                    // Only the first 29 characters are read.
-                    IntegerCase{"1234567890123456789012345678901234567890", 1849262357, true}));
+    testing::Values(
+        IntegerCase{"42", 42, false}, IntegerCase{"-5", -5, false}, IntegerCase{"+7", 7, false},
+        IntegerCase{"-0", 0, false}, IntegerCase{" 12abc", 12, false},
+        IntegerCase{"42A9", 42, false}, IntegerCase{"abc", 0, false}, IntegerCase{"7,85", 7, false},
+        IntegerCase{"\"42\"", 42, false}, IntegerCase{"\" -3\"", -3, false},
+        IntegerCase{"\"", 0, false}, IntegerCase{"0x10", 16, false},
+        IntegerCase{"-0x10", -16, false}, IntegerCase{"0X10", 0, false},
+        IntegerCase{"0xFF", 255, false}, IntegerCase{"0xAbC", 2748, false},
+        IntegerCase{"0xZ", 0, false}, IntegerCase{"12Z", 12, false}, IntegerCase{"0o17", 15, false},
+        IntegerCase{"0b101", 5, false}, IntegerCase{"0b102", 2, false}, IntegerCase{"0x", 0, false},
+        IntegerCase{"32767", 32767, false}, IntegerCase{"-32768", -32768, false},
+        IntegerCase{"32768", 32768, true}, IntegerCase{"-32769", -32769, true},
+        IntegerCase{"40000", 40000, true}, IntegerCase{"65536", 65536, true},
+        IntegerCase{"4294967296", 0, false}, IntegerCase{"4294967297", 1, false},
+        IntegerCase{"99999999999", 1215752191, true}, IntegerCase{"-2147483649", 2147483647, true},
+        IntegerCase{"0xffffffff", -1, false},
+        // Only the first 29 characters are read.
+        IntegerCase{"1234567890123456789012345678901234567890", 1849262357, true}));
 
 // An empty value is a string but no number; the absent file, section and key give the
 // default, whatever it is.
@@ -280,6 +311,9 @@ TEST(DefaultText, ComesBackAsGiven) {
         EXPECT_EQ(ini.open(kPath).INIGetSettingString(L"S", L"fehlt", given), given);
         EXPECT_EQ(ini.open(L"C:\\fehlt.ini").INIGetSettingString(L"S", L"k", given), given);
     }
+    // Only its length is that of the value it stands for.
+    const std::wstring longer(300, L'd');
+    EXPECT_EQ(ini.open(kPath).INIGetSettingString(L"S", L"fehlt", longer), longer.substr(0, 255));
 }
 
 // --- The index kept between lookups ----------------------------------------------------------
