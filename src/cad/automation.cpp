@@ -25,6 +25,12 @@ double Variant::toDouble() const {
     throw AutomationError(kTypeMismatch, L"", L"", L"Type mismatch");
 }
 
+std::wstring Variant::toText() const {
+    if (const auto* text = std::get_if<std::wstring>(&value_)) return *text;
+    if (isEmpty()) return {};
+    throw AutomationError(kTypeMismatch, L"", L"", L"Type mismatch");
+}
+
 AutomationError::AutomationError(std::int32_t code, std::wstring member, std::wstring object,
                                  std::wstring systemText)
     : std::runtime_error("automation call " + text::toUtf8(member) + " failed"),

@@ -40,6 +40,8 @@ class Variant {
     // type-mismatch error (AutomationError with the code of DISP_E_TYPEMISMATCH).
     bool toBool() const;
     double toDouble() const;
+    // Text as it is; an empty value gives the empty text.
+    std::wstring toText() const;
 
     const auto& raw() const { return value_; }
 
@@ -52,7 +54,13 @@ struct DoubleRef {
     const double* target;
 };
 
-using Argument = std::variant<Variant, DoubleRef>;
+// A text handed to a member by reference, for a member that answers through it as well: the
+// caller's variable receives what the member leaves there.
+struct TextRef {
+    std::wstring* target;
+};
+
+using Argument = std::variant<Variant, DoubleRef, TextRef>;
 
 // A failed creation or member call, with the platform's error code and text.
 class AutomationError : public std::runtime_error {

@@ -1,5 +1,7 @@
 #include "cad/density_link.h"
 
+#include "cad/mass_density.h"
+
 #include "common/number_text.h"
 #include "common/program_texts.h"
 #include "config/message_table.h"
@@ -79,10 +81,11 @@ bool DensityLink::isPart(Object& document) {
               [&] { return document.call(L"Gettype", {}).toDouble(); }) == PartDocumentType;
 }
 
-bool DensityLink::write(Object& target, std::wstring_view targetName) {
+bool DensityLink::write(Object& target, std::wstring_view targetName, double& written) {
     const int index = window_.materialIndex();
     if (index < 0 || index >= static_cast<int>(densities_.size())) throw NoMaterialSelected{};
     const double& density = densities_[static_cast<std::size_t>(index)];
+    written = density;
     return on(targetName, L"SetUserPreferenceDoubleValue", [&] {
         return target
             .call(L"SetUserPreferenceDoubleValue",
@@ -98,7 +101,20 @@ double DensityLink::readPreference(Object& source, std::wstring_view sourceName)
     });
 }
 
+void DensityLink::checkMassDensity(Object& document, double expected) {
+    const auto mass = massDensityOf(document);
+    if (!mass || !densitiesDiffer(mass->density, expected)) return;
+    // A warning like the others, but the status picture keeps what the click showed.
+    if (window_.errorsSuppressed()) return;
+    boxes_.show(massDensityWarning(*mass, messages_, locale_.decimalSeparator()),
+                messages_[MessageRole::kBoxTitle], BoxStyle::Warning);
+}
+
 bool DensityLink::readDensity() {
+    return readout(MassCheck::After);
+}
+
+bool DensityLink::readout(MassCheck check) {
     const std::wstring title(texts::kApplicationTitle);
     ObjectRef application;
     ObjectRef document;
@@ -121,6 +137,7 @@ bool DensityLink::readDensity() {
         }
         window_.showReadDensity(density != 0 ? formatGeneral(density, locale_.decimalSeparator())
                                              : messages_[MessageRole::kSuccess]);
+        if (document && check == MassCheck::After) checkMassDensity(*document, density);
     } catch (const AutomationError& error) {
         reportFailure(error);
         return false;
@@ -137,6 +154,7 @@ void DensityLink::transferDensity() {
     bool documentWritten = false;
     bool systemWritten = false;
     bool refreshReadout = false;
+    double written = 0;
     ObjectRef application;
     ObjectRef document;
     try {
@@ -144,7 +162,7 @@ void DensityLink::transferDensity() {
         document = activeDocument(*application);
         switch (window_.applyToMode()) {
             case 0:
-                systemWritten = write(*application, texts::kSolidWorks);
+                systemWritten = write(*application, texts::kSolidWorks, written);
                 break;
             case 1:
                 if (!document) {
@@ -155,7 +173,7 @@ void DensityLink::transferDensity() {
                     warn(twoLines(MessageRole::kNotAPart, MessageRole::kNothingWritten), title);
                     return;
                 }
-                documentWritten = write(*document, texts::kActiveDocument);
+                documentWritten = write(*document, texts::kActiveDocument, written);
                 break;
             case 2:
                 if (!document) {
@@ -165,10 +183,10 @@ void DensityLink::transferDensity() {
                     warn(twoLines(MessageRole::kNotAPart, MessageRole::kSystemDefaultInstead),
                          title);
                 } else {
-                    documentWritten = write(*document, texts::kActiveDocument);
+                    documentWritten = write(*document, texts::kActiveDocument, written);
                     refreshReadout = true;
                 }
-                systemWritten = write(*application, texts::kSolidWorks);
+                systemWritten = write(*application, texts::kSolidWorks, written);
                 break;
             default:
                 break;
@@ -192,7 +210,9 @@ void DensityLink::transferDensity() {
             boxes_.show(messages_[MessageRole::kFailure], title, BoxStyle::Stop);
         }
     }
-    if (refreshReadout) readDensity();
+    if (documentWritten) checkMassDensity(*document, written);
+    // The readout that follows must not warn about the same part again.
+    if (refreshReadout) readout(MassCheck::Skip);
     // The document and then the application are let go here.
 }
 

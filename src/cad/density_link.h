@@ -20,17 +20,23 @@ class DensityLink {
                 const std::vector<double>& densities);
 
     // Reads the density of the readout source into the window. False when an automation
-    // call failed (reported to the user; the display is unchanged).
+    // call failed (reported to the user; the display is unchanged). After a part's density
+    // was read, warns when SolidWorks computes the part's mass with another one.
     bool readDensity();
 
     // Writes the selected density where the apply-to mode says; after a part was written in
-    // mode 2 the readout follows.
+    // mode 2 the readout follows. After a part was written, warns when SolidWorks computes its
+    // mass with another density; one click warns about that at most once.
     void transferDensity();
 
   private:
+    enum class MassCheck { After, Skip };
+    bool readout(MassCheck check);
+    void checkMassDensity(Object& document, double expected);
     void warn(const std::wstring& prompt, const std::wstring& title);
     void reportFailure(const AutomationError& error);
-    bool write(Object& target, std::wstring_view targetName);
+    // Writes the selected material's density; `written` receives it.
+    bool write(Object& target, std::wstring_view targetName, double& written);
     double readPreference(Object& source, std::wstring_view sourceName);
     bool isPart(Object& document);
     ObjectRef connect();

@@ -13,6 +13,9 @@ const std::array<std::wstring, kMessageRoles>& builtInMessages() {
         L"*** Not able to set density for active document ***",
         L"Trying to set system defaults",
         L"*** Couldn't set the density values ***",
+        L"The part's material %1 sets its density to %2 kg/m\u00b3; the density written applies "
+        L"only to parts without a material.",
+        L"SolidWorks computes this part's mass with %1 kg/m\u00b3, not with the density written.",
     };
     return texts;
 }
@@ -34,6 +37,22 @@ MessageTable loadMessageTable(const ProfileFile& file) {
         table.texts.push_back(builtIn[role]);
     }
     return table;
+}
+
+std::wstring fillIn(std::wstring_view text, const std::vector<std::wstring>& values) {
+    std::wstring filled;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'%' && i + 1 < text.size() && text[i + 1] >= L'1' && text[i + 1] <= L'9') {
+            const auto index = static_cast<std::size_t>(text[i + 1] - L'1');
+            if (index < values.size()) {
+                filled += values[index];
+                ++i;
+                continue;
+            }
+        }
+        filled += text[i];
+    }
+    return filled;
 }
 
 }  // namespace velu::config

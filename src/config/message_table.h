@@ -10,7 +10,7 @@
 
 namespace velu::config {
 
-// The fixed roles of the entries 0 to 6.
+// The fixed roles of the entries 0 to 8.
 enum MessageRole : std::size_t {
     kBoxTitle = 0,
     kSuccess = 1,
@@ -19,9 +19,11 @@ enum MessageRole : std::size_t {
     kNothingWritten = 4,
     kSystemDefaultInstead = 5,
     kFailure = 6,
+    kMaterialSetsDensity = 7,  // %1 the material, %2 the density it sets
+    kMassComputedWith = 8,     // %1 the density the mass is computed with
 };
 
-inline constexpr std::size_t kMessageRoles = 7;
+inline constexpr std::size_t kMessageRoles = 9;
 
 // The built-in English texts, by role.
 const std::array<std::wstring, kMessageRoles>& builtInMessages();
@@ -33,9 +35,13 @@ struct MessageTable {
 };
 
 // Reads section "messages": "AnzahlInfo" (highest index; -1 when the file gives no table) and
-// "Info" + index. A table whose highest index is below 6 is completed with the built-in texts
+// "Info" + index. A table whose highest index is below 8 is completed with the built-in texts
 // of the missing roles, so that every box has its text. A highest index that does not fit
 // into 16 bits gives the overflow notice and counts as 0.
 MessageTable loadMessageTable(const ProfileFile& file);
+
+// A text of the table with "%1", "%2", ... replaced by the values, literally and in one pass:
+// a value that holds "%2" itself stays as it is. A text without them comes back unchanged.
+std::wstring fillIn(std::wstring_view text, const std::vector<std::wstring>& values);
 
 }  // namespace velu::config

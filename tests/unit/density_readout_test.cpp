@@ -24,11 +24,15 @@ TEST_F(Readout, ShowsThePartsDensityWithTheUsersSeparatorAndReleasesDocumentFirs
     cad.documentDensity = 2700.5;
     click(form().cmdGetDensity);
     EXPECT_EQ(shown(), L"2700,5");
-    EXPECT_THAT(cad.members(), ElementsAre(L"app.Visible", L"app.ActiveDoc", L"doc.Gettype",
-                                           L"doc.GetUserPreferenceDoubleValue"));
+    EXPECT_THAT(cad.members(),
+                ElementsAre(L"app.Visible", L"app.ActiveDoc", L"doc.Gettype",
+                            L"doc.GetUserPreferenceDoubleValue", L"doc.GetActiveConfiguration",
+                            L"config.Name", L"doc.GetMaterialPropertyName2", L"doc.Extension",
+                            L"extension.CreateMassProperty", L"massProperty.Density"));
     EXPECT_THAT(cad.calls[1].arguments, ElementsAre(L"Bool:1"));  // SolidWorks is made visible
-    EXPECT_THAT(cad.calls.back().arguments, ElementsAre(L"I4:7"));
-    EXPECT_THAT(cad.releases, ElementsAre(L"doc", L"app"));
+    EXPECT_THAT(cad.calls[4].arguments, ElementsAre(L"I4:7"));
+    EXPECT_THAT(cad.releases,
+                ElementsAre(L"config", L"massProperty", L"extension", L"doc", L"app"));
     EXPECT_EQ(cad.liveObjects, 0);
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(picture(), forms::Picture::Tool);

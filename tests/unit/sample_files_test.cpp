@@ -119,14 +119,18 @@ TEST_P(SampleTexts, EverySectionNamesAControlAndEveryKeyIsOneTheLoaderReads) {
     }
 }
 
-TEST_P(SampleTexts, TheMessageTableHasItsSevenTextsAndNoEntryIsEmpty) {
+TEST_P(SampleTexts, TheMessageTableHasAllItsTextsAndNoEntryIsEmpty) {
     testing::MemoryFiles files;
     files.write(L"default.ini", bytesOf(GetParam()));
     Windows1252 ansi;
     config::ProfileReader ini(files, ansi);
     const auto table = config::loadMessageTable(ini.open(L"default.ini"));
-    ASSERT_EQ(table.texts.size(), 7u);
+    ASSERT_EQ(table.texts.size(), config::kMessageRoles);
     for (const auto& text : table.texts) EXPECT_FALSE(text.empty());
+    // The warnings about the material name their values where the program fills them in.
+    EXPECT_NE(table.texts[config::kMaterialSetsDensity].find(L"%1"), std::wstring::npos);
+    EXPECT_NE(table.texts[config::kMaterialSetsDensity].find(L"%2"), std::wstring::npos);
+    EXPECT_NE(table.texts[config::kMassComputedWith].find(L"%1"), std::wstring::npos);
     EXPECT_TRUE(table.notices.empty());
 }
 
