@@ -9,8 +9,8 @@
 #include <string>
 
 #include "common/number_text.h"
-#include "support/text.h"
 #include "main_window_fixture.h"
+#include "support/text.h"
 
 namespace velu {
 namespace {

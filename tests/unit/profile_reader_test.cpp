@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "common/services.h"
-#include "support/text.h"
 #include "common/windows1252.h"
 #include "config/ini_file.h"
 #include "fakes.h"
+#include "support/text.h"
 
 namespace {
 
@@ -52,7 +52,8 @@ TEST_P(StringLookup, GivesTheValue) {
     files_.write(kPath, c.bytes);
     const wchar_t* fallback = L"<default>";
     const std::wstring answer = ini_.INIGetSettingString(c.section, c.key, kPath, fallback);
-    EXPECT_EQ(velu::text::toUtf8(answer), velu::text::toUtf8(c.expected != nullptr ? c.expected : fallback));
+    EXPECT_EQ(velu::text::toUtf8(answer),
+              velu::text::toUtf8(c.expected != nullptr ? c.expected : fallback));
     EXPECT_TRUE(boxes_.shown.empty());
 }
 

@@ -10,10 +10,10 @@
 
 #include "about/about_layout.h"
 #include "app/main_window_layout.h"
-#include "support/text.h"
 #include "config/density_catalogue.h"
 #include "config/message_table.h"
 #include "fakes.h"
+#include "support/text.h"
 
 namespace velu {
 namespace {
@@ -77,7 +77,8 @@ TEST_P(SampleTexts, EverySectionNamesAControlAndEveryKeyIsOneTheLoaderReads) {
     for (const auto& [section, keys] : sectionsOf(Windows1252().decode(bytes))) {
         if (section == L"messages") {
             for (const auto& key : keys) {
-                EXPECT_TRUE(key == L"AnzahlInfo" || std::regex_match(key, info)) << text::toUtf8(key);
+                EXPECT_TRUE(key == L"AnzahlInfo" || std::regex_match(key, info))
+                    << text::toUtf8(key);
             }
             continue;
         }
