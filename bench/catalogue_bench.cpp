@@ -45,12 +45,19 @@ class CountingBoxes final : public velu::MessageBoxes {
     int shown = 0;
 };
 
+// A catalogue of `count` materials in memory, with what a reader of it needs.
+struct Catalogue {
+    explicit Catalogue(std::int64_t count) : files(bench::catalogueText(count)) {}
+    const OneFile files;
+    const velu::Windows1252 ansi;
+    CountingBoxes boxes;
+};
+
 // Load = a fresh reader (so the file is parsed every time) plus all the lookups of one start.
 void BM_LoadCatalogue(benchmark::State& state) {
     const std::int64_t count = state.range(0);
-    const OneFile files(bench::catalogueText(count));
-    const velu::Windows1252 ansi;
-    CountingBoxes boxes;
+    Catalogue file(count);
+    auto& [files, ansi, boxes] = file;
     {
         velu::config::IniFile ini(files, ansi, boxes);
         const auto catalogue = velu::config::loadDensityCatalogue(ini, kPath, L',', boxes);
@@ -78,10 +85,8 @@ BENCHMARK(BM_LoadCatalogue)
 // One INIGetSettingString on a file already parsed: the cost must not depend on its size.
 void BM_LookupString(benchmark::State& state) {
     const std::int64_t count = state.range(0);
-    const OneFile files(bench::catalogueText(count));
-    const velu::Windows1252 ansi;
-    CountingBoxes boxes;
-    velu::config::IniFile ini(files, ansi, boxes);
+    Catalogue file(count);
+    velu::config::IniFile ini(file.files, file.ansi, file.boxes);
     const std::wstring key = L"Name" + std::to_wstring(count - 1);  // the last key of the file
     if (ini.INIGetSettingString(L"Dichtewerte", key, kPath, L"") !=
         L"Material " + std::to_wstring(count - 1)) {
