@@ -204,6 +204,14 @@ void formatValueInto(std::string& out, const LogValue& value) {
     escapeInto(out, value.text);
 }
 
+// Takes the next line off the front of the text, without its '\n'.
+std::string_view takeLine(std::string_view& text) {
+    const auto nl = text.find('\n');
+    const std::string_view line = text.substr(0, nl);
+    text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
+    return line;
+}
+
 std::vector<std::string_view> splitTabs(std::string_view line) {
     std::vector<std::string_view> fields;
     std::size_t start = 0;
@@ -299,9 +307,7 @@ State parse(std::string_view text, std::vector<std::string>* problems) {
     bool inSection = false;
     std::size_t lineNo = 0;
     while (!text.empty()) {
-        auto nl = text.find('\n');
-        std::string_view line = text.substr(0, nl);
-        text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
+        std::string_view line = takeLine(text);
         ++lineNo;
         auto comment = line.find_first_of(";#");
         line = trim(line.substr(0, comment));
@@ -542,9 +548,7 @@ std::vector<LogEntry> parseLog(std::string_view text, std::vector<std::string>* 
     std::vector<LogEntry> entries;
     std::size_t lineNo = 0;
     while (!text.empty()) {
-        auto nl = text.find('\n');
-        std::string_view line = text.substr(0, nl);
-        text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
+        std::string_view line = takeLine(text);
         ++lineNo;
         if (trim(line).empty()) continue;
         if (auto entry = parseLogLine(line)) {

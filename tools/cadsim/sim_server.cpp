@@ -468,10 +468,8 @@ LogValue SimServer::describe(const VARIANT& value) const {
             out.text = std::to_string(v->ullVal);
             break;
         case VT_R4:
-            out.text = formatDouble(v->fltVal);
-            break;
         case VT_R8:
-            out.text = formatDouble(v->dblVal);
+            out.text = formatDouble(v->vt == VT_R4 ? v->fltVal : v->dblVal);
             break;
         case VT_BOOL:
             out.text = v->boolVal != VARIANT_FALSE ? "true" : "false";
@@ -485,10 +483,8 @@ LogValue SimServer::describe(const VARIANT& value) const {
                            : "";
             break;
         case VT_DISPATCH:
-            out.text = objectName(v->pdispVal);
-            break;
         case VT_UNKNOWN:
-            out.text = objectName(v->punkVal);
+            out.text = objectName(v->vt == VT_DISPATCH ? v->pdispVal : v->punkVal);
             break;
         default: {
             UniqueVariant text;
