@@ -606,40 +606,23 @@ TEST_F(CadSimServer, InjectedFailuresReachTheClientWithTheirCode) {
         double State::*written;  // the density a working call changes, if any
     };
     double value = 7850.0;
-    std::vector<Case> cases;
-    cases.push_back({&Failures::visible, app.get(), L"Visible", kGet, {}, nullptr});
-    cases.push_back({&Failures::visible,
-                     app.get(),
-                     L"Visible",
-                     DISPATCH_PROPERTYPUT,
-                     {UniqueVariant::fromBool(false)},
-                     nullptr});
-    cases.push_back({&Failures::activeDoc, app.get(), L"ActiveDoc", kGet, {}, nullptr});
-    cases.push_back({&Failures::getType, doc.get(), L"GetType", kMethod, {}, nullptr});
-    cases.push_back({&Failures::appSetPref,
-                     app.get(),
-                     L"SetUserPreferenceDoubleValue",
-                     kMethod,
-                     {UniqueVariant::fromI4(kDensity), UniqueVariant::refR8(&value)},
-                     &State::systemDensity});
-    cases.push_back({&Failures::appGetPref,
-                     app.get(),
-                     L"GetUserPreferenceDoubleValue",
-                     kMethod,
-                     {UniqueVariant::fromI4(kDensity)},
-                     nullptr});
-    cases.push_back({&Failures::docSetPref,
-                     doc.get(),
-                     L"SetUserPreferenceDoubleValue",
-                     kMethod,
-                     {UniqueVariant::fromI4(kDensity), UniqueVariant::refR8(&value)},
-                     &State::documentDensity});
-    cases.push_back({&Failures::docGetPref,
-                     doc.get(),
-                     L"GetUserPreferenceDoubleValue",
-                     kMethod,
-                     {UniqueVariant::fromI4(kDensity)},
-                     nullptr});
+    const std::vector<UniqueVariant> none;
+    const std::vector<UniqueVariant> hide{UniqueVariant::fromBool(false)};
+    const std::vector<UniqueVariant> density{UniqueVariant::fromI4(kDensity)};
+    const std::vector<UniqueVariant> write{UniqueVariant::fromI4(kDensity),
+                                           UniqueVariant::refR8(&value)};
+    const wchar_t* const set = L"SetUserPreferenceDoubleValue";
+    const wchar_t* const get = L"GetUserPreferenceDoubleValue";
+    const std::vector<Case> cases{
+        {&Failures::visible, app.get(), L"Visible", kGet, none, nullptr},
+        {&Failures::visible, app.get(), L"Visible", DISPATCH_PROPERTYPUT, hide, nullptr},
+        {&Failures::activeDoc, app.get(), L"ActiveDoc", kGet, none, nullptr},
+        {&Failures::getType, doc.get(), L"GetType", kMethod, none, nullptr},
+        {&Failures::appSetPref, app.get(), set, kMethod, write, &State::systemDensity},
+        {&Failures::appGetPref, app.get(), get, kMethod, density, nullptr},
+        {&Failures::docSetPref, doc.get(), set, kMethod, write, &State::documentDensity},
+        {&Failures::docGetPref, doc.get(), get, kMethod, density, nullptr},
+    };
     std::int32_t code = static_cast<std::int32_t>(0x80040201u);
     for (const Case& c : cases) {
         SCOPED_TRACE(toUtf8(c.member));
