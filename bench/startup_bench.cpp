@@ -30,98 +30,39 @@
 
 #include "catalogue_text.h"
 #include "clock.h"
+#include "support/text.h"
+#include "testing/files.h"
+#include "testing/process.h"
+#include "testing/windows_found.h"
+#include "win32/platform_services.h"
+#include "win32/support/handles.h"
+#include "win32/support/paths.h"
 
 namespace {
+
+using velu::testing::windowClass;
+using velu::text::toUtf8;
 
 constexpr int kMaterials = 32767;
 constexpr DWORD kStartLimitMs = 120000;  // a start that takes longer is reported as failed
 constexpr DWORD kCloseLimitMs = 10000;   // then the program is terminated
 constexpr DWORD kCheckDelayMs = 1500;    // the pause of the idle check's program
 
-std::string narrow(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(),
-                          size, nullptr, nullptr);
-    return bytes;
-}
-
-std::wstring fullPath(const std::wstring& path) {
-    wchar_t buffer[MAX_PATH * 4];
-    const DWORD length = ::GetFullPathNameW(path.c_str(), MAX_PATH * 4, buffer, nullptr);
-    return length == 0 ? path : std::wstring(buffer, length);
-}
-
-std::wstring directoryOf(const std::wstring& path) {
-    const auto slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? L"." : path.substr(0, slash);
-}
-
-std::wstring windowClass(HWND window) {
-    wchar_t name[128] = {};
-    ::GetClassNameW(window, name, 128);
-    return name;
-}
-
-std::wstring windowText(HWND window) {
-    wchar_t text[512] = {};
-    ::GetWindowTextW(window, text, 512);
-    return text;
-}
-
 // The first visible top-level window of a process, if it has one yet.
 HWND firstVisibleWindow(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        HWND found;
-    } search{processId, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner != s.processId || !::IsWindowVisible(window)) return TRUE;
-            s.found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::vector<HWND> visibleWindows(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        std::vector<HWND> found;
-    } search{processId, {}};
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner == s.processId && ::IsWindowVisible(window)) s.found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const auto windows = velu::testing::visibleWindowsOf(processId);
+    return windows.empty() ? nullptr : windows.front();
 }
 
 // The entry counts of the drop-down lists in a window, in creation order.
 std::vector<int> comboCounts(HWND window) {
     std::vector<int> counts;
-    ::EnumChildWindows(
-        window,
-        [](HWND child, LPARAM data) -> BOOL {
-            if (_wcsicmp(windowClass(child).c_str(), L"ComboBox") == 0) {
-                DWORD_PTR count = 0;
-                if (::SendMessageTimeoutW(child, CB_GETCOUNT, 0, 0, SMTO_NORMAL, 5000, &count)) {
-                    reinterpret_cast<std::vector<int>*>(data)->push_back(static_cast<int>(count));
-                }
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&counts));
+    for (HWND list : velu::testing::childrenOfClass(window, L"ComboBox")) {
+        DWORD_PTR count = 0;
+        if (::SendMessageTimeoutW(list, CB_GETCOUNT, 0, 0, SMTO_NORMAL, 5000, &count)) {
+            counts.push_back(static_cast<int>(count));
+        }
+    }
     return counts;
 }
 
@@ -138,27 +79,22 @@ struct Run {
 
 Run startOnce(const std::wstring& program, const std::wstring& arguments, bool countLists) {
     Run run;
-    std::wstring commandLine =
-        L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" ") + arguments;
-    const std::wstring directory = directoryOf(program);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-
     const double start = nowMs();
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          directory.c_str(), &startup, &process)) {
-        run.problem = "CreateProcess failed, error " + std::to_string(::GetLastError());
+    const auto started =
+        velu::testing::startProgram(program, arguments, velu::win32::directoryOf(program));
+    if (!started) {
+        run.problem = "CreateProcess failed, error " + std::to_string(started.error);
         return run;
     }
-    const DWORD waited = ::WaitForInputIdle(process.hProcess, kStartLimitMs);
+    const HANDLE process = started.process.get();
+    const DWORD waited = ::WaitForInputIdle(process, kStartLimitMs);
     run.inputIdleMs = nowMs() - start;
 
     HWND window = nullptr;
     while (window == nullptr) {
-        window = firstVisibleWindow(process.dwProcessId);
+        window = firstVisibleWindow(started.id);
         if (window != nullptr) break;
-        if (::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
+        if (::WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
             run.problem = "the program ended without showing a window";
             break;
         }
@@ -178,9 +114,10 @@ Run startOnce(const std::wstring& program, const std::wstring& arguments, bool c
             run.problem = "the window did not answer WM_NULL";
         }
         run.windowClassName = windowClass(window);
-        if (run.windowClassName == L"#32770") {
+        if (run.windowClassName == velu::testing::kMessageBoxClass) {
             run.ok = false;
-            run.problem = "a message box appeared: \"" + narrow(windowText(window)) + "\"";
+            run.problem =
+                "a message box appeared: \"" + toUtf8(velu::testing::windowText(window)) + "\"";
         } else if (countLists) {
             run.lists = comboCounts(window);
         }
@@ -189,14 +126,12 @@ Run startOnce(const std::wstring& program, const std::wstring& arguments, bool c
         run.problem = "WaitForInputIdle failed, error " + std::to_string(::GetLastError());
     }
 
-    for (HWND w : visibleWindows(process.dwProcessId)) ::PostMessageW(w, WM_CLOSE, 0, 0);
-    if (::WaitForSingleObject(process.hProcess, kCloseLimitMs) != WAIT_OBJECT_0) {
-        ::TerminateProcess(process.hProcess, 1);
-        ::WaitForSingleObject(process.hProcess, kCloseLimitMs);
+    for (HWND w : velu::testing::visibleWindowsOf(started.id)) ::PostMessageW(w, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(process, kCloseLimitMs) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process, 1);
+        ::WaitForSingleObject(process, kCloseLimitMs);
         run.terminated = true;
     }
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
     return run;
 }
 
@@ -226,21 +161,8 @@ struct Case {
 
 // velu.ini with `count` materials, Anzahl the highest index, densities in the user's format.
 bool writeCatalogue(const std::wstring& path, int count, wchar_t separator) {
-    const std::string text = bench::catalogueText(count, static_cast<char>(separator));
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok =
-        ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    ::CloseHandle(file);
-    return ok && written == text.size();
-}
-
-wchar_t userDecimalSeparator() {
-    wchar_t separator[8] = {};
-    if (::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) < 2) return L'.';
-    return separator[0];
+    return velu::testing::writeFile(path,
+                                    bench::catalogueText(count, static_cast<char>(separator)));
 }
 
 // An empty directory of its own under the temporary directory.
@@ -292,31 +214,31 @@ int usage() {
 
 int main() {
     int argc = 0;
-    wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    const velu::win32::UniqueLocal arguments(::CommandLineToArgvW(::GetCommandLineW(), &argc));
+    auto* argv = static_cast<wchar_t**>(arguments.get());
     int repeat = 7;
     std::vector<std::wstring> programs;
     for (int i = 1; i < argc; ++i) {
         if (std::wcscmp(argv[i], L"--repeat") == 0 && i + 1 < argc) {
             repeat = std::max(5, _wtoi(argv[++i]));
         } else {
-            programs.push_back(fullPath(argv[i]));
+            programs.push_back(velu::win32::fullPath(argv[i]));
         }
     }
-    ::LocalFree(argv);
     if (programs.size() != 3) return usage();
     std::setvbuf(stdout, nullptr, _IONBF, 0);
 
     // (a) and (b) each get a copy of the program in a directory of their own.
     const std::wstring aDirectory = freshDirectory(L"a");
     const std::wstring bDirectory = freshDirectory(L"b");
-    const std::wstring root = directoryOf(aDirectory);
+    const std::wstring root = velu::win32::directoryOf(aDirectory);
     const std::wstring aProgram = aDirectory + L"\\VelumarDichte.exe";
     const std::wstring bProgram = bDirectory + L"\\VelumarDichte.exe";
-    const wchar_t separator = userDecimalSeparator();
+    const wchar_t separator = velu::win32::WindowsLocale().decimalSeparator();
     if (!::CopyFileW(programs[0].c_str(), aProgram.c_str(), FALSE) ||
         !::CopyFileW(programs[0].c_str(), bProgram.c_str(), FALSE) ||
         !writeCatalogue(bDirectory + L"\\velu.ini", kMaterials, separator)) {
-        std::fprintf(stderr, "startup_bench: cannot prepare %s\n", narrow(root).c_str());
+        std::fprintf(stderr, "startup_bench: cannot prepare %s\n", toUtf8(root).c_str());
         removeTree(root);
         return 1;
     }

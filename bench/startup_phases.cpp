@@ -22,8 +22,10 @@
 #include "config/ini_file.h"
 #include "forms/control.h"
 #include "forms/form.h"
+#include "testing/files.h"
 #include "win32/application.h"
 #include "win32/platform_services.h"
+#include "win32/support/user.h"
 
 namespace {
 
@@ -75,40 +77,6 @@ double pumpUntilIdle(velu::win32::Application& application) {
     }
     return nowMs() - start;
 }
-
-// Notes when the materials list changes during start(): its clearing comes after the window
-// is made and the catalogue is loaded; its entries are then added one by one.
-class ListClock final : public velu::forms::FormObserver {
-  public:
-    explicit ListClock(double origin) : origin_(origin) {}
-    void controlChanged(const velu::forms::Control& control,
-                        velu::forms::Property property) override {
-        if (control.name() != L"cmbAuswahl") return;
-        const double at = nowMs() - origin_;
-        if (property == velu::forms::Property::ListIndex) {
-            if (filled < 0) filled = at;
-            return;
-        }
-        if (property != velu::forms::Property::ListItems) return;
-        const std::size_t count = control.items().size();
-        if (count == 0) {
-            cleared = at;
-        } else {
-            marks.push_back({count, at});
-        }
-    }
-
-    double cleared = -1;  // the list was emptied before the fill
-    double filled = -1;   // the fill was over and an entry selected
-    struct Mark {
-        std::size_t count;
-        double at;
-    };
-    std::vector<Mark> marks;
-
-  private:
-    double origin_;
-};
 
 // Notes the changes of the form during start(): the first one comes once the window is made;
 // the materials list is cleared once the catalogue is loaded, then filled entry by entry, and
@@ -241,6 +209,25 @@ HWND newList(HWND parent) {
                              10, 300, 240, parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
 
+// Tool tips for the controls of a window, each control a tool that the tips subclass.
+velu::win32::UniqueWindow newToolTips(HWND window) {
+    return velu::win32::UniqueWindow(::CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+        ::GetModuleHandleW(nullptr), nullptr));
+}
+
+void addToolTip(HWND tips, HWND window, HWND control) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    wchar_t text[] = L"Tipp";
+    tool.lpszText = text;
+    ::SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 // Microseconds per entry for adding `count` entries the way the form window does: a
 // CB_GETCOUNT, then a CB_ADDSTRING.
 double addEntries(HWND list, int count) {
@@ -288,9 +275,10 @@ double buildWindow(bool toolTips) {
     };
 
     const double start = nowMs();
-    const HWND window = ::CreateWindowExW(
+    velu::win32::UniqueWindow owned(::CreateWindowExW(
         WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, L"VeluBenchForm", L"Dichte", WS_OVERLAPPEDWINDOW,
-        CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, nullptr);
+        CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, nullptr));
+    const HWND window = owned.get();
     std::vector<HWND> controls;
     for (const Kind& kind : kinds) {
         for (int i = 0; i < kind.count; ++i) {
@@ -299,22 +287,10 @@ double buildWindow(bool toolTips) {
                                                  window, nullptr, instance, nullptr));
         }
     }
-    HWND tips = nullptr;
+    velu::win32::UniqueWindow tips;
     if (toolTips) {
-        tips =
-            ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, instance, nullptr);
-        for (HWND control : controls) {
-            TTTOOLINFOW tool{};
-            tool.cbSize = sizeof tool;
-            tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-            tool.hwnd = window;
-            tool.uId = reinterpret_cast<UINT_PTR>(control);
-            wchar_t text[] = L"Tipp";
-            tool.lpszText = text;
-            ::SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-        }
+        tips = newToolTips(window);
+        for (HWND control : controls) addToolTip(tips.get(), window, control);
     }
     const auto font = reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT));
     int y = 10;
@@ -329,15 +305,17 @@ double buildWindow(bool toolTips) {
     MSG message{};
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
     const double elapsed = nowMs() - start;
-    if (tips != nullptr) ::DestroyWindow(tips);
-    ::DestroyWindow(window);
+    tips.reset();
+    owned.reset();
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
     return elapsed;
 }
 
 void printFills() {
-    const HWND parent = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
-                                          nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    velu::win32::UniqueWindow owned(::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0,
+                                                      400, 300, nullptr, nullptr,
+                                                      ::GetModuleHandleW(nullptr), nullptr));
+    const HWND parent = owned.get();
     const auto line = [](const char* what, double perEntry) {
         std::printf("  %-52s %6.1f us per entry, %8.1f ms for %d\n", what, perEntry,
                     perEntry * kMaterials / 1000.0, kMaterials);
@@ -345,18 +323,8 @@ void printFills() {
     line("list fill, plain drop-down list", addEntries(newList(parent), kMaterials));
 
     const HWND withTip = newList(parent);
-    const HWND tips = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent,
-                                        nullptr, ::GetModuleHandleW(nullptr), nullptr);
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = parent;
-    tool.uId = reinterpret_cast<UINT_PTR>(withTip);
-    wchar_t text[] = L"Tipp";
-    tool.lpszText = text;
-    ::SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    velu::win32::UniqueWindow tips = newToolTips(parent);
+    addToolTip(tips.get(), parent, withTip);
     line("list fill, list with a tool tip (TTF_SUBCLASS)", addEntries(withTip, kSubclassedEntries));
 
     const HWND subclassed = newList(parent);
@@ -368,25 +336,14 @@ void printFills() {
     std::printf("  %-52s %6.1f us per call\n",
                 "GetPropW (what a subclassed window asks per message)",
                 (nowMs() - start) * 1000.0 / kSubclassedEntries);
-    ::DestroyWindow(tips);
-    ::DestroyWindow(parent);
+    tips.reset();
+    owned.reset();
 
     buildWindow(false);  // once untimed, for the classes and fonts
     std::printf("  %-52s %8.1f ms\n", "window with 20 controls, made and shown, no tool tips",
                 buildWindow(false));
     std::printf("  %-52s %8.1f ms\n", "the same, each control with a TTF_SUBCLASS tool tip",
                 buildWindow(true));
-}
-
-bool writeFile(const std::wstring& path, const std::string& bytes) {
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok =
-        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
-    return ok && written == bytes.size();
 }
 
 }  // namespace
@@ -415,7 +372,7 @@ int main() {
     printStart("(a) no velu.ini:", startProgram());
 
     const velu::win32::WindowsLocale locale;
-    if (!writeFile(
+    if (!velu::testing::writeFile(
             path, bench::catalogueText(kMaterials, static_cast<char>(locale.decimalSeparator())))) {
         std::fprintf(stderr, "startup_phases: cannot write velu.ini beside the program\n");
         return 1;

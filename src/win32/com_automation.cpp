@@ -1,10 +1,11 @@
 #include "win32/com_automation.h"
 
-#include "win32/scoped.h"
-
-#include <atomic>
 #include <memory>
 #include <vector>
+
+#include "win32/support/com_object.h"
+#include "win32/support/com_values.h"
+#include "win32/support/handles.h"
 
 namespace velu::win32 {
 namespace {
@@ -67,25 +68,10 @@ HRESULT withRetries(std::chrono::milliseconds limit, Call call) {
 }
 
 // Asks COM to retry calls that a busy server rejects, for as long as the limit allows.
-class RetryingMessageFilter final : public IMessageFilter {
+class RetryingMessageFilter final : public ComObject<IMessageFilter, IID_IMessageFilter> {
   public:
     explicit RetryingMessageFilter(std::chrono::milliseconds limit) : limit_(limit) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IMessageFilter) {
-            *object = static_cast<IMessageFilter*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
         return SERVERCALL_ISHANDLED;
     }
@@ -101,8 +87,13 @@ class RetryingMessageFilter final : public IMessageFilter {
 
   private:
     std::chrono::milliseconds limit_;
-    std::atomic<ULONG> references_{1};
 };
+
+ComPtr<IMessageFilter> retryingFilter(std::chrono::milliseconds limit) {
+    ComPtr<IMessageFilter> filter;
+    filter.attach(new RetryingMessageFilter(limit));
+    return filter;
+}
 
 [[noreturn]] void fail(HRESULT result, std::wstring_view member, const EXCEPINFO* exception) {
     HRESULT code = result;
@@ -137,16 +128,11 @@ cad::Variant fromVariant(VARIANT& value, std::wstring_view member,
         }
         case VT_BSTR:
             return std::wstring(value.bstrVal ? value.bstrVal : L"");
-        case VT_DISPATCH: {
-            ComPtr<IDispatch> dispatch(value.pdispVal);
-            if (value.pdispVal) value.pdispVal->AddRef();
-            return wrap(std::move(dispatch), retryLimit);
-        }
-        case VT_UNKNOWN: {
-            ComPtr<IDispatch> dispatch;
-            if (value.punkVal) value.punkVal->QueryInterface(IID_IDispatch, dispatch.putVoid());
-            return wrap(std::move(dispatch), retryLimit);
-        }
+        case VT_DISPATCH:
+            return wrap(ComPtr<IDispatch>(value.pdispVal), retryLimit);
+        case VT_UNKNOWN:
+            return wrap(ComPtr<IUnknown>(value.punkVal).query<IDispatch>(IID_IDispatch),
+                        retryLimit);
         default: {
             UniqueVariant converted;
             const HRESULT result = ::VariantChangeType(converted.get(), &value, 0, VT_I4);
@@ -271,23 +257,20 @@ HRESULT createWhilePainting(const CLSID& classId, std::chrono::milliseconds retr
 
     auto work = [](void* data) -> DWORD {
         auto& a = *static_cast<Activation*>(data);
-        const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        {
-            ComPtr<IDispatch> created;
-            a.result = withRetries(a.retryLimit, [&] {
-                return ::CoCreateInstance(a.classId, nullptr,
-                                          CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                          created.putVoid());
-            });
-            if (SUCCEEDED(a.result)) {
-                a.result = ::CoMarshalInterThreadInterfaceInStream(IID_IDispatch, created.get(),
-                                                                   &a.marshalled);
-            }
-            ::SetEvent(a.created.get());
-            // The apartment stays until the user-interface thread has the interface.
-            ::WaitForSingleObject(a.taken.get(), INFINITE);
+        const ComApartment apartment(COINIT_MULTITHREADED);
+        ComPtr<IDispatch> created;
+        a.result = withRetries(a.retryLimit, [&] {
+            return ::CoCreateInstance(a.classId, nullptr,
+                                      CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                      created.putVoid());
+        });
+        if (SUCCEEDED(a.result)) {
+            a.result = ::CoMarshalInterThreadInterfaceInStream(IID_IDispatch, created.get(),
+                                                               &a.marshalled);
         }
-        if (SUCCEEDED(com)) ::CoUninitialize();
+        ::SetEvent(a.created.get());
+        // The apartment stays until the user-interface thread has the interface.
+        ::WaitForSingleObject(a.taken.get(), INFINITE);
         return 0;
     };
     UniqueKernelHandle thread(::CreateThread(nullptr, 0, work, &activation, 0, nullptr));
@@ -315,12 +298,11 @@ HRESULT createWhilePainting(const CLSID& classId, std::chrono::milliseconds retr
 }  // namespace
 
 std::wstring systemErrorText(HRESULT code) {
-    wchar_t* buffer = nullptr;
+    UniqueLocal buffer;
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text(buffer ? buffer : L"", length);
-    ::LocalFree(buffer);
+        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(buffer.put()), 0, nullptr);
+    std::wstring text(buffer ? static_cast<const wchar_t*>(buffer.get()) : L"", length);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
         text.pop_back();
     }
@@ -328,14 +310,7 @@ std::wstring systemErrorText(HRESULT code) {
 }
 
 ComAutomation::ComAutomation(std::chrono::milliseconds retryLimit)
-    : retryLimit_(retryLimit), filter_(new RetryingMessageFilter(retryLimit)) {
-    ::CoRegisterMessageFilter(filter_.get(), previousFilter_.put());
-}
-
-ComAutomation::~ComAutomation() {
-    ComPtr<IMessageFilter> ours;
-    ::CoRegisterMessageFilter(previousFilter_.get(), ours.put());
-}
+    : retryLimit_(retryLimit), filter_(retryingFilter(retryLimit)) {}
 
 cad::ObjectRef ComAutomation::connect(std::wstring_view progId) {
     WaitCursor waitCursor;

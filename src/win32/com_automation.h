@@ -14,7 +14,7 @@
 #include <chrono>
 
 #include "cad/automation.h"
-#include "win32/com_scoped.h"
+#include "win32/support/com_apartment.h"
 
 namespace velu::win32 {
 
@@ -22,7 +22,6 @@ class ComAutomation final : public cad::Automation {
   public:
     // Registers the message filter on the calling (user-interface) thread.
     explicit ComAutomation(std::chrono::milliseconds retryLimit = std::chrono::seconds(30));
-    ~ComAutomation() override;
     ComAutomation(const ComAutomation&) = delete;
     ComAutomation& operator=(const ComAutomation&) = delete;
 
@@ -30,8 +29,7 @@ class ComAutomation final : public cad::Automation {
 
   private:
     std::chrono::milliseconds retryLimit_;
-    ComPtr<IMessageFilter> filter_;
-    ComPtr<IMessageFilter> previousFilter_;
+    MessageFilterRegistration filter_;
 };
 
 // The system's text for an error code, without the line break at its end.

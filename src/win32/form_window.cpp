@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <string>
+#include <system_error>
 #include <utility>
 
 #include "win32/resource_ids.h"
@@ -41,6 +43,14 @@ std::wstring withoutAccessMarks(const std::wstring& caption) {
         plain += caption[i];
     }
     return plain;
+}
+
+// The form's own window could not be made: there is nothing to show, so the caller learns
+// which call failed and why.
+[[noreturn]] void failed(const char* call) {
+    const auto error = static_cast<int>(::GetLastError());
+    throw std::system_error(error, std::system_category(),
+                            std::string(call) + " failed (error " + std::to_string(error) + ")");
 }
 
 bool hasWindow(const Control& control) {
@@ -110,7 +120,7 @@ void FormWindow::createWindow(HINSTANCE instance) {
         windowClass.hIcon = loadIcon(instance, VELU_ICON_TOOL, ::GetSystemMetrics(SM_CXICON));
         windowClass.hIconSm = loadIcon(instance, VELU_ICON_TOOL, ::GetSystemMetrics(SM_CXSMICON));
         windowClass.lpszClassName = kWindowClass;
-        ::RegisterClassExW(&windowClass);
+        if (!::RegisterClassExW(&windowClass)) failed("RegisterClassExW");
     }
     const DWORD frame = style_.resizable ? WS_OVERLAPPEDWINDOW
                                          : (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME);
@@ -118,6 +128,7 @@ void FormWindow::createWindow(HINSTANCE instance) {
     window_ = ::CreateWindowExW(extended | WS_EX_CONTROLPARENT, kWindowClass,
                                 form_.caption().c_str(), frame, CW_USEDEFAULT, CW_USEDEFAULT, 100,
                                 100, nullptr, nullptr, instance, this);
+    if (!window_) failed("CreateWindowExW");
 }
 
 void FormWindow::createMenuBar() {
@@ -258,11 +269,9 @@ TTTOOLINFOW FormWindow::toolInfo(const Bound& b) const {
         ::GetWindowRect(b.window, &frame);
         ::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&frame), 2);
         TEXTMETRICW metrics{};
-        const HDC dc = ::GetDC(window_);
-        const HGDIOBJ old = ::SelectObject(dc, font_.get());
-        ::GetTextMetricsW(dc, &metrics);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(window_, dc);
+        const WindowDc dc(window_);
+        const SelectedObject font(dc.get(), font_.get());
+        ::GetTextMetricsW(dc.get(), &metrics);
         tool.rect = {frame.left, frame.top, frame.right, frame.top + metrics.tmHeight};
     } else {
         tool.uFlags = TTF_IDISHWND;
@@ -331,13 +340,11 @@ void FormWindow::placeControl(const Bound& b) {
     int height = toPixels(rect.top + rect.height) - y;
     const auto& d = control.definition();
     if (control.kind() == Kind::Label && d.autoSize) {
-        const HDC dc = ::GetDC(b.window);
-        const HGDIOBJ old = ::SelectObject(dc, font_.get());
+        const WindowDc dc(b.window);
+        const SelectedObject font(dc.get(), font_.get());
         const std::wstring text = withoutAccessMarks(control.caption());
         SIZE size{};
-        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(b.window, dc);
+        ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
         width = size.cx;
         height = size.cy;
     }
@@ -566,13 +573,11 @@ void FormWindow::paintLines(HDC dc) {
         const auto& d = owned->definition();
         const auto colour = static_cast<COLORREF>(d.lineColour);
         const int thickness = std::max(1, ::MulDiv(d.lineWidth, static_cast<int>(dpi_), 96));
-        const HPEN pen = ::CreatePen(PS_SOLID, thickness, colour);
-        const HGDIOBJ old = ::SelectObject(dc, pen);
+        const UniquePen pen(::CreatePen(PS_SOLID, thickness, colour));
+        const SelectedObject selected(dc, pen.get());
         const int y = toPixels(rect.top);
         ::MoveToEx(dc, toPixels(rect.left), y, nullptr);
         ::LineTo(dc, toPixels(rect.left + rect.width), y);
-        ::SelectObject(dc, old);
-        ::DeleteObject(pen);
     }
 }
 
@@ -668,10 +673,8 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return MAKELRESULT(commandId(*button), DC_HASDEFID);
         }
         case WM_PAINT: {
-            PAINTSTRUCT paint{};
-            const HDC dc = ::BeginPaint(window_, &paint);
-            paintLines(dc);
-            ::EndPaint(window_, &paint);
+            const PaintDc paint(window_);
+            paintLines(paint.get());
             return 0;
         }
         case WM_DPICHANGED: {

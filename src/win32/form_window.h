@@ -17,7 +17,8 @@
 #include <vector>
 
 #include "forms/form.h"
-#include "win32/scoped.h"
+#include "win32/support/gdi.h"
+#include "win32/support/user.h"
 
 namespace velu::win32 {
 

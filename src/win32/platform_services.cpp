@@ -1,10 +1,8 @@
 #include "win32/platform_services.h"
 
-#include <objbase.h>
-
-#include <vector>
-
-#include "win32/scoped.h"
+#include "win32/support/ansi.h"
+#include "win32/support/handles.h"
+#include "win32/support/paths.h"
 
 namespace velu::win32 {
 
@@ -15,16 +13,7 @@ void WindowsMessageBoxes::show(const std::wstring& text, const std::wstring& tit
 }
 
 std::wstring WindowsFileSystem::executableDirectory() const {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length < buffer.size()) {
-            std::wstring path(buffer.data(), length);
-            return path.substr(0, path.find_last_of(L"\\/"));
-        }
-        buffer.resize(buffer.size() * 2);
-    }
+    return win32::executableDirectory();
 }
 
 std::optional<FileStamp> WindowsFileSystem::stamp(const std::wstring& path) const {
@@ -40,11 +29,10 @@ std::optional<FileStamp> WindowsFileSystem::stamp(const std::wstring& path) cons
 }
 
 std::optional<std::string> WindowsFileSystem::readAll(const std::wstring& path) const {
-    const HANDLE opened =
-        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) return std::nullopt;
-    const UniqueKernelHandle file(opened);
+    const UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
     std::string content;
     char chunk[64 * 1024];
     DWORD read = 0;
@@ -57,21 +45,15 @@ std::optional<std::string> WindowsFileSystem::readAll(const std::wstring& path) 
 bool WindowsFileSystem::isOrdinaryFile(const std::wstring& path) const {
     if (path.empty()) return false;
     WIN32_FIND_DATAW data{};
-    UniqueFind search(::FindFirstFileW(path.c_str(), &data));
-    if (!search.valid()) return false;
+    const UniqueFind search(::FindFirstFileW(path.c_str(), &data));
+    if (!search) return false;
     constexpr DWORD kNotOrdinary =
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     return (data.dwFileAttributes & kNotOrdinary) == 0 && data.cFileName[0] != L'\0';
 }
 
 std::wstring WindowsAnsiCodePage::decode(std::string_view bytes) const {
-    if (bytes.empty()) return {};
-    const int length =
-        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
-                          length);
-    return text;
+    return fromAnsi(bytes);
 }
 
 wchar_t WindowsLocale::decimalSeparator() const {
@@ -87,21 +69,6 @@ void WindowsProcess::endNow() {
     ::ExitProcess(0);
 }
 
-namespace {
-
-// The ANSI code page's form of a text, for the registry's A functions.
-std::string toAnsi(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
-                                             nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(),
-                          length, nullptr, nullptr);
-    return bytes;
-}
-
-}  // namespace
-
 HKEY predefinedKey(std::uint32_t root) {
     // The predefined keys are 32-bit values that the SDK widens with their sign
     // (HKEY_LOCAL_MACHINE is 0xFFFFFFFF80000002 in a 64-bit program).
@@ -111,13 +78,12 @@ HKEY predefinedKey(std::uint32_t root) {
 about::Registry::Status WindowsRegistry::read(std::uint32_t root, const std::wstring& key,
                                               const std::wstring& value, std::size_t bufferSize,
                                               Value& delivered) {
-    HKEY opened = nullptr;
+    UniqueKey owned;
     // Reading needs no more than KEY_QUERY_VALUE, which a standard user is granted under HKLM.
-    if (::RegOpenKeyExA(predefinedKey(root), toAnsi(key).c_str(), 0, KEY_QUERY_VALUE, &opened) !=
-        ERROR_SUCCESS) {
+    if (::RegOpenKeyExA(predefinedKey(root), toAnsi(key).c_str(), 0, KEY_QUERY_VALUE,
+                        owned.put()) != ERROR_SUCCESS) {
         return Status::KeyNotOpened;
     }
-    UniqueKey owned(opened);
     std::string buffer(bufferSize, '\0');
     DWORD type = 0;
     auto size = static_cast<DWORD>(buffer.size());
@@ -142,8 +108,9 @@ bool WindowsPrograms::start(const std::wstring& programFile) {
                           nullptr, nullptr, &startup, &started)) {
         return false;
     }
-    UniqueKernelHandle process(started.hProcess);
-    UniqueKernelHandle thread(started.hThread);
+    // Nothing waits for the program: its handles are closed at once.
+    const UniqueKernelHandle process(started.hProcess);
+    const UniqueKernelHandle thread(started.hThread);
     return true;
 }
 
@@ -151,13 +118,6 @@ std::wstring WindowsPrograms::systemDirectory() const {
     wchar_t directory[MAX_PATH] = {};
     const UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
     return std::wstring(directory, length < MAX_PATH ? length : 0);
-}
-
-ComApartment::ComApartment()
-    : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-
-ComApartment::~ComApartment() {
-    if (initialized_) ::CoUninitialize();
 }
 
 }  // namespace velu::win32

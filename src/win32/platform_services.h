@@ -57,16 +57,4 @@ class WindowsPrograms final : public about::Programs {
     std::wstring systemDirectory() const override;
 };
 
-// COM for the calling thread, in a single-threaded apartment, for as long as this lives.
-class ComApartment {
-  public:
-    ComApartment();
-    ~ComApartment();
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-  private:
-    bool initialized_;
-};
-
 }  // namespace velu::win32

@@ -12,22 +12,12 @@
 #include <cwchar>
 #include <string>
 
-namespace {
+#include "support/text.h"
+#include "testing/windows_found.h"
 
-// The static control that holds a message box's prompt.
-constexpr int kPromptId = 0xFFFF;
-
-std::string utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                        nullptr, nullptr);
-    return bytes;
-}
-
-}  // namespace
+using velu::testing::kMessageBoxClass;
+using velu::testing::kMessageBoxPromptId;
+using velu::text::toUtf8;
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2 || argc > 3) {
@@ -39,21 +29,21 @@ int wmain(int argc, wchar_t** argv) {
 
     HWND box = nullptr;
     for (long waited = 0; waited <= seconds * 10; ++waited) {
-        box = FindWindowW(L"#32770", title);
+        box = FindWindowW(kMessageBoxClass, title);
         if (box != nullptr) break;
         Sleep(100);
     }
     if (box == nullptr) {
-        std::fprintf(stderr, "box_text: no message box \"%s\" within %ld s\n", utf8(title).c_str(),
-                     seconds);
+        std::fprintf(stderr, "box_text: no message box \"%s\" within %ld s\n",
+                     toUtf8(title).c_str(), seconds);
         return 1;
     }
 
     std::wstring prompt(4096, L'\0');
     const int length =
-        GetDlgItemTextW(box, kPromptId, prompt.data(), static_cast<int>(prompt.size()));
+        GetDlgItemTextW(box, kMessageBoxPromptId, prompt.data(), static_cast<int>(prompt.size()));
     prompt.resize(static_cast<size_t>(length));
-    const std::string text = utf8(prompt);
+    const std::string text = toUtf8(prompt);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);

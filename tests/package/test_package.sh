@@ -365,8 +365,8 @@ export LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8
 
 # Reads message boxes of the program: built here for Windows from tests/package/box_text.cpp.
 box_text="$work/box_text.exe"
-if ! x86_64-w64-mingw32-g++ -std=c++20 -municode -Os -s -static -o "$box_text" \
-        tests/package/box_text.cpp >"$work/box_text.log" 2>&1; then
+if ! x86_64-w64-mingw32-g++ -std=c++20 -municode -Os -s -static -I src -I tests/win32 \
+        -o "$box_text" tests/package/box_text.cpp >"$work/box_text.log" 2>&1; then
     fault "cannot build tests/package/box_text.cpp: $(cat "$work/box_text.log")"
     msi_ready=0
 fi

@@ -6,42 +6,18 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "../unit/fakes.h"
-#include "gui_harness.h"
+#include "testing/box_catcher.h"
+#include "testing/files.h"
+#include "testing/messages.h"
+#include "testing/windows_found.h"
 #include "win32/application.h"
-#include "win32/platform_services.h"
 
 namespace velu::testing {
-
-inline std::wstring besideProgram(const wchar_t* name) {
-    return win32::WindowsFileSystem().executableDirectory() + L"\\" + name;
-}
-
-// A Unix path as Wine shows it to Windows programs (the Unix root is drive Z:).
-inline std::wstring windowsPath(const char* unixPath) {
-    std::wstring path = L"Z:";
-    for (const char* c = unixPath; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    return path;
-}
-
-// A file beside the test program, removed again at the end.
-class FileBesideProgram {
-  public:
-    FileBesideProgram(const wchar_t* name, const std::string& bytes) : path_(besideProgram(name)) {
-        std::ofstream(path_.c_str(), std::ios::binary) << bytes;
-    }
-    ~FileBesideProgram() { ::DeleteFileW(path_.c_str()); }
-    FileBesideProgram(const FileBesideProgram&) = delete;
-    FileBesideProgram& operator=(const FileBesideProgram&) = delete;
-
-  private:
-    std::wstring path_;
-};
 
 class AppDriver : public ::testing::Test {
   protected:

@@ -12,9 +12,9 @@
 
 #include "app_driver.h"
 #include "cadsim_state.h"
+#include "stand_in.h"
 #include "support/text.h"
-#include "files.h"
-#include "registration.h"
+#include "win32/support/user.h"
 
 namespace velu::win32 {
 namespace {
@@ -22,42 +22,27 @@ namespace {
 using testing::BoxCatcher;
 using ::testing::HasSubstr;
 
-const std::wstring kCadsim = testing::windowsPath(VELU_CADSIM_EXE);
+// The stand-in, registered as SldWorks.Application in the private prefix, with its scenario
+// and log beside this program.
+const testing::StandIn& standIn() {
+    static const testing::StandIn cad(
+        testing::windowsPath(VELU_CADSIM_EXE), L"SldWorks.Application",
+        testing::besideProgram(L"cadlink-state.ini"), testing::besideProgram(L"cadlink-calls.log"));
+    return cad;
+}
 
 int runCadsim(const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + kCadsim + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(kCadsim.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &info)) {
-        return -1;
-    }
-    UniqueKernelHandle process(info.hProcess);
-    UniqueKernelHandle thread(info.hThread);
-    if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.get(), &code);
-    return static_cast<int>(code);
+    return standIn().run(arguments);
 }
 
 class CadLink : public testing::AppDriver {
   protected:
     static void SetUpTestSuite() {
-        statePath_ = testing::besideProgram(L"cadlink-state.ini");
-        logPath_ = testing::besideProgram(L"cadlink-calls.log");
+        logPath_ = standIn().logPath();
         registered_ = registerCad();
     }
-    static bool registerCad() {
-        return runCadsim(L"/regserver --progid SldWorks.Application --state \"" + statePath_ +
-                         L"\" --log \"" + logPath_ + L"\"") == 0;
-    }
-    static void TearDownTestSuite() {
-        runCadsim(L"/shutdown --progid SldWorks.Application");
-        runCadsim(L"/unregserver --progid SldWorks.Application");
-        ::DeleteFileW(statePath_.c_str());
-        ::DeleteFileW(logPath_.c_str());
-    }
+    static bool registerCad() { return standIn().registerServer(); }
+    static void TearDownTestSuite() { standIn().remove(); }
 
     void SetUp() override {
         ASSERT_TRUE(registered_) << "the stand-in could not be registered";
@@ -65,21 +50,13 @@ class CadLink : public testing::AppDriver {
         scenario.systemDensity = 1000;
         scenario.documentDensity = 1000;
         apply();
-        ::DeleteFileW(logPath_.c_str());
+        standIn().forgetCalls();
         start();
     }
 
-    void apply() {
-        ASSERT_TRUE(cadsim::win::writeFileReplacing(statePath_, cadsim::toText(scenario)));
-    }
-    cadsim::State cadState() {
-        const auto text = cadsim::win::readFile(statePath_);
-        return text ? cadsim::parse(*text) : cadsim::State{};
-    }
-    std::vector<cadsim::LogEntry> calls() {
-        const auto text = cadsim::win::readFile(logPath_);
-        return text ? cadsim::parseLog(*text) : std::vector<cadsim::LogEntry>{};
-    }
+    void apply() { ASSERT_TRUE(standIn().write(scenario)); }
+    cadsim::State cadState() { return standIn().scenario(); }
+    std::vector<cadsim::LogEntry> calls() { return standIn().calls(); }
     // The writes the stand-in saw, as "app:7850" or "doc:2700".
     std::vector<std::string> writes() {
         std::vector<std::string> result;
@@ -104,12 +81,10 @@ class CadLink : public testing::AppDriver {
     }
 
     cadsim::State scenario;
-    static std::wstring statePath_;
     static std::wstring logPath_;
     static bool registered_;
 };
 
-std::wstring CadLink::statePath_;
 std::wstring CadLink::logPath_;
 bool CadLink::registered_ = false;
 

@@ -13,6 +13,8 @@
 #include <string>
 
 #include "app_driver.h"
+#include "support/text.h"
+#include "win32/support/gdi.h"
 
 namespace velu::win32 {
 namespace {
@@ -39,20 +41,18 @@ double scaled(int pixelsAt96, UINT dpi) {
 }
 
 std::string narrow(std::wstring_view text) {
-    std::string result;
-    for (wchar_t c : text) result += c < 128 ? static_cast<char>(c) : '?';
-    return result;
+    return text::toUtf8(text);
 }
 
 SIZE iconSize(HICON icon) {
     ICONINFO info{};
     if (!icon || !::GetIconInfo(icon, &info)) return SIZE{0, 0};
+    // GetIconInfo hands out copies of the icon's bitmaps.
+    const UniqueBitmap mask(info.hbmMask);
+    const UniqueBitmap colour(info.hbmColor);
     BITMAP bitmap{};
-    ::GetObjectW(info.hbmMask, sizeof bitmap, &bitmap);
-    SIZE size{bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
-    if (info.hbmColor) ::DeleteObject(info.hbmColor);
-    if (info.hbmMask) ::DeleteObject(info.hbmMask);
-    return size;
+    ::GetObjectW(mask.get(), sizeof bitmap, &bitmap);
+    return SIZE{bitmap.bmWidth, colour ? bitmap.bmHeight : bitmap.bmHeight / 2};
 }
 
 LOGFONTW fontOf(HWND window) {
@@ -140,13 +140,11 @@ class DpiGui : public testing::AppDriver {
             const HWND hwnd = formWindow().controlWindow(*control);
             if (!hwnd || !control->definition().autoSize) continue;
             const std::wstring text = testing::windowText(hwnd);
-            const HDC dc = ::GetDC(hwnd);
-            const HGDIOBJ old =
-                ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+            const WindowDc dc(hwnd);
+            const SelectedObject font(
+                dc.get(), reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)));
             SIZE extent{};
-            ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-            ::SelectObject(dc, old);
-            ::ReleaseDC(hwnd, dc);
+            ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
             const RECT rect = placeOf(hwnd);
             EXPECT_GE(rect.right - rect.left, extent.cx) << narrow(control->name());
             EXPECT_GE(rect.bottom - rect.top, extent.cy) << narrow(control->name());
@@ -205,12 +203,12 @@ TEST_F(DpiGui, EveryControlSharesOneDialogFontThatGrowsWithTheDpi) {
     EXPECT_LT(logical.lfHeight, 0);  // a character height, not a cell height
     EXPECT_NEAR(-logical.lfHeight, scaled(kFontHeightAt96, dpi), 1.0);
     // The font really drawn is as large: its characters grow with the DPI too.
-    const HDC dc = ::GetDC(main());
-    const HGDIOBJ old = ::SelectObject(dc, font);
     TEXTMETRICW metrics{};
-    ::GetTextMetricsW(dc, &metrics);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(main(), dc);
+    {
+        const WindowDc dc(main());
+        const SelectedObject selected(dc.get(), font);
+        ::GetTextMetricsW(dc.get(), &metrics);
+    }
     EXPECT_NEAR(metrics.tmHeight - metrics.tmInternalLeading, scaled(kFontHeightAt96, dpi), 1.0);
     for (const auto& control : form().controls()) {
         const HWND hwnd = formWindow().controlWindow(*control);

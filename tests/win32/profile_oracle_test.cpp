@@ -22,113 +22,44 @@
 #include "common/services.h"
 #include "config/ini_file.h"
 #include "support/text.h"
+#include "testing/files.h"
+#include "win32/platform_services.h"
+#include "win32/support/ansi.h"
+#include "win32/support/handles.h"
 
 namespace {
 
 using velu::config::ProfileReader;
-
-// --- Services of the reader, on the Win32 API ------------------------------------------------
-
-class Win32Files final : public velu::FileSystem {
-  public:
-    std::wstring executableDirectory() const override {
-        wchar_t buffer[MAX_PATH] = {};
-        const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-        std::wstring path(buffer, length);
-        const auto slash = path.rfind(L'\\');
-        return slash == std::wstring::npos ? path : path.substr(0, slash);
-    }
-
-    std::optional<velu::FileStamp> stamp(const std::wstring& path) const override {
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {};
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {};
-        velu::FileStamp stamp;
-        stamp.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-        stamp.modified =
-            static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                                      data.ftLastWriteTime.dwLowDateTime);
-        return stamp;
-    }
-
-    std::optional<std::string> readAll(const std::wstring& path) const override {
-        const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return {};
-        std::string bytes;
-        char chunk[4096];
-        DWORD got = 0;
-        bool ok = true;
-        while ((ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr) != 0) && got > 0) {
-            bytes.append(chunk, got);
-        }
-        CloseHandle(file);
-        if (!ok) return {};
-        return bytes;
-    }
-
-    bool isOrdinaryFile(const std::wstring& path) const override {
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES &&
-               !(attributes &
-                 (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    }
-};
-
-std::wstring fromAnsi(std::string_view bytes) {
-    if (bytes.empty()) return {};
-    const int size = static_cast<int>(bytes.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), length);
-    return text;
-}
-
-std::string toAnsi(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int size = static_cast<int>(text.size());
-    const int length =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
-    return bytes;
-}
-
-class Win32Ansi final : public velu::AnsiCodePage {
-  public:
-    std::wstring decode(std::string_view bytes) const override { return fromAnsi(bytes); }
-};
+using velu::win32::fromAnsi;
+using velu::win32::toAnsi;
+// The reader gets the program's own file and code page services, so that the oracle checks
+// the reader as the program really uses it.
+using velu::win32::WindowsAnsiCodePage;
+using velu::win32::WindowsFileSystem;
 
 // --- The corpus ------------------------------------------------------------------------------
 
-// The corpus folder as a Windows path. Under Wine the Unix root is drive Z:.
+// The corpus folder as a Windows path.
 std::wstring corpusDirectory() {
-    std::wstring path = velu::text::fromUtf8(VELU_PROFILE_CORPUS);
-    if (!path.empty() && path.front() == L'/') {
-        std::replace(path.begin(), path.end(), L'/', L'\\');
-        path = L"Z:" + path;
-    }
-    return path;
+    return velu::testing::windowsPath(VELU_PROFILE_CORPUS);
 }
 
 std::vector<std::string> filesIn(const std::wstring& directory) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW((directory + L"\\*.ini").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    const velu::win32::UniqueFind search(FindFirstFileW((directory + L"\\*.ini").c_str(), &found));
+    if (!search) return names;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
             names.push_back(toAnsi(found.cFileName));
         }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
     std::sort(names.begin(), names.end());
     return names;
 }
 
 std::optional<std::string> readBytes(const std::wstring& path) {
-    return Win32Files{}.readAll(path);
+    return WindowsFileSystem{}.readAll(path);
 }
 
 // Text for failure messages: UTF-8, quoted, control characters escaped.
@@ -268,8 +199,8 @@ bool fits16(std::int32_t value) {
 
 class CorpusFile : public testing::TestWithParam<std::string> {
   protected:
-    Win32Files files_;
-    Win32Ansi ansi_;
+    WindowsFileSystem files_;
+    WindowsAnsiCodePage ansi_;
     ProfileReader ini_{files_, ansi_};
 };
 
@@ -359,8 +290,8 @@ struct IntendedAnswer {
 
 class IntendedDifference : public testing::TestWithParam<IntendedAnswer> {
   protected:
-    Win32Files files_;
-    Win32Ansi ansi_;
+    WindowsFileSystem files_;
+    WindowsAnsiCodePage ansi_;
     ProfileReader ini_{files_, ansi_};
 };
 
@@ -396,26 +327,30 @@ INSTANTIATE_TEST_SUITE_P(
         IntendedAnswer{"utf8_bom_only.ini", L"Dichtewerte", L"Name0", nullptr},
         IntendedAnswer{"utf8_bom.ini", L"Fehlt", L"Name0", nullptr}));
 
-TEST(IntendedDifferences, IntegersOfDecodedFiles) {
-    Win32Files files;
-    Win32Ansi ansi;
-    ProfileReader ini(files, ansi);
+// The reader as the program makes it, for the tests that ask it directly.
+class ProgramReader : public testing::Test {
+  protected:
+    WindowsFileSystem files;
+    WindowsAnsiCodePage ansi;
+    ProfileReader ini{files, ansi};
+};
+
+using IntendedDifferences = ProgramReader;
+
+TEST_F(IntendedDifferences, IntegersOfDecodedFiles) {
     const std::wstring folder = corpusDirectory() + L"\\intended\\";
     for (const wchar_t* file :
          {L"utf8_bom.ini", L"utf16le_bom.ini", L"utf16be_bom.ini", L"utf8_no_bom.ini"}) {
-        EXPECT_EQ(ini.open(folder + file).INIGetSettingInteger(L"Dichtewerte", L"Anzahl", -1).value,
-                  2)
+        EXPECT_EQ(ini.open(folder + file).INIGetSettingInteger(L"Dichtewerte", L"Anzahl", -1).value, 2)
             << velu::text::toUtf8(file);
-        EXPECT_EQ(ini.open(folder + file).INIGetSettingInteger(L"Dichtewerte", L"Wert0", -1).value,
-                  7)
+        EXPECT_EQ(ini.open(folder + file).INIGetSettingInteger(L"Dichtewerte", L"Wert0", -1).value, 7)
             << velu::text::toUtf8(file);
     }
-    EXPECT_EQ(ini.open(folder + L"utf16le_bom_cr.ini").INIGetSettingInteger(L"Cr", L"n", -1).value,
-              2);
+    EXPECT_EQ(ini.open(folder + L"utf16le_bom_cr.ini").INIGetSettingInteger(L"Cr", L"n", -1).value, 2);
 }
 
 // Without a mark, the platform reads UTF-8 bytes in the ANSI code page; the program does not.
-TEST(IntendedDifferences, Utf8WithoutMarkIsReadAsUtf8) {
+TEST_F(IntendedDifferences, Utf8WithoutMarkIsReadAsUtf8) {
     const std::wstring path = corpusDirectory() + L"\\intended\\utf8_no_bom.ini";
     char buffer[256] = {};
     GetPrivateProfileStringA("Dichtewerte", "Name0", "", buffer, sizeof buffer,
@@ -423,20 +358,14 @@ TEST(IntendedDifferences, Utf8WithoutMarkIsReadAsUtf8) {
     EXPECT_EQ(velu::text::toUtf8(fromAnsi(buffer)),
               velu::text::toUtf8(L"Stahl " + fromAnsi("\xC3\xBC")));
 
-    Win32Files files;
-    Win32Ansi ansi;
-    ProfileReader ini(files, ansi);
     EXPECT_EQ(velu::text::toUtf8(ini.open(path).INIGetSettingString(L"Dichtewerte", L"Name0", L"")),
               velu::text::toUtf8(L"Stahl \u00fc"));
 }
 
 // The platform strips trailing blanks and a quote pair from the default; the program returns
 // the default as given.
-TEST(IntendedDifferences, DefaultsComeBackAsGiven) {
+TEST_F(IntendedDifferences, DefaultsComeBackAsGiven) {
     const std::wstring path = corpusDirectory() + L"\\catalogue.ini";
-    Win32Files files;
-    Win32Ansi ansi;
-    ProfileReader ini(files, ansi);
     struct Case {
         const char* given;
         const char* platform;
@@ -447,20 +376,18 @@ TEST(IntendedDifferences, DefaultsComeBackAsGiven) {
         GetPrivateProfileStringA("Dichtewerte", "Fehlt", c.given, buffer, sizeof buffer,
                                  toAnsi(path).c_str());
         EXPECT_STREQ(buffer, c.platform) << shown(velu::text::fromUtf8(c.given));
-        EXPECT_EQ(ini.open(path).INIGetSettingString(L"Dichtewerte", L"Fehlt",
-                                                     velu::text::fromUtf8(c.given)),
-                  velu::text::fromUtf8(c.given));
+        EXPECT_EQ(
+            ini.open(path).INIGetSettingString(L"Dichtewerte", L"Fehlt", velu::text::fromUtf8(c.given)),
+            velu::text::fromUtf8(c.given));
     }
 }
 
 // --- The overflow and the neutral values -------------------------------------------------
 
-class OverflowBox : public testing::TestWithParam<std::pair<const wchar_t*, std::int16_t>> {};
+class OverflowBox : public ProgramReader,
+                    public testing::WithParamInterface<std::pair<const wchar_t*, std::int16_t>> {};
 
 TEST_P(OverflowBox, IsReportedAndGivesZero) {
-    Win32Files files;
-    Win32Ansi ansi;
-    ProfileReader ini(files, ansi);
     const auto [key, fallback] = GetParam();
     const std::wstring path = corpusDirectory() + L"\\integers.ini";
     const auto setting = ini.open(path).INIGetSettingInteger(L"Zahlen", key, fallback);
@@ -474,10 +401,9 @@ INSTANTIATE_TEST_SUITE_P(
                     std::pair{L"over16", std::int16_t{7}}, std::pair{L"under16", std::int16_t{-1}},
                     std::pair{L"eleven", std::int16_t{-1}}, std::pair{L"below", std::int16_t{0}}));
 
-TEST(NeutralValues, AbsentFileSectionAndKeyGiveTheDefaults) {
-    Win32Files files;
-    Win32Ansi ansi;
-    ProfileReader ini(files, ansi);
+using NeutralValues = ProgramReader;
+
+TEST_F(NeutralValues, AbsentFileSectionAndKeyGiveTheDefaults) {
     const std::wstring present = corpusDirectory() + L"\\catalogue.ini";
     const std::wstring missing = corpusDirectory() + L"\\fehlt.ini";
     const struct {
@@ -490,8 +416,7 @@ TEST(NeutralValues, AbsentFileSectionAndKeyGiveTheDefaults) {
     for (const auto& c : cases) {
         const std::string where = velu::text::toUtf8(*c.path + L" " + c.section + L" " + c.key);
         for (const std::int16_t fallback : {std::int16_t{-1}, std::int16_t{0}}) {
-            EXPECT_EQ(ini.open(*c.path).INIGetSettingInteger(c.section, c.key, fallback).value,
-                      fallback)
+            EXPECT_EQ(ini.open(*c.path).INIGetSettingInteger(c.section, c.key, fallback).value, fallback)
                 << where;
             EXPECT_EQ(static_cast<std::int32_t>(
                           GetPrivateProfileIntA(toAnsi(c.section).c_str(), toAnsi(c.key).c_str(),

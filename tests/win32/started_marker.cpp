@@ -5,12 +5,13 @@
 
 #include <string>
 
+#include "win32/support/handles.h"
+#include "win32/support/paths.h"
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring marker = std::wstring(path) + L".started";
-    const HANDLE file = ::CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+    const std::wstring marker = velu::win32::executablePath() + L".started";
+    // The file's being there is the whole message; it is closed again at once.
+    const velu::win32::UniqueKernelHandle file(::CreateFileW(
+        marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "cadsim_state.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -7,21 +8,13 @@
 #include <limits>
 #include <system_error>
 
+#include "support/text.h"
+
 namespace cadsim {
 
 namespace {
 
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
+using velu::text::equalsIgnoringAsciiCase;
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -39,8 +32,8 @@ std::optional<std::uint32_t> parseUnsigned(std::string_view text) {
 }
 
 std::optional<bool> parseBool(std::string_view text) {
-    if (text == "1" || equalsNoCase(text, "true")) return true;
-    if (text == "0" || equalsNoCase(text, "false")) return false;
+    if (text == "1" || equalsIgnoringAsciiCase(text, "true")) return true;
+    if (text == "0" || equalsIgnoringAsciiCase(text, "false")) return false;
     return std::nullopt;
 }
 
@@ -83,25 +76,22 @@ constexpr std::array<std::pair<Key, std::string_view>, 16> kKeys{{
     {Key::textAnswer, "TextAnswer"},
 }};
 
+// The keys of the injected failures and the fields they set.
+constexpr std::array<std::pair<Key, std::int32_t Failures::*>, 7> kFailureFields{{
+    {Key::failVisible, &Failures::visible},
+    {Key::failActiveDoc, &Failures::activeDoc},
+    {Key::failGetType, &Failures::getType},
+    {Key::failAppSet, &Failures::appSetPref},
+    {Key::failAppGet, &Failures::appGetPref},
+    {Key::failDocSet, &Failures::docSetPref},
+    {Key::failDocGet, &Failures::docGetPref},
+}};
+
 std::int32_t* failureField(State& state, Key key) {
-    switch (key) {
-        case Key::failVisible:
-            return &state.fail.visible;
-        case Key::failActiveDoc:
-            return &state.fail.activeDoc;
-        case Key::failGetType:
-            return &state.fail.getType;
-        case Key::failAppSet:
-            return &state.fail.appSetPref;
-        case Key::failAppGet:
-            return &state.fail.appGetPref;
-        case Key::failDocSet:
-            return &state.fail.docSetPref;
-        case Key::failDocGet:
-            return &state.fail.docGetPref;
-        default:
-            return nullptr;
+    for (const auto& [failureKey, field] : kFailureFields) {
+        if (failureKey == key) return &(state.fail.*field);
     }
+    return nullptr;
 }
 
 // Applies one key; false if the value is not valid for it.
@@ -154,26 +144,24 @@ bool apply(State& state, Key key, std::string_view value) {
     }
 }
 
+// The characters a logged value escapes, each with the letter after its backslash.
+constexpr std::array<std::pair<char, char>, 5> kEscapes{{
+    {'\\', '\\'},
+    {'\t', 't'},
+    {'\n', 'n'},
+    {'\r', 'r'},
+    {',', ','},
+}};
+
 void escapeInto(std::string& out, std::string_view text) {
     for (char c : text) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case ',':
-                out += "\\,";
-                break;
-            default:
-                out += c;
+        const auto escape = std::find_if(kEscapes.begin(), kEscapes.end(),
+                                         [c](const auto& e) { return e.first == c; });
+        if (escape != kEscapes.end()) {
+            out += '\\';
+            out += escape->second;
+        } else {
+            out += c;
         }
     }
 }
@@ -186,25 +174,10 @@ std::optional<std::vector<std::string>> splitUnescape(std::string_view text, cha
         char c = text[i];
         if (c == '\\') {
             if (++i == text.size()) return std::nullopt;
-            switch (text[i]) {
-                case '\\':
-                    parts.back() += '\\';
-                    break;
-                case 't':
-                    parts.back() += '\t';
-                    break;
-                case 'n':
-                    parts.back() += '\n';
-                    break;
-                case 'r':
-                    parts.back() += '\r';
-                    break;
-                case ',':
-                    parts.back() += ',';
-                    break;
-                default:
-                    return std::nullopt;
-            }
+            const auto escape = std::find_if(kEscapes.begin(), kEscapes.end(),
+                                             [&](const auto& e) { return e.second == text[i]; });
+            if (escape == kEscapes.end()) return std::nullopt;
+            parts.back() += escape->first;
         } else if (c == separator) {
             parts.emplace_back();
         } else {
@@ -231,6 +204,14 @@ void formatValueInto(std::string& out, const LogValue& value) {
     escapeInto(out, value.text);
 }
 
+// Takes the next line off the front of the text, without its '\n'.
+std::string_view takeLine(std::string_view& text) {
+    const auto nl = text.find('\n');
+    const std::string_view line = text.substr(0, nl);
+    text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
+    return line;
+}
+
 std::vector<std::string_view> splitTabs(std::string_view line) {
     std::vector<std::string_view> fields;
     std::size_t start = 0;
@@ -246,7 +227,9 @@ std::vector<std::string_view> splitTabs(std::string_view line) {
 std::uint64_t fnv1a(std::string_view text, std::uint64_t seed) {
     std::uint64_t h = seed;
     for (char c : text) {
-        h ^= static_cast<unsigned char>(lower(c));
+        // Lower case, so that every spelling of a ProgID gets the same class id.
+        const char folded = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        h ^= static_cast<unsigned char>(folded);
         h *= 0x100000001B3ull;
     }
     return h;
@@ -270,20 +253,20 @@ std::string_view docKindName(DocKind kind) {
 
 std::optional<DocKind> docKindFromName(std::string_view name) {
     for (DocKind kind : {DocKind::none, DocKind::part, DocKind::assembly, DocKind::drawing}) {
-        if (equalsNoCase(name, docKindName(kind))) return kind;
+        if (equalsIgnoringAsciiCase(name, docKindName(kind))) return kind;
     }
     return std::nullopt;
 }
 
 std::int32_t State::failureFor(std::string_view object, std::string_view member) const {
     const bool app = object == "app";
-    if (equalsNoCase(member, "Visible")) return app ? fail.visible : 0;
-    if (equalsNoCase(member, "ActiveDoc")) return app ? fail.activeDoc : 0;
-    if (equalsNoCase(member, "GetType")) return app ? 0 : fail.getType;
-    if (equalsNoCase(member, "SetUserPreferenceDoubleValue")) {
+    if (equalsIgnoringAsciiCase(member, "Visible")) return app ? fail.visible : 0;
+    if (equalsIgnoringAsciiCase(member, "ActiveDoc")) return app ? fail.activeDoc : 0;
+    if (equalsIgnoringAsciiCase(member, "GetType")) return app ? 0 : fail.getType;
+    if (equalsIgnoringAsciiCase(member, "SetUserPreferenceDoubleValue")) {
         return app ? fail.appSetPref : fail.docSetPref;
     }
-    if (equalsNoCase(member, "GetUserPreferenceDoubleValue")) {
+    if (equalsIgnoringAsciiCase(member, "GetUserPreferenceDoubleValue")) {
         return app ? fail.appGetPref : fail.docGetPref;
     }
     return 0;
@@ -298,10 +281,10 @@ bool namesMember(std::string_view given, std::string_view object, std::string_vi
     if (wanted.empty()) return false;
     auto dot = wanted.find('.');
     if (dot != std::string_view::npos) {
-        if (!equalsNoCase(wanted.substr(0, dot), object)) return false;
+        if (!equalsIgnoringAsciiCase(wanted.substr(0, dot), object)) return false;
         wanted = wanted.substr(dot + 1);
     }
-    return equalsNoCase(wanted, member);
+    return equalsIgnoringAsciiCase(wanted, member);
 }
 
 }  // namespace
@@ -324,15 +307,13 @@ State parse(std::string_view text, std::vector<std::string>* problems) {
     bool inSection = false;
     std::size_t lineNo = 0;
     while (!text.empty()) {
-        auto nl = text.find('\n');
-        std::string_view line = text.substr(0, nl);
-        text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
+        std::string_view line = takeLine(text);
         ++lineNo;
         auto comment = line.find_first_of(";#");
         line = trim(line.substr(0, comment));
         if (line.empty()) continue;
         if (line.front() == '[') {
-            inSection = equalsNoCase(line, "[cadsim]");
+            inSection = equalsIgnoringAsciiCase(line, "[cadsim]");
             continue;
         }
         if (!inSection) continue;
@@ -345,7 +326,7 @@ State parse(std::string_view text, std::vector<std::string>* problems) {
         auto value = trim(line.substr(eq + 1));
         bool known = false;
         for (const auto& [key, keyName] : kKeys) {
-            if (!equalsNoCase(name, keyName)) continue;
+            if (!equalsIgnoringAsciiCase(name, keyName)) continue;
             known = true;
             if (!apply(state, key, value)) {
                 problem(lineNo,
@@ -472,20 +453,17 @@ std::string varTypeName(std::uint16_t vt) {
     return name + "VT_" + std::to_string(base);
 }
 
-std::string formatLogLine(const LogEntry& entry) {
-    std::string out = std::to_string(entry.sequence);
-    out += '\t';
-    out += entry.object;
-    out += '\t';
-    out += entry.member;
-    out += '\t';
-    out += entry.kind;
-    out += '\t';
-    for (std::size_t i = 0; i < entry.arguments.size(); ++i) {
+std::string formatArguments(const std::vector<LogValue>& arguments) {
+    std::string out;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
         if (i > 0) out += ',';
-        formatValueInto(out, entry.arguments[i]);
+        formatValueInto(out, arguments[i]);
     }
-    out += '\t';
+    return out;
+}
+
+std::string formatOutcome(const LogEntry& entry) {
+    std::string out;
     switch (entry.outcome) {
         case Outcome::ok:
             out += "ok:";
@@ -500,6 +478,16 @@ std::string formatLogLine(const LogEntry& entry) {
         case Outcome::died:
             out += "died";
             break;
+    }
+    return out;
+}
+
+std::string formatLogLine(const LogEntry& entry) {
+    std::string out = std::to_string(entry.sequence);
+    for (const std::string& field : {entry.object, entry.member, entry.kind,
+                                     formatArguments(entry.arguments), formatOutcome(entry)}) {
+        out += '\t';
+        out += field;
     }
     return out;
 }
@@ -560,9 +548,7 @@ std::vector<LogEntry> parseLog(std::string_view text, std::vector<std::string>* 
     std::vector<LogEntry> entries;
     std::size_t lineNo = 0;
     while (!text.empty()) {
-        auto nl = text.find('\n');
-        std::string_view line = text.substr(0, nl);
-        text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
+        std::string_view line = takeLine(text);
         ++lineNo;
         if (trim(line).empty()) continue;
         if (auto entry = parseLogLine(line)) {
@@ -575,7 +561,7 @@ std::vector<LogEntry> parseLog(std::string_view text, std::vector<std::string>* 
 }
 
 std::string clsidForProgId(std::string_view progId) {
-    if (equalsNoCase(progId, kCadProgId)) return std::string(kBaseClsid);
+    if (equalsIgnoringAsciiCase(progId, kCadProgId)) return std::string(kBaseClsid);
     // The fixed CLSID with its random bits mixed with two hashes of the ProgID; the version and
     // variant nibbles stay as they are.
     std::uint32_t data1 = 0x9F5767BBu;

@@ -106,6 +106,10 @@ struct LogEntry {
 
 // Without the line end. Tabs, line ends, commas and backslashes in values are escaped.
 std::string formatLogLine(const LogEntry& entry);
+// The fields of a log line the status window shows too: "VT_I4:7,VT_BYREF|VT_R8:7850" and
+// "ok:VT_BOOL:true".
+std::string formatArguments(const std::vector<LogValue>& arguments);
+std::string formatOutcome(const LogEntry& entry);
 std::optional<LogEntry> parseLogLine(std::string_view line);
 // All lines of a log; empty lines are skipped, malformed ones described in *problems.
 std::vector<LogEntry> parseLog(std::string_view text, std::vector<std::string>* problems = nullptr);

@@ -1,10 +1,14 @@
 #include "files.h"
 
-#include "win_raii.h"
+#include <windows.h>
+
+#include "win32/support/handles.h"
 
 namespace cadsim::win {
 
 namespace {
+
+using velu::win32::UniqueKernelHandle;
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
@@ -19,16 +23,16 @@ bool writeAll(HANDLE file, std::string_view text) {
 }
 
 bool writeNew(const std::wstring& path, std::string_view text) {
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file && writeAll(file.get(), text);
 }
 
 }  // namespace
 
 std::optional<std::string> readFile(const std::wstring& path) {
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     std::string data;
     char buffer[16384];
@@ -54,8 +58,8 @@ bool writeFileReplacing(const std::wstring& path, std::string_view text) {
 }
 
 bool appendToFile(const std::wstring& path, std::string_view text) {
-    UniqueHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueKernelHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, kShareAll, nullptr,
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file && writeAll(file.get(), text);
 }
 

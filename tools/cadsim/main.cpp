@@ -19,10 +19,15 @@
 #include "registration.h"
 #include "sim_server.h"
 #include "status_window.h"
-#include "win_raii.h"
+#include "support/text.h"
+#include "win32/support/com_apartment.h"
+#include "win32/support/handles.h"
+#include "win32/support/paths.h"
 
 namespace cadsim::win {
 namespace {
+
+using velu::text::fromUtf8;
 
 enum ExitCode : int {
     kOk = 0,
@@ -31,60 +36,24 @@ enum ExitCode : int {
     kRefused = 3,
 };
 
-// Registration of the class object for as long as the server runs.
-class ClassObjectRegistration {
+// A registration with COM that holds a cookie and is revoked with it when the server ends:
+// the class object (CoRegisterClassObject) and the entry in the running object table.
+class CookieRegistration {
   public:
-    ClassObjectRegistration(REFCLSID clsid, IUnknown* factory)
-        : hr_(CoRegisterClassObject(clsid, factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
-                                    &cookie_)) {}
-    ~ClassObjectRegistration() {
-        if (SUCCEEDED(hr_)) CoRevokeClassObject(cookie_);
+    template <typename Register>
+    CookieRegistration(Register registerWith, void (*revoke)(DWORD cookie))
+        : result_(registerWith(&cookie_)), revoke_(revoke) {}
+    ~CookieRegistration() {
+        if (SUCCEEDED(result_)) revoke_(cookie_);
     }
-    ClassObjectRegistration(const ClassObjectRegistration&) = delete;
-    ClassObjectRegistration& operator=(const ClassObjectRegistration&) = delete;
-    HRESULT result() const { return hr_; }
+    CookieRegistration(const CookieRegistration&) = delete;
+    CookieRegistration& operator=(const CookieRegistration&) = delete;
+    HRESULT result() const { return result_; }
 
   private:
     DWORD cookie_ = 0;
-    HRESULT hr_;
-};
-
-// The application object's entry in the running object table.
-class ActiveObjectRegistration {
-  public:
-    ActiveObjectRegistration(REFCLSID clsid, IUnknown* object)
-        : hr_(RegisterActiveObject(object, clsid, ACTIVEOBJECT_STRONG, &cookie_)) {}
-    ~ActiveObjectRegistration() {
-        if (SUCCEEDED(hr_)) RevokeActiveObject(cookie_, nullptr);
-    }
-    ActiveObjectRegistration(const ActiveObjectRegistration&) = delete;
-    ActiveObjectRegistration& operator=(const ActiveObjectRegistration&) = delete;
-    HRESULT result() const { return hr_; }
-
-  private:
-    DWORD cookie_ = 0;
-    HRESULT hr_;
-};
-
-// The apartment's message filter, restored to the previous one at the end.
-class MessageFilterRegistration {
-  public:
-    explicit MessageFilterRegistration(IMessageFilter* filter) {
-        hr_ = CoRegisterMessageFilter(filter, previous_.put());
-    }
-    ~MessageFilterRegistration() {
-        if (SUCCEEDED(hr_)) {
-            ComPtr<IMessageFilter> ours;
-            CoRegisterMessageFilter(previous_.get(), ours.put());
-        }
-    }
-    MessageFilterRegistration(const MessageFilterRegistration&) = delete;
-    MessageFilterRegistration& operator=(const MessageFilterRegistration&) = delete;
-    HRESULT result() const { return hr_; }
-
-  private:
-    ComPtr<IMessageFilter> previous_;
-    HRESULT hr_ = E_FAIL;
+    HRESULT result_;
+    void (*revoke_)(DWORD cookie);
 };
 
 // Cuts every client off from an object when the server ends, so calls fail instead of hanging.
@@ -111,40 +80,14 @@ struct Options {
 void report(const std::wstring& message) {
     HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
     if (err == nullptr || err == INVALID_HANDLE_VALUE) return;
-    const std::string text = "cadsim: " + toUtf8(message) + "\n";
+    const std::string text = "cadsim: " + velu::text::toUtf8(message) + "\n";
     DWORD written = 0;
     WriteFile(err, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
-bool equalsNoCase(std::wstring_view a, std::wstring_view b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 bool isSwitch(std::wstring_view arg, std::wstring_view name) {
-    return (arg.starts_with(L'/') || arg.starts_with(L'-')) && equalsNoCase(arg.substr(1), name);
-}
-
-std::wstring fullPath(const std::wstring& path) {
-    if (path.empty()) return path;
-    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
-    std::wstring full(size, L'\0');
-    size = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-    full.resize(size);
-    return full;
-}
-
-std::wstring exePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
+    return (arg.starts_with(L'/') || arg.starts_with(L'-')) &&
+           velu::text::equalsIgnoringAsciiCase(arg.substr(1), name);
 }
 
 bool parseOptions(const std::vector<std::wstring>& args, Options& options) {
@@ -177,15 +120,15 @@ bool parseOptions(const std::vector<std::wstring>& args, Options& options) {
             return false;
         }
     }
-    options.statePath = fullPath(options.statePath);
-    options.logPath = fullPath(options.logPath);
+    options.statePath = velu::win32::fullPath(options.statePath);
+    options.logPath = velu::win32::fullPath(options.logPath);
     return true;
 }
 
 std::wstring classNameFor(const std::wstring& progId) {
     const std::string clsid =
-        progId.empty() ? std::string(kBaseClsid) : clsidForProgId(toUtf8(progId));
-    return std::wstring(StatusWindow::kClassPrefix) + toWide(clsid);
+        progId.empty() ? std::string(kBaseClsid) : clsidForProgId(velu::text::toUtf8(progId));
+    return std::wstring(StatusWindow::kClassPrefix) + fromUtf8(clsid);
 }
 
 int serve(const Options& options) {
@@ -193,16 +136,17 @@ int serve(const Options& options) {
         report(L"the server needs --state <file> and --log <file>");
         return kUsage;
     }
-    ComApartment com(COINIT_APARTMENTTHREADED);
+    velu::win32::ComApartment com(COINIT_APARTMENTTHREADED);
     if (FAILED(com.result())) return kFailed;
 
-    const std::string clsidText =
-        options.progId.empty() ? std::string(kBaseClsid) : clsidForProgId(toUtf8(options.progId));
+    const std::string clsidText = options.progId.empty()
+                                      ? std::string(kBaseClsid)
+                                      : clsidForProgId(velu::text::toUtf8(options.progId));
     CLSID clsid{};
-    if (FAILED(CLSIDFromString(toWide(clsidText).c_str(), &clsid))) return kFailed;
+    if (FAILED(CLSIDFromString(fromUtf8(clsidText).c_str(), &clsid))) return kFailed;
     const std::wstring className = classNameFor(options.progId);
     if (!options.embedding && FindWindowW(className.c_str(), nullptr) != nullptr) {
-        report(L"already running for " + toWide(clsidText));
+        report(L"already running for " + fromUtf8(clsidText));
         return kFailed;
     }
 
@@ -210,7 +154,10 @@ int serve(const Options& options) {
     StatusWindow window(className, [&serverForTimer] {
         if (serverForTimer != nullptr) serverForTimer->refreshWindow();
     });
-    if (!window.valid()) return kFailed;
+    if (!window.valid()) {
+        report(L"no window to serve from: " + window.failure());
+        return kFailed;
+    }
     if (!window.canShow()) report(L"no display: the window cannot be shown");
     SimServer server(options.statePath, options.logPath, &window);
     serverForTimer = &server;
@@ -218,18 +165,29 @@ int serve(const Options& options) {
     // A slow start: the client waits for the class object while this sleeps.
     if (const std::uint32_t delay = server.loadState().createDelayMs; delay > 0) Sleep(delay);
 
-    auto filter = ComPtr<IMessageFilter>::adopt(new MessageFilter(server));
-    MessageFilterRegistration filterRegistration(filter.get());
+    ComPtr<IMessageFilter> filter;
+    filter.attach(new MessageFilter(server));
+    const velu::win32::MessageFilterRegistration filterRegistration(filter);
     DisconnectOnExit disconnectDoc(server.doc());
     DisconnectOnExit disconnectApp(server.app());
-    ActiveObjectRegistration running(clsid, server.app());
+    const CookieRegistration running(
+        [&](DWORD* cookie) {
+            return RegisterActiveObject(server.app(), clsid, ACTIVEOBJECT_STRONG, cookie);
+        },
+        [](DWORD cookie) { RevokeActiveObject(cookie, nullptr); });
     if (FAILED(running.result())) {
-        report(L"RegisterActiveObject failed: " + toWide(formatHresult(running.result())));
+        report(L"RegisterActiveObject failed: " + fromUtf8(formatHresult(running.result())));
     }
-    auto factory = ComPtr<IClassFactory>::adopt(new ClassFactory(server.app()));
-    ClassObjectRegistration classObject(clsid, factory.get());
+    ComPtr<IClassFactory> factory;
+    factory.attach(new ClassFactory(server.app()));
+    const CookieRegistration classObject(
+        [&](DWORD* cookie) {
+            return CoRegisterClassObject(clsid, factory.get(), CLSCTX_LOCAL_SERVER,
+                                         REGCLS_MULTIPLEUSE, cookie);
+        },
+        [](DWORD cookie) { CoRevokeClassObject(cookie); });
     if (FAILED(classObject.result())) {
-        report(L"CoRegisterClassObject failed: " + toWide(formatHresult(classObject.result())));
+        report(L"CoRegisterClassObject failed: " + fromUtf8(formatHresult(classObject.result())));
         return kFailed;
     }
     if (!options.embedding) server.setVisible(true);
@@ -273,7 +231,7 @@ int shutdown(const Options& options) {
     for (HWND hwnd : search.windows) {
         DWORD pid = 0;
         GetWindowThreadProcessId(hwnd, &pid);
-        UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+        velu::win32::UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
         PostMessageW(hwnd, WM_CLOSE, 0, 0);
         if (process && WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0) {
             report(L"process " + std::to_wstring(pid) + L" did not end");
@@ -286,7 +244,7 @@ int shutdown(const Options& options) {
 
 int run() {
     int argc = 0;
-    UniqueLocal argvMemory(CommandLineToArgvW(GetCommandLineW(), &argc));
+    velu::win32::UniqueLocal argvMemory(CommandLineToArgvW(GetCommandLineW(), &argc));
     if (!argvMemory) return kUsage;
     auto* argv = static_cast<LPWSTR*>(argvMemory.get());
     std::vector<std::wstring> args(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -299,7 +257,8 @@ int run() {
                 report(L"/regserver needs --progid <ProgID> --state <file> --log <file>");
                 return kUsage;
             }
-            auto r = registerServer(options.progId, exePath(), options.statePath, options.logPath);
+            auto r = registerServer(options.progId, velu::win32::executablePath(),
+                                    options.statePath, options.logPath);
             report(r.message);
             return r.status == RegistrationResult::Status::ok        ? kOk
                    : r.status == RegistrationResult::Status::refused ? kRefused

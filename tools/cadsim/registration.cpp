@@ -1,24 +1,26 @@
 #include "registration.h"
 
-#include "cadsim_state.h"
-#include "win_raii.h"
+#include <windows.h>
 
 #include <vector>
+
+#include "cadsim_state.h"
+#include "support/text.h"
+#include "win32/support/handles.h"
 
 namespace cadsim::win {
 
 namespace {
 
+using velu::text::equalsIgnoringAsciiCase;
+using velu::text::fromUtf8;
+using velu::text::toUtf8;
+
 const std::wstring kClassesRoot = L"Software\\Classes\\";
 constexpr std::wstring_view kDescription = L"CAD stand-in (cadsim)";
 
-bool equalsNoCase(std::wstring_view a, std::wstring_view b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 LSTATUS setDefaultValue(HKEY root, const std::wstring& subKey, std::wstring_view value) {
-    UniqueRegKey key;
+    velu::win32::UniqueKey key;
     LSTATUS status = RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                      key.put(), nullptr);
     if (status != ERROR_SUCCESS) return status;
@@ -98,11 +100,11 @@ RegistrationResult registerServer(std::wstring_view progId, std::wstring_view ex
                                   std::wstring_view statePath, std::wstring_view logPath) {
     using Status = RegistrationResult::Status;
     if (!validProgId(progId)) return {Status::failed, L"not a valid ProgID"};
-    if (equalsNoCase(progId, toWide(kCadProgId)) && !runningUnderWine()) {
+    if (equalsIgnoringAsciiCase(progId, fromUtf8(kCadProgId)) && !runningUnderWine()) {
         return {Status::refused, L"refusing to register " + std::wstring(progId) +
                                      L" outside Wine: it would shadow a real CAD installation"};
     }
-    const std::wstring clsid = toWide(clsidForProgId(toUtf8(progId)));
+    const std::wstring clsid = fromUtf8(clsidForProgId(toUtf8(progId)));
     const std::wstring progKey = kClassesRoot + std::wstring(progId);
     const std::wstring clsidKey = kClassesRoot + L"CLSID\\" + clsid;
     const std::wstring command = serverCommandLine(exePath, progId, statePath, logPath);
@@ -126,17 +128,17 @@ RegistrationResult registerServer(std::wstring_view progId, std::wstring_view ex
 RegistrationResult unregisterServer(std::wstring_view progId) {
     using Status = RegistrationResult::Status;
     if (!validProgId(progId)) return {Status::failed, L"not a valid ProgID"};
-    const std::wstring clsid = toWide(clsidForProgId(toUtf8(progId)));
+    const std::wstring clsid = fromUtf8(clsidForProgId(toUtf8(progId)));
     const std::wstring progKey = kClassesRoot + std::wstring(progId);
     const std::wstring clsidKey = kClassesRoot + L"CLSID\\" + clsid;
     std::wstring removed;
     for (const Root& root : registrationRoots()) {
         // Only keys that name this stand-in's class id are ours.
-        if (equalsNoCase(defaultValue(root.key, progKey + L"\\CLSID"), clsid)) {
+        if (equalsIgnoringAsciiCase(defaultValue(root.key, progKey + L"\\CLSID"), clsid)) {
             RegDeleteTreeW(root.key, progKey.c_str());
             removed += L" " + std::wstring(root.name) + L"\\" + progKey;
         }
-        if (equalsNoCase(defaultValue(root.key, clsidKey + L"\\ProgID"), progId)) {
+        if (equalsIgnoringAsciiCase(defaultValue(root.key, clsidKey + L"\\ProgID"), progId)) {
             RegDeleteTreeW(root.key, clsidKey.c_str());
             removed += L" " + std::wstring(root.name) + L"\\" + clsidKey;
         }

@@ -6,10 +6,16 @@
 
 #include "files.h"
 #include "status_window.h"
+#include "support/text.h"
+#include "win32/support/com_values.h"
 
 namespace cadsim::win {
 
 namespace {
+
+using velu::text::fromUtf8;
+using velu::win32::UniqueBstr;
+using velu::win32::UniqueVariant;
 
 // The preference id of the material density (swMaterialPropertyDensity).
 constexpr LONG kDensityPreference = 7;
@@ -42,11 +48,6 @@ constexpr std::array<Member, 5> kMembers{{
     {kGetType, L"GetType", false, true, 0},
 }};
 
-bool equalsNoCase(std::wstring_view a, std::wstring_view b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 const Member* findMember(ObjectKind kind, DISPID id) {
     for (const Member& m : kMembers) {
         if (m.id == id && (kind == ObjectKind::app ? m.onApp : m.onDoc)) return &m;
@@ -56,7 +57,9 @@ const Member* findMember(ObjectKind kind, DISPID id) {
 
 const Member* findMember(ObjectKind kind, std::wstring_view name) {
     for (const Member& m : kMembers) {
-        if (equalsNoCase(m.name, name) && (kind == ObjectKind::app ? m.onApp : m.onDoc)) return &m;
+        if (velu::text::equalsIgnoringAsciiCase(m.name, name) &&
+            (kind == ObjectKind::app ? m.onApp : m.onDoc))
+            return &m;
     }
     return nullptr;
 }
@@ -69,52 +72,27 @@ std::string_view objectLabel(ObjectKind kind) {
 void fillException(EXCEPINFO* exception, std::string_view member) {
     *exception = EXCEPINFO{};
     exception->scode = E_FAIL;
-    exception->bstrSource = Bstr(L"cadsim").release();
+    exception->bstrSource = UniqueBstr(L"cadsim").release();
     exception->bstrDescription =
-        Bstr(toWide(std::string(member)) + L" failed (injected by the CAD stand-in)").release();
+        UniqueBstr(fromUtf8(member) + L" failed (injected by the CAD stand-in)").release();
 }
 
 // {"#7 doc.SetUserPreferenceDoubleValue(VT_BYREF|VT_R8:7850)", "ok:VT_BOOL:true"}
 std::pair<std::wstring, std::wstring> describeCall(const LogEntry& entry) {
-    std::string text = formatLogLine(entry);
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-        auto tab = text.find('\t', start);
-        fields.push_back(text.substr(start, tab - start));
-        if (tab == std::string::npos) break;
-        start = tab + 1;
+    // Appended piece by piece: GCC 12 warns falsely about a chain of string operator+.
+    std::string call = "#";
+    for (const std::string& piece :
+         {std::to_string(entry.sequence), std::string(" "), entry.object, std::string("."),
+          entry.member, std::string("("), formatArguments(entry.arguments), std::string(")")}) {
+        call += piece;
     }
-    if (fields.size() != 6) return {toWide(text), L""};
-    return {toWide("#" + fields[0] + " " + fields[1] + "." + fields[2] + "(" + fields[4] + ")"),
-            toWide(fields[5])};
+    return {fromUtf8(call), fromUtf8(formatOutcome(entry))};
 }
 
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // SimObject
-
-HRESULT STDMETHODCALLTYPE SimObject::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
-        *out = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE SimObject::AddRef() {
-    return static_cast<ULONG>(InterlockedIncrement(&refs_));
-}
-
-ULONG STDMETHODCALLTYPE SimObject::Release() {
-    const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-}
 
 HRESULT STDMETHODCALLTYPE SimObject::GetTypeInfoCount(UINT* count) {
     if (count == nullptr) return E_POINTER;
@@ -141,27 +119,6 @@ HRESULT STDMETHODCALLTYPE SimObject::Invoke(DISPID id, REFIID, LCID lcid, WORD f
 // ---------------------------------------------------------------------------------------------
 // ClassFactory
 
-HRESULT STDMETHODCALLTYPE ClassFactory::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-        *out = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE ClassFactory::AddRef() {
-    return static_cast<ULONG>(InterlockedIncrement(&refs_));
-}
-
-ULONG STDMETHODCALLTYPE ClassFactory::Release() {
-    const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-}
-
 HRESULT STDMETHODCALLTYPE ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
@@ -176,27 +133,6 @@ HRESULT STDMETHODCALLTYPE ClassFactory::LockServer(BOOL) {
 
 // ---------------------------------------------------------------------------------------------
 // MessageFilter
-
-HRESULT STDMETHODCALLTYPE MessageFilter::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMessageFilter)) {
-        *out = static_cast<IMessageFilter*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE MessageFilter::AddRef() {
-    return static_cast<ULONG>(InterlockedIncrement(&refs_));
-}
-
-ULONG STDMETHODCALLTYPE MessageFilter::Release() {
-    const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-}
 
 DWORD STDMETHODCALLTYPE MessageFilter::HandleInComingCall(DWORD, HTASK, DWORD,
                                                           LPINTERFACEINFO info) {
@@ -224,8 +160,8 @@ struct SimServer::Call {
 
 SimServer::SimServer(std::wstring statePath, std::wstring logPath, StatusWindow* window)
     : statePath_(std::move(statePath)), logPath_(std::move(logPath)), window_(window) {
-    app_ = ComPtr<IDispatch>::adopt(new SimObject(*this, ObjectKind::app));
-    doc_ = ComPtr<IDispatch>::adopt(new SimObject(*this, ObjectKind::doc));
+    app_.attach(new SimObject(*this, ObjectKind::app));
+    doc_.attach(new SimObject(*this, ObjectKind::doc));
     // The sequence goes on from the last line an earlier run left in the log.
     if (auto text = readFile(logPath_)) {
         for (const LogEntry& entry : parseLog(*text)) {
@@ -253,11 +189,11 @@ void SimServer::setVisible(bool visible) {
 void SimServer::refreshWindow() {
     if (window_ == nullptr) return;
     const State state = loadState();
-    std::wstring doc(toWide(docKindName(state.activeDoc)));
+    const std::wstring doc = fromUtf8(docKindName(state.activeDoc));
     window_->setLines({
         L"Active document: " + doc,
-        L"System density: " + toWide(formatDouble(state.systemDensity)) + L" kg/m\u00B3",
-        L"Document density: " + toWide(formatDouble(state.documentDensity)) + L" kg/m\u00B3",
+        L"System density: " + fromUtf8(formatDouble(state.systemDensity)) + L" kg/m\u00B3",
+        L"Document density: " + fromUtf8(formatDouble(state.documentDensity)) + L" kg/m\u00B3",
         L"Last call: " + lastCall_.first,
         lastCall_.second.empty() ? std::wstring() : L"      \u2192 " + lastCall_.second,
     });
@@ -308,7 +244,7 @@ HRESULT SimServer::invoke(ObjectKind kind, DISPID id, LCID lcid, WORD flags, DIS
     call.entry.sequence = nextSequence_++;
     call.entry.object = objectLabel(kind);
     if (call.member != nullptr) {
-        call.entry.member = toUtf8(call.member->name);
+        call.entry.member = velu::text::toUtf8(call.member->name);
     } else {
         call.entry.member.assign(1, '#').append(std::to_string(id));
     }
@@ -337,7 +273,7 @@ HRESULT SimServer::invoke(ObjectKind kind, DISPID id, LCID lcid, WORD flags, DIS
         ExitProcess(kDiedExitCode);
     }
 
-    Variant value;
+    UniqueVariant value;
     HRESULT hr = perform(call, state, lcid, flags, params, value.put(), argError);
     if (SUCCEEDED(hr)) {
         call.entry.outcome = Outcome::ok;
@@ -374,9 +310,9 @@ HRESULT SimServer::perform(Call& call, State& state, LCID lcid, WORD flags, DISP
     }
 
     // The argument at parameter position `position`, converted to `type`.
-    auto argument = [&](UINT position, VARTYPE type, Variant& out) -> HRESULT {
+    auto argument = [&](UINT position, VARTYPE type, UniqueVariant& out) -> HRESULT {
         const UINT index = count - 1 - position;
-        Variant direct;
+        UniqueVariant direct;
         HRESULT hr = VariantCopyInd(direct.put(), &params->rgvarg[index]);
         if (SUCCEEDED(hr)) hr = VariantChangeTypeEx(out.put(), direct.get(), lcid, 0, type);
         if (FAILED(hr)) {
@@ -387,8 +323,8 @@ HRESULT SimServer::perform(Call& call, State& state, LCID lcid, WORD flags, DISP
     };
 
     const bool onApp = call.entry.object == "app";
-    Variant first;
-    Variant second;
+    UniqueVariant first;
+    UniqueVariant second;
     switch (member->id) {
         case kVisible:
             if (flags & DISPATCH_PROPERTYPUT) {
@@ -411,7 +347,7 @@ HRESULT SimServer::perform(Call& call, State& state, LCID lcid, WORD flags, DISP
     }
     if (state.answersWithText(call.entry.object, call.entry.member)) {
         result->vt = VT_BSTR;
-        result->bstrVal = Bstr(L"kein Wert").release();
+        result->bstrVal = UniqueBstr(L"kein Wert").release();
         return S_OK;
     }
 
@@ -494,7 +430,7 @@ LogValue SimServer::describe(const VARIANT& value) const {
         return out;
     }
     const VARIANT* v = &value;
-    Variant direct;
+    UniqueVariant direct;
     if (value.vt & VT_BYREF) {
         if (value.byref == nullptr) {
             out.text = "null";
@@ -511,40 +447,29 @@ LogValue SimServer::describe(const VARIANT& value) const {
         case VT_NULL:
             break;
         case VT_I1:
-            out.text = std::to_string(static_cast<int>(v->cVal));
-            break;
         case VT_UI1:
-            out.text = std::to_string(v->bVal);
-            break;
         case VT_I2:
-            out.text = std::to_string(v->iVal);
-            break;
         case VT_UI2:
-            out.text = std::to_string(v->uiVal);
-            break;
         case VT_I4:
-            out.text = std::to_string(v->lVal);
-            break;
         case VT_UI4:
-            out.text = std::to_string(v->ulVal);
-            break;
         case VT_INT:
-            out.text = std::to_string(v->intVal);
-            break;
         case VT_UINT:
-            out.text = std::to_string(v->uintVal);
+        case VT_I8: {
+            // Every signed and unsigned integer up to 32 bits fits into 64 signed bits.
+            UniqueVariant wide;
+            if (SUCCEEDED(VariantChangeType(wide.put(), const_cast<VARIANT*>(v), 0, VT_I8))) {
+                out.text = std::to_string(wide->llVal);
+            } else {
+                out.text.assign(1, '?');
+            }
             break;
-        case VT_I8:
-            out.text = std::to_string(v->llVal);
-            break;
+        }
         case VT_UI8:
             out.text = std::to_string(v->ullVal);
             break;
         case VT_R4:
-            out.text = formatDouble(v->fltVal);
-            break;
         case VT_R8:
-            out.text = formatDouble(v->dblVal);
+            out.text = formatDouble(v->vt == VT_R4 ? v->fltVal : v->dblVal);
             break;
         case VT_BOOL:
             out.text = v->boolVal != VARIANT_FALSE ? "true" : "false";
@@ -553,19 +478,19 @@ LogValue SimServer::describe(const VARIANT& value) const {
             out.text = formatHresult(v->scode);
             break;
         case VT_BSTR:
-            out.text = v->bstrVal != nullptr ? toUtf8({v->bstrVal, SysStringLen(v->bstrVal)}) : "";
+            out.text = v->bstrVal != nullptr
+                           ? velu::text::toUtf8({v->bstrVal, SysStringLen(v->bstrVal)})
+                           : "";
             break;
         case VT_DISPATCH:
-            out.text = objectName(v->pdispVal);
-            break;
         case VT_UNKNOWN:
-            out.text = objectName(v->punkVal);
+            out.text = objectName(v->vt == VT_DISPATCH ? v->pdispVal : v->punkVal);
             break;
         default: {
-            Variant text;
+            UniqueVariant text;
             if (SUCCEEDED(VariantChangeTypeEx(text.put(), const_cast<VARIANT*>(v), LOCALE_INVARIANT,
                                               0, VT_BSTR))) {
-                out.text = toUtf8({text->bstrVal, SysStringLen(text->bstrVal)});
+                out.text = velu::text::toUtf8({text->bstrVal, SysStringLen(text->bstrVal)});
             } else {
                 out.text.assign(1, '?');
             }

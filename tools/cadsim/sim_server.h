@@ -9,9 +9,13 @@
 #include <utility>
 
 #include "cadsim_state.h"
-#include "win_raii.h"
+#include "win32/support/com.h"
+#include "win32/support/com_object.h"
 
 namespace cadsim::win {
+
+using velu::win32::ComObject;
+using velu::win32::ComPtr;
 
 class StatusWindow;
 class SimServer;
@@ -19,16 +23,11 @@ class SimServer;
 enum class ObjectKind { app, doc };
 
 // The IDispatch of the application and of the document; both hand every call to SimServer.
-class SimObject final : public IDispatch {
+class SimObject final : public ComObject<IDispatch, IID_IDispatch> {
   public:
     SimObject(SimServer& server, ObjectKind kind) : server_(server), kind_(kind) {}
     ObjectKind kind() const { return kind_; }
 
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    // IDispatch
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
@@ -38,36 +37,26 @@ class SimObject final : public IDispatch {
                                      UINT* argError) override;
 
   private:
-    ~SimObject() = default;
     SimServer& server_;
     ObjectKind kind_;
-    LONG refs_ = 1;
 };
 
 // Hands the one application object to every CreateInstance (REGCLS_MULTIPLEUSE).
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public ComObject<IClassFactory, IID_IClassFactory> {
   public:
     explicit ClassFactory(IDispatch* app) : app_(app) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override;
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
   private:
-    ~ClassFactory() = default;
     ComPtr<IDispatch> app_;
-    LONG refs_ = 1;
 };
 
 // Asks callers to retry later while RetryLater is positive. Whether the COM runtime honours
 // that answer differs (see README.md); SimServer counts each rejected call once either way.
-class MessageFilter final : public IMessageFilter {
+class MessageFilter final : public ComObject<IMessageFilter, IID_IMessageFilter> {
   public:
     explicit MessageFilter(SimServer& server) : server_(server) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD callType, HTASK caller, DWORD tickCount,
                                                LPINTERFACEINFO info) override;
     DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK callee, DWORD tickCount,
@@ -76,9 +65,7 @@ class MessageFilter final : public IMessageFilter {
                                            DWORD pendingType) override;
 
   private:
-    ~MessageFilter() = default;
     SimServer& server_;
-    LONG refs_ = 1;
 };
 
 class SimServer {

@@ -9,36 +9,15 @@ namespace {
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 500;
 
-// Ends BeginPaint/EndPaint pairs on every path.
-class PaintScope {
-  public:
-    explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
-    ~PaintScope() { EndPaint(hwnd_, &ps_); }
-    PaintScope(const PaintScope&) = delete;
-    PaintScope& operator=(const PaintScope&) = delete;
-    HDC dc() const { return dc_; }
-    const RECT& area() const { return ps_.rcPaint; }
+using velu::win32::PaintDc;
+using velu::win32::SelectedObject;
 
-  private:
-    HWND hwnd_;
-    PAINTSTRUCT ps_{};
-    HDC dc_;
-};
+// The call that failed and the error it left.
+std::wstring failureOf(const wchar_t* call) {
+    return std::wstring(call) + L" failed (error " + std::to_wstring(GetLastError()) + L")";
+}
 
-// Selects a GDI object into a DC for a scope.
-class SelectScope {
-  public:
-    SelectScope(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-    ~SelectScope() { SelectObject(dc_, old_); }
-    SelectScope(const SelectScope&) = delete;
-    SelectScope& operator=(const SelectScope&) = delete;
-
-  private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
-HGDIOBJ makeFont(int height, int weight) {
+HFONT makeFont(int height, int weight) {
     return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_SWISS, L"Tahoma");
@@ -59,7 +38,10 @@ StatusWindow::StatusWindow(const std::wstring& className, std::function<void()> 
     wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = className_.c_str();
-    RegisterClassExW(&wc);
+    if (!RegisterClassExW(&wc)) {
+        failure_ = failureOf(L"RegisterClassExW");
+        return;
+    }
     window_.reset(CreateWindowExW(
         0, className_.c_str(), kTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
         CW_USEDEFAULT, CW_USEDEFAULT, 720, 240, nullptr, nullptr, GetModuleHandleW(nullptr), this));
@@ -69,6 +51,7 @@ StatusWindow::StatusWindow(const std::wstring& className, std::function<void()> 
         messageOnly_ = true;
         window_.reset(CreateWindowExW(0, className_.c_str(), kTitle, 0, 0, 0, 0, 0, HWND_MESSAGE,
                                       nullptr, GetModuleHandleW(nullptr), this));
+        if (!window_) failure_ = failureOf(L"CreateWindowExW");
     }
 }
 
@@ -102,15 +85,15 @@ void StatusWindow::setLines(std::vector<std::wstring> lines) {
 }
 
 void StatusWindow::paint() {
-    PaintScope scope(window_.get());
-    SetBkMode(scope.dc(), TRANSPARENT);
+    const PaintDc paint(window_.get());
+    SetBkMode(paint.get(), TRANSPARENT);
     RECT client{};
     GetClientRect(window_.get(), &client);
     int y = 12;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        SelectScope select(scope.dc(), i == 0 ? boldFont_.get() : font_.get());
+        const SelectedObject font(paint.get(), i == 0 ? boldFont_.get() : font_.get());
         RECT line{16, y, client.right - 12, y + 28};
-        DrawTextW(scope.dc(), lines_[i].c_str(), static_cast<int>(lines_[i].size()), &line,
+        DrawTextW(paint.get(), lines_[i].c_str(), static_cast<int>(lines_[i].size()), &line,
                   DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
         y += i == 0 ? 36 : 28;
     }
@@ -134,6 +117,8 @@ LRESULT CALLBACK StatusWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam
                 DestroyWindow(hwnd);
                 return 0;
             case WM_DESTROY:
+                // The window is gone: its owner must not destroy it again.
+                self->window_.release();
                 SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
                 PostQuitMessage(0);
                 return 0;

@@ -1,11 +1,14 @@
 // The stand-in's top-level window: shows the scenario and the last call while Visible is true.
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "win_raii.h"
+#include "win32/support/gdi.h"
+#include "win32/support/user.h"
 
 namespace cadsim::win {
 
@@ -27,6 +30,8 @@ class StatusWindow {
     void show(bool visible);
     bool shown() const { return shown_; }
     bool canShow() const { return valid() && !messageOnly_; }
+    // Why there is no window at all: the call that failed and its error.
+    const std::wstring& failure() const { return failure_; }
     // Replaces the text lines and repaints if they changed.
     void setLines(std::vector<std::wstring> lines);
 
@@ -37,9 +42,10 @@ class StatusWindow {
     std::wstring className_;
     std::function<void()> onTimer_;
     std::vector<std::wstring> lines_;
-    UniqueGdiObject font_;
-    UniqueGdiObject boldFont_;
-    UniqueWindow window_;
+    velu::win32::UniqueFont font_;
+    velu::win32::UniqueFont boldFont_;
+    velu::win32::UniqueWindow window_;
+    std::wstring failure_;
     bool shown_ = false;
     bool messageOnly_ = false;  // there is no display to show a window on
 };

@@ -8,22 +8,19 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
+
+#include "support/text.h"
+#include "testing/files.h"
+#include "testing/windows_found.h"
+#include "win32/support/gdi.h"
 
 namespace {
 
-std::wstring textOf(HWND window) {
-    wchar_t text[512] = {};
-    ::GetWindowTextW(window, text, 512);
-    return text;
-}
+using velu::testing::childrenOfClass;
+using velu::testing::windowText;
 
 void say(const std::wstring& line) {
-    const int length =
-        ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), length, nullptr, nullptr);
-    std::printf("demo: %s\n", utf8.c_str());
+    std::printf("demo: %s\n", velu::text::toUtf8(line).c_str());
     std::fflush(stdout);
 }
 
@@ -31,33 +28,27 @@ void say(const std::wstring& line) {
 bool saveScreen(const wchar_t* path) {
     const int width = ::GetSystemMetrics(SM_CXSCREEN);
     const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    const HDC screen = ::GetDC(nullptr);
-    const HDC memory = ::CreateCompatibleDC(screen);
+    const velu::win32::WindowDc screen(nullptr);
+    const velu::win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    const HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    ::SelectObject(memory, old);
+    const velu::win32::UniqueBitmap bitmap(
+        ::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap) return false;
+    {
+        const velu::win32::SelectedObject selected(memory.get(), bitmap.get());
+        ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY);
+    }
     const DWORD rowBytes = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
     const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
     constexpr auto kHeaders =
         static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER));
-    BITMAPFILEHEADER header{0x4D42, kHeaders + imageBytes, 0, 0, kHeaders};
-    bool saved = false;
-    const HANDLE file = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        saved = ::WriteFile(file, &header, sizeof header, &written, nullptr) &&
-                ::WriteFile(file, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-                ::WriteFile(file, bits, imageBytes, &written, nullptr);
-        ::CloseHandle(file);
-    }
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    return saved;
+    const BITMAPFILEHEADER header{0x4D42, kHeaders + imageBytes, 0, 0, kHeaders};
+    std::string file(reinterpret_cast<const char*>(&header), sizeof header);
+    file.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    file.append(static_cast<const char*>(bits), imageBytes);
+    return velu::testing::writeFile(path, file);
 }
 
 // The stand-in's window goes beside the program's, so that both are in the pictures.
@@ -71,27 +62,9 @@ void placeStandIn(HWND main) {
     }
 }
 
-std::vector<HWND> children(HWND parent, const wchar_t* className) {
-    struct Search {
-        const wchar_t* className;
-        std::vector<HWND> found;
-    } search{className, {}};
-    ::EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM data) {
-            auto* s = reinterpret_cast<Search*>(data);
-            wchar_t name[64] = {};
-            ::GetClassNameW(child, name, 64);
-            if (::lstrcmpiW(name, s->className) == 0) s->found.push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // Picks the entry with this text in whichever list holds it, as a user's choice does.
 bool pick(HWND main, const wchar_t* entry) {
-    for (HWND list : children(main, L"ComboBox")) {
+    for (HWND list : childrenOfClass(main, L"ComboBox")) {
         const LRESULT index = ::SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                              reinterpret_cast<LPARAM>(entry));
         if (index == CB_ERR) continue;
@@ -106,26 +79,10 @@ bool pick(HWND main, const wchar_t* entry) {
 
 // The message box the program shows at the moment, if any.
 HWND openBox(DWORD process) {
-    struct Search {
-        DWORD process;
-        HWND box;
-    } search{process, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM data) {
-            auto* s = reinterpret_cast<Search*>(data);
-            wchar_t name[16] = {};
-            ::GetClassNameW(window, name, 16);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner == s->process && ::lstrcmpW(name, L"#32770") == 0 &&
-                ::IsWindowVisible(window)) {
-                s->box = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.box;
+    for (HWND window : velu::testing::visibleWindowsOf(process)) {
+        if (velu::testing::windowClass(window) == velu::testing::kMessageBoxClass) return window;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -151,8 +108,8 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     HWND transfer = nullptr;
-    for (HWND button : children(main, L"Button")) {
-        if (textOf(button) == L"Dichte nach &SWX übertragen") transfer = button;
+    for (HWND button : childrenOfClass(main, L"Button")) {
+        if (windowText(button) == L"Dichte nach &SWX übertragen") transfer = button;
     }
     if (!transfer) return 1;
     say(L"pressed \"Dichte nach SWX übertragen\"");
@@ -166,8 +123,9 @@ int wmain(int argc, wchar_t** argv) {
         if (!box) continue;
         quiet = 0;
         ::Sleep(400);  // let it paint
-        const std::wstring prompt = textOf(::GetDlgItem(box, 0xFFFF));
-        say(L"box \"" + textOf(box) + L"\": " + prompt);
+        const std::wstring prompt =
+            windowText(::GetDlgItem(box, velu::testing::kMessageBoxPromptId));
+        say(L"box \"" + windowText(box) + L"\": " + prompt);
         if (prompt == L"Success to set the values" || !success) {
             success = true;
             placeStandIn(main);

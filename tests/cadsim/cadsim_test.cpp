@@ -14,22 +14,28 @@
 #include <chrono>
 #include <clocale>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "cadsim_state.h"
-#include "files.h"
 #include "registration.h"
-#include "win_raii.h"
+#include "stand_in.h"
+#include "support/text.h"
+#include "testing/files.h"
+#include "win32/support/com_apartment.h"
+#include "win32/support/com_object.h"
+#include "win32/support/com_values.h"
+#include "win32/support/handles.h"
+#include "win32/support/user.h"
 
 namespace cadsim {
 namespace {
 
-using win::Bstr;
-using win::ComPtr;
-using win::UniqueHandle;
-using win::Variant;
+using velu::text::toUtf8;
+using velu::win32::ComPtr;
+using velu::win32::UniqueVariant;
 
 // ---------------------------------------------------------------------------------------------
 // The state file
@@ -193,7 +199,7 @@ TEST(ClassIds, SldWorksGetsTheFixedIdAndOthersAStableOwnOne) {
     EXPECT_NE(test, clsidForProgId("VelumarTest.CadSim2"));
     ASSERT_EQ(test.size(), 38u);
     CLSID parsed{};
-    EXPECT_EQ(CLSIDFromString(win::toWide(test).c_str(), &parsed), NOERROR);
+    EXPECT_EQ(CLSIDFromString(velu::text::fromUtf8(test).c_str(), &parsed), NOERROR);
     EXPECT_EQ(test[15], '4');  // still a version-4 id
 }
 
@@ -288,39 +294,19 @@ TEST(LogText, NamesVarTypes) {
 // ---------------------------------------------------------------------------------------------
 // Helpers for the end-to-end tests
 
-std::wstring directoryOfThisExe() {
-    std::wstring path(MAX_PATH * 4, L'\0');
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    path.resize(n);
-    return path.substr(0, path.find_last_of(L"\\/"));
-}
-
 std::wstring cadsimExe() {
-    return directoryOfThisExe() + L"\\cadsim.exe";
+    return velu::testing::windowsPath(VELU_CADSIM_EXE);
 }
 
 // Runs cadsim.exe with the arguments and returns its exit code (-1 if it did not run or end).
 int runCadsim(const std::wstring& arguments) {
-    const std::wstring exe = cadsimExe();
-    std::wstring commandLine = win::quoteArgument(exe) + L" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info)) {
-        return -1;
-    }
-    UniqueHandle process(info.hProcess);
-    UniqueHandle thread(info.hThread);
-    if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
-    return static_cast<int>(code);
+    return velu::testing::StandIn(cadsimExe()).run(arguments);
 }
 
 // Calls a member by name through IDispatch; `args` in parameter order.
-HRESULT call(IDispatch* target, const wchar_t* name, WORD flags, std::vector<Variant> args,
-             Variant* result = nullptr, EXCEPINFO* exception = nullptr, UINT* argError = nullptr) {
+HRESULT call(IDispatch* target, const wchar_t* name, WORD flags, std::vector<UniqueVariant> args,
+             UniqueVariant* result = nullptr, EXCEPINFO* exception = nullptr,
+             UINT* argError = nullptr) {
     if (target == nullptr) return E_POINTER;
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
@@ -334,7 +320,7 @@ HRESULT call(IDispatch* target, const wchar_t* name, WORD flags, std::vector<Var
         params.rgdispidNamedArgs = &putId;
         params.cNamedArgs = 1;
     }
-    Variant ignored;
+    UniqueVariant ignored;
     UINT ignoredArg = 0;
     return target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
                           result != nullptr ? result->put() : ignored.put(), exception,
@@ -357,17 +343,6 @@ constexpr WORD kMethod = DISPATCH_METHOD;
 constexpr WORD kVbStyle = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
 constexpr LONG kDensity = 7;
 
-// Frees the strings of an EXCEPINFO the callee filled.
-struct ExceptionInfo {
-    EXCEPINFO info{};
-    ~ExceptionInfo() {
-        Bstr source, description, help;
-        *source.put() = info.bstrSource;
-        *description.put() = info.bstrDescription;
-        *help.put() = info.bstrHelpFile;
-    }
-};
-
 class CadSimServer : public ::testing::Test {
   protected:
     static constexpr const wchar_t* kProgId = L"VelumarTest.CadSim";
@@ -377,73 +352,58 @@ class CadSimServer : public ::testing::Test {
         GetTempPathW(MAX_PATH, temp);
         dir_ = std::wstring(temp) + L"cadsim-test-" + std::to_wstring(GetCurrentProcessId());
         CreateDirectoryW(dir_.c_str(), nullptr);
-        statePath_ = dir_ + L"\\state.ini";
-        logPath_ = dir_ + L"\\calls.log";
+        server_ = std::make_unique<velu::testing::StandIn>(
+            cadsimExe(), kProgId, dir_ + L"\\state.ini", dir_ + L"\\calls.log");
         // A server left over from an interrupted run would serve other files.
-        runCadsim(L"/shutdown --progid " + std::wstring(kProgId));
-        registered_ = runCadsim(L"/regserver --progid " + std::wstring(kProgId) + L" --state " +
-                                win::quoteArgument(statePath_) + L" --log " +
-                                win::quoteArgument(logPath_)) == 0;
+        server_->shutDown();
+        registered_ = server_->registerServer();
         if (registered_) registered_ = SUCCEEDED(CLSIDFromProgID(kProgId, &clsid_));
     }
 
     static void TearDownTestSuite() {
-        runCadsim(L"/shutdown --progid " + std::wstring(kProgId));
-        runCadsim(L"/unregserver --progid " + std::wstring(kProgId));
-        for (const auto& file : {statePath_, logPath_}) DeleteFileW(file.c_str());
+        server_->remove();
+        server_.reset();
         RemoveDirectoryW(dir_.c_str());
     }
 
     void SetUp() override {
-        ASSERT_TRUE(registered_) << "registering " << win::toUtf8(kProgId) << " failed";
+        ASSERT_TRUE(registered_) << "registering " << toUtf8(kProgId) << " failed";
         State initial;
         initial.activeDoc = DocKind::part;
         writeState(initial);
-        DeleteFileW(logPath_.c_str());
+        server_->forgetCalls();
     }
 
-    static void writeState(const State& state) {
-        ASSERT_TRUE(win::writeFileReplacing(statePath_, toText(state)));
-    }
-    static State readState() {
-        auto text = win::readFile(statePath_);
-        return text ? parse(*text) : State{};
-    }
-    static std::vector<LogEntry> readLog() {
-        auto text = win::readFile(logPath_);
-        return text ? parseLog(*text) : std::vector<LogEntry>{};
-    }
+    static void writeState(const State& state) { ASSERT_TRUE(server_->write(state)); }
+    static State readState() { return server_->scenario(); }
+    static std::vector<LogEntry> readLog() { return server_->calls(); }
 
     static ComPtr<IDispatch> connect() {
         ComPtr<IDispatch> app;
         const HRESULT hr =
             CoCreateInstance(clsid_, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.putVoid());
-        EXPECT_EQ(hr, S_OK) << win::toUtf8(L"CoCreateInstance of ") << win::toUtf8(kProgId);
+        EXPECT_EQ(hr, S_OK) << "CoCreateInstance of " << toUtf8(kProgId);
         return app;
     }
 
     static ComPtr<IDispatch> activeDoc(IDispatch* app) {
-        Variant doc;
+        UniqueVariant doc;
         EXPECT_EQ(call(app, L"ActiveDoc", kGet, {}, &doc), S_OK);
         EXPECT_EQ(doc->vt, VT_DISPATCH);
         return doc->vt == VT_DISPATCH ? ComPtr<IDispatch>(doc->pdispVal) : ComPtr<IDispatch>();
     }
 
     // Ends the running server (if any) the way a user would, and waits until it is gone.
-    static void stopServer() {
-        EXPECT_EQ(runCadsim(L"/shutdown --progid " + std::wstring(kProgId)), 0);
-    }
+    static void stopServer() { EXPECT_EQ(server_->shutDown(), 0); }
 
     static std::wstring dir_;
-    static std::wstring statePath_;
-    static std::wstring logPath_;
+    static std::unique_ptr<velu::testing::StandIn> server_;
     static CLSID clsid_;
     static bool registered_;
 };
 
 std::wstring CadSimServer::dir_;
-std::wstring CadSimServer::statePath_;
-std::wstring CadSimServer::logPath_;
+std::unique_ptr<velu::testing::StandIn> CadSimServer::server_;
 CLSID CadSimServer::clsid_{};
 bool CadSimServer::registered_ = false;
 
@@ -454,15 +414,15 @@ TEST_F(CadSimServer, SetsTheSystemDensityByReferenceAndReadsItBackExactly) {
     auto app = connect();
     for (double wanted : {7850.0, 2699.9999999999995, 0.001}) {
         double value = wanted;
-        Variant ok;
+        UniqueVariant ok;
         ASSERT_EQ(call(app.get(), L"SetUserPreferenceDoubleValue", kMethod,
-                       {Variant::fromI4(kDensity), Variant::refR8(&value)}, &ok),
+                       {UniqueVariant::fromI4(kDensity), UniqueVariant::refR8(&value)}, &ok),
                   S_OK);
         EXPECT_EQ(ok->vt, VT_BOOL);
         EXPECT_EQ(ok->boolVal, VARIANT_TRUE);
-        Variant back;
+        UniqueVariant back;
         ASSERT_EQ(call(app.get(), L"GetUserPreferenceDoubleValue", kMethod,
-                       {Variant::fromI4(kDensity)}, &back),
+                       {UniqueVariant::fromI4(kDensity)}, &back),
                   S_OK);
         ASSERT_EQ(back->vt, VT_R8);
         EXPECT_EQ(back->dblVal, wanted);
@@ -475,11 +435,13 @@ TEST_F(CadSimServer, LogsEveryCallWithItsArgumentsInOrder) {
     auto app = connect();
     double value = 7850.0;
     ASSERT_EQ(call(app.get(), L"SetUserPreferenceDoubleValue", kMethod,
-                   {Variant::fromI4(kDensity), Variant::refR8(&value)}),
+                   {UniqueVariant::fromI4(kDensity), UniqueVariant::refR8(&value)}),
               S_OK);
-    ASSERT_EQ(call(app.get(), L"GetUserPreferenceDoubleValue", kGet, {Variant::fromI4(kDensity)}),
+    ASSERT_EQ(
+        call(app.get(), L"GetUserPreferenceDoubleValue", kGet, {UniqueVariant::fromI4(kDensity)}),
+        S_OK);
+    ASSERT_EQ(call(app.get(), L"Visible", DISPATCH_PROPERTYPUT, {UniqueVariant::fromBool(false)}),
               S_OK);
-    ASSERT_EQ(call(app.get(), L"Visible", DISPATCH_PROPERTYPUT, {Variant::fromBool(false)}), S_OK);
     ASSERT_EQ(call(app.get(), L"ActiveDoc", kVbStyle, {}), S_OK);
 
     const auto log = readLog();
@@ -512,20 +474,20 @@ TEST_F(CadSimServer, DocumentReportsItsTypeAndKeepsItsOwnDensity) {
         auto doc = activeDoc(app.get());
         ASSERT_TRUE(doc);
         for (WORD flags : {kMethod, kGet, kVbStyle}) {
-            Variant type;
+            UniqueVariant type;
             ASSERT_EQ(call(doc.get(), L"GetType", flags, {}, &type), S_OK);
             EXPECT_EQ(type->vt, VT_I4);
             EXPECT_EQ(type->lVal, static_cast<LONG>(kind)) << docKindName(kind);
         }
         double value = 7850.5;
-        Variant ok;
+        UniqueVariant ok;
         ASSERT_EQ(call(doc.get(), L"SetUserPreferenceDoubleValue", kMethod,
-                       {Variant::fromI4(kDensity), Variant::refR8(&value)}, &ok),
+                       {UniqueVariant::fromI4(kDensity), UniqueVariant::refR8(&value)}, &ok),
                   S_OK);
         EXPECT_EQ(ok->boolVal, VARIANT_TRUE);
-        Variant back;
+        UniqueVariant back;
         ASSERT_EQ(call(doc.get(), L"GetUserPreferenceDoubleValue", kMethod,
-                       {Variant::fromI4(kDensity)}, &back),
+                       {UniqueVariant::fromI4(kDensity)}, &back),
                   S_OK);
         EXPECT_EQ(back->dblVal, 7850.5);
         EXPECT_EQ(readState().documentDensity, 7850.5);
@@ -541,7 +503,7 @@ TEST_F(CadSimServer, ActiveDocIsNothingWithoutADocument) {
     s.activeDoc = DocKind::none;
     writeState(s);
     auto app = connect();
-    Variant doc;
+    UniqueVariant doc;
     ASSERT_EQ(call(app.get(), L"ActiveDoc", kVbStyle, {}, &doc), S_OK);
     EXPECT_EQ(doc->vt, VT_DISPATCH);
     EXPECT_EQ(doc->pdispVal, nullptr);
@@ -565,38 +527,39 @@ TEST_F(CadSimServer, NamesAreCaseInsensitiveAndArgumentsAreCoerced) {
     EXPECT_EQ(unknown, DISPID_UNKNOWN);
 
     // A short for the id, a float for the value: both converted.
-    Variant shortId;
+    UniqueVariant shortId;
     shortId.get()->vt = VT_I2;
     shortId.get()->iVal = 7;
-    Variant floatValue;
+    UniqueVariant floatValue;
     floatValue.get()->vt = VT_R4;
     floatValue.get()->fltVal = 2.5f;
-    Variant ok;
+    UniqueVariant ok;
     ASSERT_EQ(
         call(app.get(), L"setuserpreferencedoublevalue", kVbStyle, {shortId, floatValue}, &ok),
         S_OK);
     EXPECT_EQ(ok->boolVal, VARIANT_TRUE);
     EXPECT_EQ(readState().systemDensity, 2.5);
-    Variant back;
-    ASSERT_EQ(
-        call(app.get(), L"GETUSERPREFERENCEDOUBLEVALUE", kGet, {Variant::fromString(L"7")}, &back),
-        S_OK);
+    UniqueVariant back;
+    ASSERT_EQ(call(app.get(), L"GETUSERPREFERENCEDOUBLEVALUE", kGet,
+                   {UniqueVariant::fromString(L"7")}, &back),
+              S_OK);
     EXPECT_EQ(back->dblVal, 2.5);
 }
 
 TEST_F(CadSimServer, RejectsWrongArgumentsAndInvokeKinds) {
     auto app = connect();
-    EXPECT_EQ(
-        call(app.get(), L"SetUserPreferenceDoubleValue", kMethod, {Variant::fromI4(kDensity)}),
-        DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(call(app.get(), L"SetUserPreferenceDoubleValue", kMethod,
+                   {UniqueVariant::fromI4(kDensity)}),
+              DISP_E_BADPARAMCOUNT);
     UINT argError = 99;
     EXPECT_EQ(call(app.get(), L"SetUserPreferenceDoubleValue", kMethod,
-                   {Variant::fromI4(kDensity), Variant::fromString(L"heavy")}, nullptr, nullptr,
-                   &argError),
+                   {UniqueVariant::fromI4(kDensity), UniqueVariant::fromString(L"heavy")}, nullptr,
+                   nullptr, &argError),
               DISP_E_TYPEMISMATCH);
     EXPECT_EQ(argError, 0u);  // rgvarg[0] is the last parameter
-    EXPECT_EQ(call(app.get(), L"ActiveDoc", DISPATCH_PROPERTYPUT, {Variant::fromDispatch(nullptr)}),
-              DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(
+        call(app.get(), L"ActiveDoc", DISPATCH_PROPERTYPUT, {UniqueVariant::fromDispatch(nullptr)}),
+        DISP_E_MEMBERNOTFOUND);
     EXPECT_EQ(readState().systemDensity, 1000.0);
 
     const auto log = readLog();
@@ -619,9 +582,9 @@ TEST_F(CadSimServer, WriteResultFalseLeavesTheDensityAlone) {
     auto doc = activeDoc(app.get());
     for (IDispatch* target : {app.get(), doc.get()}) {
         double value = 7850.0;
-        Variant ok;
+        UniqueVariant ok;
         ASSERT_EQ(call(target, L"SetUserPreferenceDoubleValue", kMethod,
-                       {Variant::fromI4(kDensity), Variant::refR8(&value)}, &ok),
+                       {UniqueVariant::fromI4(kDensity), UniqueVariant::refR8(&value)}, &ok),
                   S_OK);
         EXPECT_EQ(ok->vt, VT_BOOL);
         EXPECT_EQ(ok->boolVal, VARIANT_FALSE);
@@ -639,52 +602,35 @@ TEST_F(CadSimServer, InjectedFailuresReachTheClientWithTheirCode) {
         IDispatch* target;
         const wchar_t* member;
         WORD flags;
-        std::vector<Variant> args;
+        std::vector<UniqueVariant> args;
         double State::*written;  // the density a working call changes, if any
     };
     double value = 7850.0;
-    std::vector<Case> cases;
-    cases.push_back({&Failures::visible, app.get(), L"Visible", kGet, {}, nullptr});
-    cases.push_back({&Failures::visible,
-                     app.get(),
-                     L"Visible",
-                     DISPATCH_PROPERTYPUT,
-                     {Variant::fromBool(false)},
-                     nullptr});
-    cases.push_back({&Failures::activeDoc, app.get(), L"ActiveDoc", kGet, {}, nullptr});
-    cases.push_back({&Failures::getType, doc.get(), L"GetType", kMethod, {}, nullptr});
-    cases.push_back({&Failures::appSetPref,
-                     app.get(),
-                     L"SetUserPreferenceDoubleValue",
-                     kMethod,
-                     {Variant::fromI4(kDensity), Variant::refR8(&value)},
-                     &State::systemDensity});
-    cases.push_back({&Failures::appGetPref,
-                     app.get(),
-                     L"GetUserPreferenceDoubleValue",
-                     kMethod,
-                     {Variant::fromI4(kDensity)},
-                     nullptr});
-    cases.push_back({&Failures::docSetPref,
-                     doc.get(),
-                     L"SetUserPreferenceDoubleValue",
-                     kMethod,
-                     {Variant::fromI4(kDensity), Variant::refR8(&value)},
-                     &State::documentDensity});
-    cases.push_back({&Failures::docGetPref,
-                     doc.get(),
-                     L"GetUserPreferenceDoubleValue",
-                     kMethod,
-                     {Variant::fromI4(kDensity)},
-                     nullptr});
+    const std::vector<UniqueVariant> none;
+    const std::vector<UniqueVariant> hide{UniqueVariant::fromBool(false)};
+    const std::vector<UniqueVariant> density{UniqueVariant::fromI4(kDensity)};
+    const std::vector<UniqueVariant> write{UniqueVariant::fromI4(kDensity),
+                                           UniqueVariant::refR8(&value)};
+    const wchar_t* const set = L"SetUserPreferenceDoubleValue";
+    const wchar_t* const get = L"GetUserPreferenceDoubleValue";
+    const std::vector<Case> cases{
+        {&Failures::visible, app.get(), L"Visible", kGet, none, nullptr},
+        {&Failures::visible, app.get(), L"Visible", DISPATCH_PROPERTYPUT, hide, nullptr},
+        {&Failures::activeDoc, app.get(), L"ActiveDoc", kGet, none, nullptr},
+        {&Failures::getType, doc.get(), L"GetType", kMethod, none, nullptr},
+        {&Failures::appSetPref, app.get(), set, kMethod, write, &State::systemDensity},
+        {&Failures::appGetPref, app.get(), get, kMethod, density, nullptr},
+        {&Failures::docSetPref, doc.get(), set, kMethod, write, &State::documentDensity},
+        {&Failures::docGetPref, doc.get(), get, kMethod, density, nullptr},
+    };
     std::int32_t code = static_cast<std::int32_t>(0x80040201u);
     for (const Case& c : cases) {
-        SCOPED_TRACE(win::toUtf8(c.member));
+        SCOPED_TRACE(toUtf8(c.member));
         ++code;  // a different code for every member, so that a mix-up shows
         State failing;
         failing.fail.*c.field = code;
         writeState(failing);
-        Variant result;
+        UniqueVariant result;
         EXPECT_EQ(call(c.target, c.member, c.flags, c.args, &result), code);
         EXPECT_EQ(readState(), failing);  // a failing call changes nothing
         writeState(State{});
@@ -697,7 +643,7 @@ TEST_F(CadSimServer, InjectedFailuresReachTheClientWithTheirCode) {
     ASSERT_EQ(log.size(), 1 + 2 * cases.size());  // ActiveDoc first
     log.erase(log.begin());
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        EXPECT_EQ(log[2 * i].member, win::toUtf8(cases[i].member));
+        EXPECT_EQ(log[2 * i].member, toUtf8(cases[i].member));
         EXPECT_EQ(log[2 * i].outcome, Outcome::fail);
         EXPECT_EQ(log[2 * i].hresult, static_cast<std::int32_t>(0x80040202u + i));
         EXPECT_EQ(log[2 * i + 1].outcome, Outcome::ok);
@@ -710,27 +656,16 @@ TEST_F(CadSimServer, FailureWithDispExceptionDescribesTheMember) {
     writeState(s);
     auto app = connect();
     auto doc = activeDoc(app.get());
-    ExceptionInfo exception;
-    EXPECT_EQ(call(doc.get(), L"GetType", kMethod, {}, nullptr, &exception.info), DISP_E_EXCEPTION);
-    EXPECT_EQ(exception.info.scode, E_FAIL);
-    ASSERT_NE(exception.info.bstrDescription, nullptr);
-    EXPECT_NE(std::wstring(exception.info.bstrDescription).find(L"GetType"), std::wstring::npos);
+    velu::win32::UniqueExcepInfo exception;
+    EXPECT_EQ(call(doc.get(), L"GetType", kMethod, {}, nullptr, exception.get()), DISP_E_EXCEPTION);
+    EXPECT_EQ(exception->scode, E_FAIL);
+    ASSERT_NE(exception->bstrDescription, nullptr);
+    EXPECT_NE(std::wstring(exception->bstrDescription).find(L"GetType"), std::wstring::npos);
 }
 
 // Counts what the COM runtime asks the client's message filter.
-class CountingFilter final : public IMessageFilter {
+class CountingFilter final : public velu::win32::ComObject<IMessageFilter, IID_IMessageFilter> {
   public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMessageFilter)) {
-            *out = static_cast<IMessageFilter*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    // Lives on the test's stack.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
         return SERVERCALL_ISHANDLED;
     }
@@ -750,7 +685,8 @@ TEST_F(CadSimServer, RetryLaterRejectsTheNextCallsThenLetsThemThrough) {
     s.retryLater = 3;
     writeState(s);
     double value = 7850.0;
-    const std::vector<Variant> args{Variant::fromI4(kDensity), Variant::refR8(&value)};
+    const std::vector<UniqueVariant> args{UniqueVariant::fromI4(kDensity),
+                                          UniqueVariant::refR8(&value)};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(call(app.get(), L"SetUserPreferenceDoubleValue", kMethod, args),
                   RPC_E_SERVERCALL_RETRYLATER)
@@ -758,7 +694,7 @@ TEST_F(CadSimServer, RetryLaterRejectsTheNextCallsThenLetsThemThrough) {
         EXPECT_EQ(readState().retryLater, static_cast<std::uint32_t>(2 - i));
         EXPECT_EQ(readState().systemDensity, 1000.0);
     }
-    Variant ok;
+    UniqueVariant ok;
     ASSERT_EQ(call(app.get(), L"SetUserPreferenceDoubleValue", kMethod, args, &ok), S_OK);
     EXPECT_EQ(ok->boolVal, VARIANT_TRUE);
     EXPECT_EQ(readState().systemDensity, 7850.0);
@@ -780,19 +716,23 @@ TEST_F(CadSimServer, RetryLaterRejectsTheNextCallsThenLetsThemThrough) {
 TEST_F(CadSimServer, UnderWineRetryLaterArrivesAsInvokesResultNotThroughTheMessageFilter) {
     if (!win::runningUnderWine()) GTEST_SKIP() << "describes Wine's COM";
     auto app = connect();
-    CountingFilter filter;
-    ComPtr<IMessageFilter> previous;
-    ASSERT_EQ(CoRegisterMessageFilter(&filter, previous.put()), S_OK);
-    State s;
-    s.retryLater = 1;
-    writeState(s);
-    const HRESULT first = call(app.get(), L"Visible", kGet, {});
-    const HRESULT second = call(app.get(), L"Visible", kGet, {});
-    ComPtr<IMessageFilter> ours;
-    CoRegisterMessageFilter(previous.get(), ours.put());
+    ComPtr<CountingFilter> filter;
+    filter.attach(new CountingFilter);
+    HRESULT first = E_FAIL;
+    HRESULT second = E_FAIL;
+    {
+        const velu::win32::MessageFilterRegistration registration(
+            ComPtr<IMessageFilter>(filter.get()));
+        ASSERT_EQ(registration.result(), S_OK);
+        State s;
+        s.retryLater = 1;
+        writeState(s);
+        first = call(app.get(), L"Visible", kGet, {});
+        second = call(app.get(), L"Visible", kGet, {});
+    }
     EXPECT_EQ(first, RPC_E_SERVERCALL_RETRYLATER);
     EXPECT_EQ(second, S_OK);
-    EXPECT_EQ(filter.retries, 0);
+    EXPECT_EQ(filter->retries, 0);
     const auto log = readLog();
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0].member, "Visible");
@@ -802,24 +742,25 @@ TEST_F(CadSimServer, UnderWineRetryLaterArrivesAsInvokesResultNotThroughTheMessa
 TEST_F(CadSimServer, GetActiveObjectAttachesToTheRunningInstance) {
     auto first = connect();
     ASSERT_TRUE(first);
-    ASSERT_EQ(call(first.get(), L"Visible", DISPATCH_PROPERTYPUT, {Variant::fromBool(true)}), S_OK);
+    ASSERT_EQ(call(first.get(), L"Visible", DISPATCH_PROPERTYPUT, {UniqueVariant::fromBool(true)}),
+              S_OK);
 
     ComPtr<IUnknown> running;
     ASSERT_EQ(GetActiveObject(clsid_, nullptr, running.put()), S_OK);
-    auto firstIdentity = first.as<IUnknown>(IID_IUnknown);
+    auto firstIdentity = first.query<IUnknown>(IID_IUnknown);
     EXPECT_EQ(running.get(), firstIdentity.get());
     auto second = connect();
-    EXPECT_EQ(second.as<IUnknown>(IID_IUnknown).get(), firstIdentity.get());
+    EXPECT_EQ(second.query<IUnknown>(IID_IUnknown).get(), firstIdentity.get());
 
     // A client in another apartment gets its own proxy and sees the state held in the server.
     HRESULT otherHr = E_FAIL;
     bool otherSeesVisible = false;
     std::thread other([&] {
-        win::ComApartment com(COINIT_MULTITHREADED);
+        velu::win32::ComApartment com(COINIT_MULTITHREADED);
         ComPtr<IUnknown> unknown;
         otherHr = GetActiveObject(clsid_, nullptr, unknown.put());
-        auto app = unknown.as<IDispatch>(IID_IDispatch);
-        Variant visible;
+        auto app = unknown.query<IDispatch>(IID_IDispatch);
+        UniqueVariant visible;
         if (SUCCEEDED(otherHr)) otherHr = call(app.get(), L"Visible", kGet, {}, &visible);
         otherSeesVisible = visible->vt == VT_BOOL && visible->boolVal == VARIANT_TRUE;
     });
@@ -827,14 +768,15 @@ TEST_F(CadSimServer, GetActiveObjectAttachesToTheRunningInstance) {
     EXPECT_EQ(otherHr, S_OK);
     EXPECT_TRUE(otherSeesVisible);
 
-    EXPECT_EQ(call(first.get(), L"Visible", DISPATCH_PROPERTYPUT, {Variant::fromBool(false)}),
+    EXPECT_EQ(call(first.get(), L"Visible", DISPATCH_PROPERTYPUT, {UniqueVariant::fromBool(false)}),
               S_OK);
 }
 
 // Whether windows can be shown here (under Wine that needs an X display, e.g. Xvfb).
 bool haveDisplay() {
-    win::UniqueWindow probe(CreateWindowExW(0, L"STATIC", L"probe", WS_OVERLAPPED, 0, 0, 10, 10,
-                                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    velu::win32::UniqueWindow probe(CreateWindowExW(0, L"STATIC", L"probe", WS_OVERLAPPED, 0, 0, 10,
+                                                    10, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                                    nullptr));
     return static_cast<bool>(probe);
 }
 
@@ -842,17 +784,19 @@ TEST_F(CadSimServer, VisibleShowsTheWindow) {
     if (!haveDisplay()) GTEST_SKIP() << "no display to show a window on";
     auto app = connect();
     const std::wstring windowClass =
-        L"CadSimWindow" + win::toWide(clsidForProgId(win::toUtf8(kProgId)));
+        L"CadSimWindow" + velu::text::fromUtf8(clsidForProgId(toUtf8(kProgId)));
     HWND window = FindWindowW(windowClass.c_str(), L"CAD stand-in");
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(IsWindowVisible(window));
-    ASSERT_EQ(call(app.get(), L"Visible", DISPATCH_PROPERTYPUT, {Variant::fromBool(true)}), S_OK);
+    ASSERT_EQ(call(app.get(), L"Visible", DISPATCH_PROPERTYPUT, {UniqueVariant::fromBool(true)}),
+              S_OK);
     EXPECT_TRUE(IsWindowVisible(window));
-    Variant visible;
+    UniqueVariant visible;
     ASSERT_EQ(call(app.get(), L"Visible", kVbStyle, {}, &visible), S_OK);
     EXPECT_EQ(visible->vt, VT_BOOL);
     EXPECT_EQ(visible->boolVal, VARIANT_TRUE);
-    ASSERT_EQ(call(app.get(), L"Visible", DISPATCH_PROPERTYPUT, {Variant::fromBool(false)}), S_OK);
+    ASSERT_EQ(call(app.get(), L"Visible", DISPATCH_PROPERTYPUT, {UniqueVariant::fromBool(false)}),
+              S_OK);
     EXPECT_FALSE(IsWindowVisible(window));
 }
 
@@ -862,25 +806,25 @@ TEST_F(CadSimServer, DensitiesSurviveARestart) {
         auto doc = activeDoc(app.get());
         double system = 7850.0, document = 2712.5;
         ASSERT_EQ(call(app.get(), L"SetUserPreferenceDoubleValue", kMethod,
-                       {Variant::fromI4(kDensity), Variant::refR8(&system)}),
+                       {UniqueVariant::fromI4(kDensity), UniqueVariant::refR8(&system)}),
                   S_OK);
         ASSERT_EQ(call(doc.get(), L"SetUserPreferenceDoubleValue", kMethod,
-                       {Variant::fromI4(kDensity), Variant::refR8(&document)}),
+                       {UniqueVariant::fromI4(kDensity), UniqueVariant::refR8(&document)}),
                   S_OK);
         stopServer();
         // The old proxy is cut off (Wine: RPC_S_SERVER_UNAVAILABLE).
-        const HRESULT hr =
-            call(app.get(), L"GetUserPreferenceDoubleValue", kMethod, {Variant::fromI4(kDensity)});
+        const HRESULT hr = call(app.get(), L"GetUserPreferenceDoubleValue", kMethod,
+                                {UniqueVariant::fromI4(kDensity)});
         EXPECT_TRUE(serverIsGone(hr)) << formatHresult(hr);
     }
     auto app = connect();
     auto doc = activeDoc(app.get());
-    Variant system, document;
-    ASSERT_EQ(call(app.get(), L"GetUserPreferenceDoubleValue", kMethod, {Variant::fromI4(kDensity)},
-                   &system),
+    UniqueVariant system, document;
+    ASSERT_EQ(call(app.get(), L"GetUserPreferenceDoubleValue", kMethod,
+                   {UniqueVariant::fromI4(kDensity)}, &system),
               S_OK);
-    ASSERT_EQ(call(doc.get(), L"GetUserPreferenceDoubleValue", kMethod, {Variant::fromI4(kDensity)},
-                   &document),
+    ASSERT_EQ(call(doc.get(), L"GetUserPreferenceDoubleValue", kMethod,
+                   {UniqueVariant::fromI4(kDensity)}, &document),
               S_OK);
     EXPECT_EQ(system->dblVal, 7850.0);
     EXPECT_EQ(document->dblVal, 2712.5);
@@ -896,8 +840,8 @@ TEST_F(CadSimServer, DieInMemberEndsTheServerAndTheNextStartWorks) {
     s.dieInMember = "App.GetUserPreferenceDoubleValue";
     writeState(s);
     // Wine: RPC_S_CALL_FAILED.
-    const HRESULT hr =
-        call(app.get(), L"GetUserPreferenceDoubleValue", kMethod, {Variant::fromI4(kDensity)});
+    const HRESULT hr = call(app.get(), L"GetUserPreferenceDoubleValue", kMethod,
+                            {UniqueVariant::fromI4(kDensity)});
     EXPECT_TRUE(serverIsGone(hr)) << formatHresult(hr);
     EXPECT_EQ(readState().dieInMember, "");
     auto log = readLog();
@@ -906,9 +850,9 @@ TEST_F(CadSimServer, DieInMemberEndsTheServerAndTheNextStartWorks) {
     app.reset();
 
     auto again = connect();
-    Variant density;
+    UniqueVariant density;
     EXPECT_EQ(call(again.get(), L"GetUserPreferenceDoubleValue", kMethod,
-                   {Variant::fromI4(kDensity)}, &density),
+                   {UniqueVariant::fromI4(kDensity)}, &density),
               S_OK);
     EXPECT_EQ(density->dblVal, 1000.0);
 }
@@ -923,7 +867,7 @@ TEST_F(CadSimServer, ASlowStartIsWaitedFor) {
     const auto waited = std::chrono::steady_clock::now() - start;
     ASSERT_TRUE(app);
     EXPECT_GE(waited, std::chrono::milliseconds(1500));
-    Variant visible;
+    UniqueVariant visible;
     EXPECT_EQ(call(app.get(), L"Visible", kGet, {}, &visible), S_OK);
     writeState(State{});
 }
@@ -945,8 +889,8 @@ TEST(Registration, ProgIdIsRequiredAndUnregisteringRemovesIt) {
     ASSERT_EQ(CLSIDFromProgID(progId, &clsid), S_OK);
     wchar_t command[1024];
     DWORD size = sizeof command;
-    const std::wstring clsidKey =
-        L"Software\\Classes\\CLSID\\" + win::toWide(clsidForProgId("VelumarTest.CadSimReg"));
+    const std::wstring clsidKey = L"Software\\Classes\\CLSID\\" +
+                                  velu::text::fromUtf8(clsidForProgId("VelumarTest.CadSimReg"));
     ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, (clsidKey + L"\\LocalServer32").c_str(), nullptr,
                            RRF_RT_REG_SZ, nullptr, command, &size),
               ERROR_SUCCESS);
@@ -955,7 +899,7 @@ TEST(Registration, ProgIdIsRequiredAndUnregisteringRemovesIt) {
 
     ASSERT_EQ(runCadsim(L"/unregserver --progid VelumarTest.CadSimReg"), 0);
     EXPECT_NE(CLSIDFromProgID(progId, &clsid), S_OK);
-    win::UniqueRegKey key;
+    velu::win32::UniqueKey key;
     EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, clsidKey.c_str(), 0, KEY_READ, key.put()),
               ERROR_SUCCESS);
 }
@@ -965,17 +909,17 @@ TEST(Registration, ArgumentsAreQuotedForCommandLineToArgv) {
                              L"back\\\\\"slash", L""}) {
         const std::wstring line = L"x.exe " + win::quoteArgument(arg);
         int argc = 0;
-        win::UniqueLocal memory(CommandLineToArgvW(line.c_str(), &argc));
+        velu::win32::UniqueLocal memory(CommandLineToArgvW(line.c_str(), &argc));
         ASSERT_TRUE(memory);
         auto* argv = static_cast<LPWSTR*>(memory.get());
         const std::wstring back = argc == 2 ? argv[1] : L"<missing>";
-        EXPECT_EQ(back, arg) << win::toUtf8(line);
+        EXPECT_EQ(back, arg) << toUtf8(line);
     }
 }
 
 TEST(Registration, WineIsDetectedLikeWineItselfTellsIt) {
     // Wine keeps its own settings under HKCU\Software\Wine; Windows has no such key.
-    win::UniqueRegKey key;
+    velu::win32::UniqueKey key;
     const bool wineKey = RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Wine", 0, KEY_READ,
                                        key.put()) == ERROR_SUCCESS;
     EXPECT_EQ(win::runningUnderWine(), wineKey);
@@ -986,7 +930,7 @@ TEST(Registration, WineIsDetectedLikeWineItselfTellsIt) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    cadsim::win::ComApartment com(COINIT_APARTMENTTHREADED);
+    const velu::win32::ComApartment com(COINIT_APARTMENTTHREADED);
     if (FAILED(com.result())) return 1;
     return RUN_ALL_TESTS();
 }

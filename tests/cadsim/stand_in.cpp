@@ -1,0 +1,62 @@
+#include "stand_in.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <utility>
+
+#include "files.h"
+#include "registration.h"
+#include "testing/process.h"
+
+namespace velu::testing {
+
+using cadsim::win::quoteArgument;
+
+StandIn::StandIn(std::wstring program, std::wstring progId, std::wstring statePath,
+                 std::wstring logPath)
+    : program_(std::move(program)),
+      progId_(std::move(progId)),
+      statePath_(std::move(statePath)),
+      logPath_(std::move(logPath)) {}
+
+int StandIn::run(const std::wstring& arguments) const {
+    const auto code = runProgram(program_, arguments, std::chrono::minutes(1));
+    return code ? static_cast<int>(*code) : -1;
+}
+
+bool StandIn::registerServer() const {
+    return run(L"/regserver --progid " + quoteArgument(progId_) + L" --state " +
+               quoteArgument(statePath_) + L" --log " + quoteArgument(logPath_)) == 0;
+}
+
+int StandIn::shutDown() const {
+    return run(L"/shutdown --progid " + quoteArgument(progId_));
+}
+
+void StandIn::remove() const {
+    shutDown();
+    run(L"/unregserver --progid " + quoteArgument(progId_));
+    ::DeleteFileW(statePath_.c_str());
+    ::DeleteFileW(logPath_.c_str());
+}
+
+bool StandIn::write(const cadsim::State& scenario) const {
+    return cadsim::win::writeFileReplacing(statePath_, cadsim::toText(scenario));
+}
+
+cadsim::State StandIn::scenario() const {
+    const auto text = cadsim::win::readFile(statePath_);
+    return text ? cadsim::parse(*text) : cadsim::State{};
+}
+
+std::vector<cadsim::LogEntry> StandIn::calls() const {
+    const auto text = cadsim::win::readFile(logPath_);
+    return text ? cadsim::parseLog(*text) : std::vector<cadsim::LogEntry>{};
+}
+
+void StandIn::forgetCalls() const {
+    ::DeleteFileW(logPath_.c_str());
+}
+
+}  // namespace velu::testing

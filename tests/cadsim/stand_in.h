@@ -1,0 +1,48 @@
+#pragma once
+// The CAD stand-in (cadsim.exe) as the tests drive it: registered as the local server of a
+// ProgID with a scenario file and a call log, given a scenario, its calls read back, and
+// shut down and unregistered at the end. Used by the stand-in's own tests and by the tests of
+// the program against it.
+
+#include <string>
+#include <vector>
+
+#include "cadsim_state.h"
+
+namespace velu::testing {
+
+class StandIn {
+  public:
+    // Without a ProgID and files it only runs cadsim.exe.
+    explicit StandIn(std::wstring program, std::wstring progId = {}, std::wstring statePath = {},
+                     std::wstring logPath = {});
+
+    // Runs cadsim.exe with these arguments and waits for it: its exit code, -1 when it did
+    // not start or did not end within a minute.
+    int run(const std::wstring& arguments) const;
+
+    // Registers cadsim.exe as the local server of the ProgID, serving the scenario file and
+    // writing the call log; true when that worked.
+    bool registerServer() const;
+    // Closes the running instance of the ProgID, if any, and waits until it has ended.
+    int shutDown() const;
+    // Ends the running instance, removes the registration and the scenario and log files.
+    void remove() const;
+
+    bool write(const cadsim::State& scenario) const;
+    // The scenario as the server left it (densities it wrote, failures it used up).
+    cadsim::State scenario() const;
+    // Every call the server logged, in order.
+    std::vector<cadsim::LogEntry> calls() const;
+    void forgetCalls() const;
+
+    const std::wstring& logPath() const { return logPath_; }
+
+  private:
+    std::wstring program_;
+    std::wstring progId_;
+    std::wstring statePath_;
+    std::wstring logPath_;
+};
+
+}  // namespace velu::testing
