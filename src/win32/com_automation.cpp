@@ -142,26 +142,24 @@ cad::Variant fromVariant(VARIANT& value, std::wstring_view member,
     }
 }
 
-// A plain VARIANT for an argument; text and objects are not passed by this program.
-VARIANT toVariant(const cad::Variant& value) {
-    VARIANT v;
-    ::VariantInit(&v);
-    std::visit(
-        [&v](const auto& held) {
+// An argument passed by value; objects are not passed by this program.
+UniqueVariant toVariant(const cad::Variant& value) {
+    return std::visit(
+        [](const auto& held) {
             using Held = std::decay_t<decltype(held)>;
             if constexpr (std::is_same_v<Held, bool>) {
-                v.vt = VT_BOOL;
-                v.boolVal = held ? VARIANT_TRUE : VARIANT_FALSE;
+                return UniqueVariant::fromBool(held);
             } else if constexpr (std::is_same_v<Held, std::int32_t>) {
-                v.vt = VT_I4;
-                v.lVal = held;
+                return UniqueVariant::fromI4(held);
             } else if constexpr (std::is_same_v<Held, double>) {
-                v.vt = VT_R8;
-                v.dblVal = held;
+                return UniqueVariant::fromR8(held);
+            } else if constexpr (std::is_same_v<Held, std::wstring>) {
+                return UniqueVariant::fromString(held);
+            } else {
+                return UniqueVariant();
             }
         },
         value.raw());
-    return v;
 }
 
 class DispatchObject final : public cad::Object {
@@ -174,29 +172,48 @@ class DispatchObject final : public cad::Object {
     }
 
     void put(std::wstring_view member, const cad::Variant& value) override {
-        invoke(member, DISPATCH_PROPERTYPUT, {toVariant(value)}, true);
+        const UniqueVariant argument = toVariant(value);
+        invoke(member, DISPATCH_PROPERTYPUT, {*argument.get()}, true);
     }
 
     cad::Variant call(std::wstring_view member,
                       const std::vector<cad::Argument>& arguments) override {
         // By-reference doubles point at copies, so that the server cannot change the
-        // caller's value; the copies hold the same bits.
+        // caller's value; the copies hold the same bits. By-reference texts are strings of
+        // their own that the server may replace; what they hold afterwards goes back.
         std::vector<double> copies;
         copies.reserve(arguments.size());
+        std::vector<UniqueBstr> texts;
+        texts.reserve(arguments.size());
+        std::vector<UniqueVariant> byValue;
+        byValue.reserve(arguments.size());
         std::vector<VARIANT> values;
         for (const auto& argument : arguments) {
-            if (const auto* reference = std::get_if<cad::DoubleRef>(&argument)) {
-                copies.push_back(*reference->target);
-                VARIANT v;
-                ::VariantInit(&v);
+            VARIANT v;
+            ::VariantInit(&v);
+            if (const auto* number = std::get_if<cad::DoubleRef>(&argument)) {
+                copies.push_back(*number->target);
                 v.vt = VT_BYREF | VT_R8;
                 v.pdblVal = &copies.back();
-                values.push_back(v);
+            } else if (const auto* text = std::get_if<cad::TextRef>(&argument)) {
+                texts.emplace_back(*text->target);
+                v.vt = VT_BYREF | VT_BSTR;
+                v.pbstrVal = texts.back().inOut();
             } else {
-                values.push_back(toVariant(std::get<cad::Variant>(argument)));
+                byValue.push_back(toVariant(std::get<cad::Variant>(argument)));
+                v = *byValue.back().get();
+            }
+            values.push_back(v);
+        }
+        cad::Variant result =
+            invoke(member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, std::move(values), false);
+        auto text = texts.begin();
+        for (const auto& argument : arguments) {
+            if (const auto* reference = std::get_if<cad::TextRef>(&argument)) {
+                *reference->target = std::wstring((text++)->view());
             }
         }
-        return invoke(member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, std::move(values), false);
+        return result;
     }
 
   private:

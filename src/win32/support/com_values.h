@@ -32,6 +32,8 @@ class UniqueBstr {
         ::SysFreeString(release());
         return &bstr_;
     }
+    // For a string passed by reference: the callee may free it and leave another in its place.
+    BSTR* inOut() { return &bstr_; }
     std::wstring_view view() const {
         return bstr_ ? std::wstring_view(bstr_, ::SysStringLen(bstr_)) : std::wstring_view();
     }
