@@ -1,11 +1,11 @@
-// Arbitrary bytes as a profile file, read through IniFile: string and integer lookups of the
-// sections and keys the file names and of the program's own ones.
+// Arbitrary bytes as a profile file, read through the profile reader: string and integer
+// lookups of the sections and keys the file names and of the program's own ones.
 //
 // Invariants: no crash or sanitizer report; a string is at most 255 characters; an integer
-// lookup is readInteger32 narrowed to 16 bits, where a value outside -32768..32767 shows
-// exactly one overflow box and gives 0; names are found regardless of the case of ASCII
-// letters and of blanks around them; a lookup of an absent file gives the default; the same
-// bytes written again (a new stamp) give the same answers.
+// lookup is readInteger32 narrowed to 16 bits, where a value outside -32768..32767 is reported
+// as an overflow and gives 0; names are found regardless of the case of ASCII letters and of
+// blanks around them; a lookup of an absent file gives the default; the same bytes written
+// again (a new stamp) give the same answers; a view keeps the file as it was opened.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,7 +22,8 @@
 
 namespace {
 
-using velu::config::IniFile;
+using velu::config::ProfileFile;
+using velu::config::ProfileReader;
 
 const std::wstring kPath = L"C:\\Programme\\Velumar\\velu.ini";
 const std::wstring kMissing = L"C:\\Programme\\Velumar\\fehlt.ini";
@@ -88,28 +89,27 @@ struct Answers {
     std::vector<std::int32_t> integers;
 };
 
-Answers ask(IniFile& ini, velu::testing::RecordingBoxes& boxes,
+// The lookups on a view of the file, and on a view of a file that is absent.
+Answers ask(const ProfileFile& file, const ProfileFile& missing,
             const std::vector<Lookup>& lookups) {
     Answers answers;
     for (const auto& l : lookups) {
-        const std::wstring value = ini.INIGetSettingString(l.section, l.key, kPath, L"\x1F-");
-        FUZZ_CHECK(value.size() <= IniFile::kMaxValueLength);
+        const std::wstring value = file.INIGetSettingString(l.section, l.key, L"\x1F-");
+        FUZZ_CHECK(value.size() <= ProfileFile::kMaxValueLength);
         answers.strings.push_back(value);
 
-        const std::int32_t wide = ini.readInteger32(l.section, l.key, kPath, 12345);
+        const std::int32_t wide = file.readInteger32(l.section, l.key, 12345);
         answers.integers.push_back(wide);
-        const std::size_t boxesBefore = boxes.shown.size();
-        const std::int16_t narrow = ini.INIGetSettingInteger(l.section, l.key, kPath, -7);
-        const std::int32_t wideDefault = ini.readInteger32(l.section, l.key, kPath, -7);
+        const auto narrow = file.INIGetSettingInteger(l.section, l.key, -7);
+        const std::int32_t wideDefault = file.readInteger32(l.section, l.key, -7);
         const bool overflow = wideDefault < std::numeric_limits<std::int16_t>::min() ||
                               wideDefault > std::numeric_limits<std::int16_t>::max();
         if (overflow) {
-            FUZZ_CHECK(narrow == 0);
-            FUZZ_CHECK(boxes.shown.size() == boxesBefore + 1);
-            FUZZ_CHECK(boxes.shown.back().title == L"INIGetSettingInteger");
+            FUZZ_CHECK(narrow.value == 0);
+            FUZZ_CHECK(narrow.overflow == wideDefault);
         } else {
-            FUZZ_CHECK(narrow == wideDefault);
-            FUZZ_CHECK(boxes.shown.size() == boxesBefore);
+            FUZZ_CHECK(narrow.value == wideDefault);
+            FUZZ_CHECK(!narrow.overflow);
         }
         // The default comes back only when there is no value: then both defaults show.
         if (wide == 12345 && wideDefault == -7) FUZZ_CHECK(value == L"\x1F-" || value.empty());
@@ -117,16 +117,15 @@ Answers ask(IniFile& ini, velu::testing::RecordingBoxes& boxes,
         // Names are compared without regard to ASCII case and blanks around them; a name
         // with a zero character cannot be in the index as it is, so leave those out.
         if (!hasZero(l.section) && !hasZero(l.key)) {
-            const std::wstring other =
-                ini.INIGetSettingString(L" " + upperAscii(l.section) + L"\t",
-                                        L"\t" + upperAscii(l.key) + L" ", kPath, L"\x1F-");
+            const std::wstring other = file.INIGetSettingString(
+                L" " + upperAscii(l.section) + L"\t", L"\t" + upperAscii(l.key) + L" ", L"\x1F-");
             FUZZ_CHECK(other == value);
         }
 
         // An absent file gives the default, unchanged (cut to 255 characters).
-        FUZZ_CHECK(ini.INIGetSettingString(l.section, l.key, kMissing, l.key) ==
-                   l.key.substr(0, IniFile::kMaxValueLength));
-        FUZZ_CHECK(ini.readInteger32(l.section, l.key, kMissing, -99) == -99);
+        FUZZ_CHECK(missing.INIGetSettingString(l.section, l.key, l.key) ==
+                   l.key.substr(0, ProfileFile::kMaxValueLength));
+        FUZZ_CHECK(missing.readInteger32(l.section, l.key, -99) == -99);
     }
     return answers;
 }
@@ -137,28 +136,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     velu::testing::MemoryFiles files;
     velu::Windows1252 ansi;
-    velu::testing::RecordingBoxes boxes;
-    IniFile ini(files, ansi, boxes);
+    ProfileReader ini(files, ansi);
     files.write(kPath, bytes);
 
-    const std::vector<Lookup> lookups = lookupsOf(velu::config::decodeProfileBytes(bytes, ansi));
-    const Answers first = ask(ini, boxes, lookups);
+    const std::vector<Lookup> lookups =
+        lookupsOf(velu::config::decodeProfileBytes(bytes, ansi).text);
+    const ProfileFile first = ini.open(kPath);
+    const Answers firstAnswers = ask(first, ini.open(kMissing), lookups);
     FUZZ_CHECK(ini.parseCount() == 1);
+    FUZZ_CHECK(first.encoding().has_value());
 
     // The same bytes with a new stamp: parsed again, the same answers.
     files.write(kPath, bytes);
-    const Answers second = ask(ini, boxes, lookups);
+    const Answers second = ask(ini.open(kPath), ini.open(kMissing), lookups);
     FUZZ_CHECK(ini.parseCount() == 2);
-    FUZZ_CHECK(first.strings == second.strings);
-    FUZZ_CHECK(first.integers == second.integers);
+    FUZZ_CHECK(firstAnswers.strings == second.strings);
+    FUZZ_CHECK(firstAnswers.integers == second.integers);
 
-    // Within a snapshot the file is not looked at again, even when it changes meanwhile.
-    {
-        const IniFile::Snapshot snapshot(ini, kPath);
-        files.write(kPath, "[x]\r\ny=1\r\n");
-        const Answers pinned = ask(ini, boxes, lookups);
-        FUZZ_CHECK(pinned.strings == first.strings);
-        FUZZ_CHECK(ini.parseCount() == 2);
-    }
+    // A view keeps the file as it was opened, even when the file changes meanwhile.
+    files.write(kPath, "[x]\r\ny=1\r\n");
+    const Answers pinned = ask(first, ini.open(kMissing), lookups);
+    FUZZ_CHECK(pinned.strings == firstAnswers.strings);
+    FUZZ_CHECK(ini.parseCount() == 2);
     return 0;
 }

@@ -2,14 +2,15 @@
 //
 // Input: two bytes (little endian) give the length of the velu.ini part, one byte of flags
 // (bit 0: decimal point instead of comma; bit 1: no velu.ini; bit 2: no default.ini; bits 3-4:
-// the active document; bit 5: SolidWorks unreachable; bit 6: one automation call fails), one
-// byte choosing clicks; then velu.ini, then default.ini.
+// the active document; bit 5: SolidWorks unreachable; bit 6: one automation call fails; bit 7:
+// a material is assigned to the part), one byte choosing clicks; then velu.ini, then
+// default.ini.
 //
 // Invariants: no crash or sanitizer report; the material names and densities have the same
 // length and are exactly the file's catalogue when the file gives a valid one, else the
 // built-in one; the material list shows the names with the right entry selected; the shown
 // density is the stored one in the general number format and reads back to the same text;
-// the message table has at least the seven roles; the apply-to menu marks follow the list;
+// the message table has at least its nine roles; the apply-to menu marks follow the list;
 // every automation object is released after a click; SolidWorks gets only the selected density.
 
 #include <algorithm>
@@ -24,6 +25,7 @@
 #include "common/number_text.h"
 #include "config/density_catalogue.h"
 #include "config/ini_file.h"
+#include "config/message_table.h"
 #include "fake_cad.h"
 #include "fakes.h"
 #include "fuzz_check.h"
@@ -39,21 +41,22 @@ struct Expected {
     std::vector<std::wstring> names;
     std::vector<double> densities;
     int selected = 0;
-    std::size_t messages = 7;
+    std::size_t messages = velu::config::kMessageRoles;
 };
 
 // What the start should come to, read with a reader of its own.
 Expected expectedOf(const velu::FileSystem& files, const velu::AnsiCodePage& ansi,
                     const std::wstring& catalogue, const std::wstring& texts, wchar_t separator) {
-    velu::testing::RecordingBoxes quiet;
-    velu::config::IniFile ini(files, ansi, quiet);
+    velu::config::ProfileReader ini(files, ansi);
+    const velu::config::ProfileFile catalogueFile = ini.open(catalogue);
     Expected expected;
     const auto builtIn = velu::config::builtInCatalogue();
     expected.names = builtIn.names;
     expected.densities = builtIn.densities;
     expected.selected = builtIn.defaultIndex;
 
-    const std::int16_t highest = ini.INIGetSettingInteger(L"Dichtewerte", L"Anzahl", catalogue, -1);
+    const std::int16_t highest =
+        catalogueFile.INIGetSettingInteger(L"Dichtewerte", L"Anzahl", -1).value;
     if (highest >= 0) {
         std::vector<std::wstring> names;
         std::vector<double> densities;
@@ -61,10 +64,9 @@ Expected expectedOf(const velu::FileSystem& files, const velu::AnsiCodePage& ans
         for (int i = 0; i <= highest && valid; ++i) {
             const std::wstring index = std::to_wstring(i);
             names.push_back(
-                ini.INIGetSettingString(L"Dichtewerte", L"Name" + index, catalogue, L""));
+                catalogueFile.INIGetSettingString(L"Dichtewerte", L"Name" + index, L""));
             const auto density = velu::parseNumber(
-                ini.INIGetSettingString(L"Dichtewerte", L"Wert" + index, catalogue, L""),
-                separator);
+                catalogueFile.INIGetSettingString(L"Dichtewerte", L"Wert" + index, L""), separator);
             if (density) {
                 densities.push_back(*density);
             } else {
@@ -74,13 +76,15 @@ Expected expectedOf(const velu::FileSystem& files, const velu::AnsiCodePage& ans
         if (valid) {
             expected.names = std::move(names);
             expected.densities = std::move(densities);
-            const int wanted = ini.INIGetSettingInteger(L"Dichtewerte", L"default", catalogue, 0);
+            const int wanted =
+                catalogueFile.INIGetSettingInteger(L"Dichtewerte", L"default", 0).value;
             expected.selected = wanted >= 0 && wanted <= highest ? wanted : 0;
         }
     }
     const std::int16_t highestInfo =
-        ini.INIGetSettingInteger(L"messages", L"AnzahlInfo", texts, -1);
-    expected.messages = std::max<std::size_t>(7, highestInfo >= 0 ? highestInfo + 1 : 0);
+        ini.open(texts).INIGetSettingInteger(L"messages", L"AnzahlInfo", -1).value;
+    expected.messages =
+        std::max<std::size_t>(velu::config::kMessageRoles, highestInfo >= 0 ? highestInfo + 1 : 0);
     return expected;
 }
 
@@ -91,38 +95,38 @@ void checkWindow(velu::app::MainWindow& window, const Expected& expected, wchar_
     FUZZ_CHECK(names == expected.names);
     FUZZ_CHECK(densities == expected.densities);
 
-    const auto& materials = window.form().control(L"cmbAuswahl");
+    const auto& form = window.form();
+    const auto& materials = form.cmbAuswahl;
     FUZZ_CHECK(materials.items() == names);
     const int index = materials.listIndex();
     FUZZ_CHECK(index >= 0 && index < static_cast<int>(densities.size()));
 
-    const std::wstring& shown = window.form().control(L"lblAuswahlWert").caption();
+    const std::wstring& shown = form.lblAuswahlWert.caption();
     FUZZ_CHECK(shown == velu::formatGeneral(densities[static_cast<std::size_t>(index)], separator));
     const auto readBack = velu::parseNumber(shown, separator);
     FUZZ_CHECK(readBack.has_value());
     FUZZ_CHECK(velu::formatGeneral(*readBack, separator) == shown);
 
-    FUZZ_CHECK(window.messageTexts().size() >= 7);
+    FUZZ_CHECK(window.messageTexts().size() >= velu::config::kMessageRoles);
     FUZZ_CHECK(window.messageTexts().size() == expected.messages);
 
-    static constexpr const wchar_t* kMarks[] = {
-        L"mnuAnwendenSystemStandard", L"mnuAnwendenNurAktivesTeil", L"mnuAnwendenAllPossible"};
-    const int mode = window.form().control(L"cmbAnwendenAuf").listIndex();
+    const velu::forms::Control* marks[] = {&form.mnuAnwendenSystemStandard,
+                                           &form.mnuAnwendenNurAktivesTeil,
+                                           &form.mnuAnwendenAllPossible};
+    const int mode = form.cmbAnwendenAuf.listIndex();
     if (mode >= 0 && mode <= 2) {
-        for (int item = 0; item < 3; ++item) {
-            FUZZ_CHECK(window.form().control(kMarks[item]).checked() == (item == mode));
-        }
+        for (int item = 0; item < 3; ++item) FUZZ_CHECK(marks[item]->checked() == (item == mode));
     }
 }
 
 // A click that may talk to SolidWorks: every object is let go again, and only the selected
 // density is ever written.
-void clickWithCad(velu::app::MainWindow& window, FakeCad& cad, const wchar_t* control) {
+void clickWithCad(velu::app::MainWindow& window, FakeCad& cad, velu::forms::Control& control) {
     cad.systemDensity = kUntouched;
     cad.documentDensity = kUntouched;
     window.form().click(control);
     FUZZ_CHECK(cad.liveObjects == 0);
-    const int index = window.form().control(L"cmbAuswahl").listIndex();
+    const int index = window.form().cmbAuswahl.listIndex();
     const double selected = window.materialDensities()[static_cast<std::size_t>(index)];
     FUZZ_CHECK(cad.systemDensity == kUntouched || cad.systemDensity == selected);
     FUZZ_CHECK(cad.documentDensity == kUntouched || cad.documentDensity == selected);
@@ -145,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     velu::testing::FixedLocale locale(separator);
     velu::testing::RecordingProcess process;
     FakeCad cad;
-    velu::testing::RecordingLayer layer;
+    velu::config::ProfileReader profiles(files, ansi);
 
     static constexpr FakeCad::Document kDocuments[] = {
         FakeCad::Document::Part, FakeCad::Document::Assembly, FakeCad::Document::Drawing,
@@ -160,9 +164,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                       L"app.GetUserPreferenceDoubleValue",
                                                       L"doc.GetUserPreferenceDoubleValue",
                                                       L"app.Visible",
-                                                      L"doc.Visible"};
+                                                      L"doc.GetMaterialPropertyName2"};
         cad.failures[kFailing[clicks & 7]] = static_cast<std::int32_t>(0x80010001);
     }
+    // A material of the library on the part, with a density of its own.
+    if (flags & 0x80) cad.material = FakeCad::Material{L"AISI 304", L"DB", 7900.0 + clicks};
     cad.systemWriteResult = (clicks & 0x40) == 0;
     cad.documentWriteResult = (clicks & 0x80) == 0;
 
@@ -173,35 +179,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     auto window = std::make_unique<velu::app::MainWindow>(
-        velu::app::AppServices{boxes, files, ansi, locale, process, cad, layer});
+        velu::app::AppServices{boxes, files, locale, process, cad, profiles});
     window->Form_Load();
 
     const Expected expected =
         expectedOf(files, ansi, window->catalogueFile(), window->interfaceTextFile(), separator);
     checkWindow(*window, expected, separator);
-    FUZZ_CHECK(window->form().control(L"cmbAuswahl").listIndex() == expected.selected);
+    auto& form = window->form();
+    FUZZ_CHECK(form.cmbAuswahl.listIndex() == expected.selected);
 
     // Another material: the shown density follows.
-    auto& materials = window->form().control(L"cmbAuswahl");
-    const int count = static_cast<int>(materials.listCount());
-    materials.setListIndex((clicks * 7919) % count);
+    const int count = static_cast<int>(form.cmbAuswahl.items().size());
+    form.cmbAuswahl.setListIndex((clicks * 7919) % count);
     checkWindow(*window, expected, separator);
 
-    static constexpr const wchar_t* kApplyTo[] = {
-        L"mnuAnwendenSystemStandard", L"mnuAnwendenNurAktivesTeil", L"mnuAnwendenAllPossible"};
-    window->form().click(kApplyTo[(clicks >> 1) % 3]);
-    if (clicks & 0x08) window->form().click(L"mnuShowErrors");
-    if (clicks & 0x10) window->form().click(L"mnuShowSuccess");
-    if (clicks & 0x20) window->form().click(L"mnuAlwaysOnTop");
+    velu::forms::Control* applyTo[] = {&form.mnuAnwendenSystemStandard,
+                                       &form.mnuAnwendenNurAktivesTeil,
+                                       &form.mnuAnwendenAllPossible};
+    form.click(*applyTo[(clicks >> 1) % 3]);
+    if (clicks & 0x08) form.click(form.mnuShowErrors);
+    if (clicks & 0x10) form.click(form.mnuShowSuccess);
+    if (clicks & 0x20) form.click(form.mnuAlwaysOnTop);
     checkWindow(*window, expected, separator);
 
-    clickWithCad(*window, cad, L"cmdSetDensity");
-    clickWithCad(*window, cad, L"cmdGetDensity");
-    clickWithCad(*window, cad, L"mnuGetStandard");
-    clickWithCad(*window, cad, L"cmdGetDensity");
-    clickWithCad(*window, cad, L"chkSWXSystemStandard");
-    clickWithCad(*window, cad, L"cmdSetDensity");
-    window->form().tick(L"timImage");
+    for (velu::forms::Control* control :
+         {&form.cmdSetDensity, &form.cmdGetDensity, &form.mnuGetStandard, &form.cmdGetDensity,
+          &form.chkSWXSystemStandard, &form.cmdSetDensity}) {
+        clickWithCad(*window, cad, *control);
+    }
+    form.tick(form.timImage);
     FUZZ_CHECK(process.ended == 0);
     checkWindow(*window, expected, separator);
     return 0;

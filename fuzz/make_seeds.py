@@ -36,6 +36,8 @@ def main() -> None:
         "small_catalogue": combine(small, default, COMMA, 0x12),
         "small_catalogue_point": combine(small.replace(b"0,24", b"0.24"), default, POINT | 0x08),
         "assembly_failure": combine(small, default, COMMA | 0x08 | 0x40, 0x03),
+        "material_on_the_part": combine(small, default, COMMA | 0x80, 0x0C),
+        "material_and_a_failure": combine(small, english, POINT | 0x80 | 0x40, 0x07),
         "unreachable": combine(small, default, COMMA | 0x20, 0x04),
         "overflow_anzahl": combine(b"[Dichtewerte]\nAnzahl=40000\n", default),
         "negative_anzahl": combine(b"[Dichtewerte]\nAnzahl=-2\n", default),

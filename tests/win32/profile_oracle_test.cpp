@@ -341,12 +341,15 @@ TEST_F(IntendedDifferences, IntegersOfDecodedFiles) {
     const std::wstring folder = corpusDirectory() + L"\\intended\\";
     for (const wchar_t* file :
          {L"utf8_bom.ini", L"utf16le_bom.ini", L"utf16be_bom.ini", L"utf8_no_bom.ini"}) {
-        EXPECT_EQ(ini.open(folder + file).INIGetSettingInteger(L"Dichtewerte", L"Anzahl", -1).value, 2)
+        EXPECT_EQ(ini.open(folder + file).INIGetSettingInteger(L"Dichtewerte", L"Anzahl", -1).value,
+                  2)
             << velu::text::toUtf8(file);
-        EXPECT_EQ(ini.open(folder + file).INIGetSettingInteger(L"Dichtewerte", L"Wert0", -1).value, 7)
+        EXPECT_EQ(ini.open(folder + file).INIGetSettingInteger(L"Dichtewerte", L"Wert0", -1).value,
+                  7)
             << velu::text::toUtf8(file);
     }
-    EXPECT_EQ(ini.open(folder + L"utf16le_bom_cr.ini").INIGetSettingInteger(L"Cr", L"n", -1).value, 2);
+    EXPECT_EQ(ini.open(folder + L"utf16le_bom_cr.ini").INIGetSettingInteger(L"Cr", L"n", -1).value,
+              2);
 }
 
 // Without a mark, the platform reads UTF-8 bytes in the ANSI code page; the program does not.
@@ -376,9 +379,9 @@ TEST_F(IntendedDifferences, DefaultsComeBackAsGiven) {
         GetPrivateProfileStringA("Dichtewerte", "Fehlt", c.given, buffer, sizeof buffer,
                                  toAnsi(path).c_str());
         EXPECT_STREQ(buffer, c.platform) << shown(velu::text::fromUtf8(c.given));
-        EXPECT_EQ(
-            ini.open(path).INIGetSettingString(L"Dichtewerte", L"Fehlt", velu::text::fromUtf8(c.given)),
-            velu::text::fromUtf8(c.given));
+        EXPECT_EQ(ini.open(path).INIGetSettingString(L"Dichtewerte", L"Fehlt",
+                                                     velu::text::fromUtf8(c.given)),
+                  velu::text::fromUtf8(c.given));
     }
 }
 
@@ -416,7 +419,8 @@ TEST_F(NeutralValues, AbsentFileSectionAndKeyGiveTheDefaults) {
     for (const auto& c : cases) {
         const std::string where = velu::text::toUtf8(*c.path + L" " + c.section + L" " + c.key);
         for (const std::int16_t fallback : {std::int16_t{-1}, std::int16_t{0}}) {
-            EXPECT_EQ(ini.open(*c.path).INIGetSettingInteger(c.section, c.key, fallback).value, fallback)
+            EXPECT_EQ(ini.open(*c.path).INIGetSettingInteger(c.section, c.key, fallback).value,
+                      fallback)
                 << where;
             EXPECT_EQ(static_cast<std::int32_t>(
                           GetPrivateProfileIntA(toAnsi(c.section).c_str(), toAnsi(c.key).c_str(),
