@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <string_view>
 #include <thread>
 
 #include "app_driver.h"
@@ -141,7 +142,7 @@ TEST_F(CadLink, AFailingCallIsNamedTheLabelStaysAndTheNextClickWorks) {
     press(L"cmdGetDensity");
     ASSERT_EQ(text(L"lblDensity"), L"4500");
 
-    scenario.fail.docGetPref = static_cast<std::int32_t>(0x80004005);
+    scenario.fail.set("Doc.GetUserPreferenceDoubleValue", static_cast<std::int32_t>(0x80004005));
     apply();
     {
         BoxCatcher catcher;
@@ -354,26 +355,26 @@ TEST_F(CadLink, TheApplyToMenuAndListMoveTogetherFromEitherSide) {
 // writes nothing after it, and the next click works.
 
 struct InjectedFault {
-    std::int32_t cadsim::Failures::*member;
-    const wchar_t* name;
+    std::string_view key;  // Fail.<key>
+    const wchar_t* name;   // as the program names the call
 };
 
 TEST_F(CadLink, AnErrorFromEachMemberInTurnStopsTheClickAtThatCall) {
     const InjectedFault faults[] = {
-        {&cadsim::Failures::visible, L"Visible"},
-        {&cadsim::Failures::activeDoc, L"ActiveDoc"},
-        {&cadsim::Failures::getType, L"Gettype"},
-        {&cadsim::Failures::docSetPref, L"SetUserPreferenceDoubleValue"},
-        {&cadsim::Failures::appSetPref, L"SetUserPreferenceDoubleValue"},
-        {&cadsim::Failures::docGetPref, L"GetUserPreferenceDoubleValue"},
-        {&cadsim::Failures::appGetPref, L"GetUserPreferenceDoubleValue"},
+        {"App.Visible", L"Visible"},
+        {"App.ActiveDoc", L"ActiveDoc"},
+        {"Doc.GetType", L"Gettype"},
+        {"Doc.SetUserPreferenceDoubleValue", L"SetUserPreferenceDoubleValue"},
+        {"App.SetUserPreferenceDoubleValue", L"SetUserPreferenceDoubleValue"},
+        {"Doc.GetUserPreferenceDoubleValue", L"GetUserPreferenceDoubleValue"},
+        {"App.GetUserPreferenceDoubleValue", L"GetUserPreferenceDoubleValue"},
     };
     pick(L"cmbAnwendenAuf", 2);
     for (const auto& fault : faults) {
         scenario = cadsim::State{};
-        scenario.fail.*fault.member = static_cast<std::int32_t>(0x80004005);
+        scenario.fail.set(fault.key, static_cast<std::int32_t>(0x80004005));
         // The readout of the system default reaches the application's getter.
-        const bool systemRead = fault.member == &cadsim::Failures::appGetPref;
+        const bool systemRead = fault.key == "App.GetUserPreferenceDoubleValue";
         apply();
         ::DeleteFileW(logPath_.c_str());
         BoxCatcher catcher;
