@@ -1,4 +1,4 @@
-// The CAD stand-in's scenario file and call log, as plain text.
+// The CAD stand-in's objects and members, its scenario file and its call log, as plain text.
 //
 // Portable: no Windows header. The server (cadsim.exe) reads and writes the scenario with
 // these functions, and tests use them to set up a scenario and to read what the server saw.

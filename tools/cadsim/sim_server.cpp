@@ -1,6 +1,5 @@
 #include "sim_server.h"
 
-#include <array>
 #include <cmath>
 #include <vector>
 
@@ -402,7 +401,7 @@ HRESULT SimServer::perform(Call& call, State& state, LCID lcid, WORD flags, DISP
             return S_OK;
         case MemberId::getMaterialPropertyName2: {
             // The part has one configuration: asked for another one, it names no material.
-            const std::wstring asked(first->bstrVal, SysStringLen(first->bstrVal));
+            const std::wstring asked = first->bstrVal != nullptr ? first->bstrVal : L"";
             const bool ours = asked.empty() || velu::text::equalsIgnoringAsciiCase(
                                                    asked, fromUtf8(state.configuration));
             const bool assigned = ours && !state.material.empty();
