@@ -15,6 +15,7 @@
 #include <clocale>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "stand_in.h"
 #include "support/text.h"
 #include "testing/files.h"
+#include "testing/messages.h"
 #include "win32/support/com_apartment.h"
 #include "win32/support/com_object.h"
 #include "win32/support/com_values.h"
@@ -35,6 +37,7 @@ namespace {
 
 using velu::text::toUtf8;
 using velu::win32::ComPtr;
+using velu::win32::UniqueBstr;
 using velu::win32::UniqueVariant;
 
 // ---------------------------------------------------------------------------------------------
@@ -79,13 +82,16 @@ TEST(StateText, ReadsEveryKeyWithCommentsCrlfAndBom) {
     EXPECT_EQ(s.documentDensity, 7850.0);
     EXPECT_FALSE(s.systemWriteResult);
     EXPECT_TRUE(s.documentWriteResult);
-    EXPECT_EQ(s.fail.visible, static_cast<std::int32_t>(0x80004005u));
-    EXPECT_EQ(s.fail.activeDoc, static_cast<std::int32_t>(0x80004005u));
-    EXPECT_EQ(s.fail.getType, static_cast<std::int32_t>(0x80004005u));
-    EXPECT_EQ(s.fail.appSetPref, static_cast<std::int32_t>(0x8001010Au));
-    EXPECT_EQ(s.fail.appGetPref, static_cast<std::int32_t>(0x80020009u));
-    EXPECT_EQ(s.fail.docSetPref, static_cast<std::int32_t>(0x80070005u));
-    EXPECT_EQ(s.fail.docGetPref, 0);
+    EXPECT_EQ(s.failureFor("app", "Visible"), static_cast<std::int32_t>(0x80004005u));
+    EXPECT_EQ(s.failureFor("app", "ActiveDoc"), static_cast<std::int32_t>(0x80004005u));
+    EXPECT_EQ(s.failureFor("doc", "GetType"), static_cast<std::int32_t>(0x80004005u));
+    EXPECT_EQ(s.failureFor("app", "SetUserPreferenceDoubleValue"),
+              static_cast<std::int32_t>(0x8001010Au));
+    EXPECT_EQ(s.failureFor("app", "GetUserPreferenceDoubleValue"),
+              static_cast<std::int32_t>(0x80020009u));
+    EXPECT_EQ(s.failureFor("doc", "SetUserPreferenceDoubleValue"),
+              static_cast<std::int32_t>(0x80070005u));
+    EXPECT_EQ(s.failureFor("doc", "GetUserPreferenceDoubleValue"), 0);
     EXPECT_EQ(s.retryLater, 3u);
     EXPECT_EQ(s.createDelayMs, 2500u);
     EXPECT_EQ(s.dieInMember, "Doc.GetType");
@@ -110,8 +116,8 @@ TEST(StateText, RoundTripsExactly) {
     s.systemDensity = 0.1;
     s.documentDensity = 7850.000000000001;
     s.systemWriteResult = false;
-    s.fail.visible = static_cast<std::int32_t>(0x80010108u);
-    s.fail.docGetPref = 5;
+    s.fail.set("Visible", static_cast<std::int32_t>(0x80010108u));
+    s.fail.set("Doc.GetUserPreferenceDoubleValue", 5);
     s.retryLater = 2;
     s.createDelayMs = 40;
     s.dieInMember = "App.Visible";
@@ -121,7 +127,8 @@ TEST(StateText, RoundTripsExactly) {
     EXPECT_TRUE(problems.empty());
     EXPECT_EQ(back, s);
     EXPECT_NE(toText(s).find("SystemDensity=0.10000000000000001\n"), std::string::npos);
-    EXPECT_NE(toText(s).find("Fail.Visible=0x80010108\n"), std::string::npos);
+    // Written with the object, whichever form it was read in.
+    EXPECT_NE(toText(s).find("Fail.App.Visible=0x80010108\n"), std::string::npos);
     EXPECT_NE(toText(s).find("DocumentDensity=7850.0000000000009\n"), std::string::npos);
 
     for (double d : {1000.0, 7850.0, 1e-300, 2.5e300, -0.0, 123456.78901234567}) {
@@ -145,13 +152,13 @@ TEST(StateText, DoublesUseADecimalPointInAnyLocale) {
 
 TEST(StateText, FailuresAndDieInMemberAreLookedUpByObjectAndMember) {
     State s;
-    s.fail.visible = 1;
-    s.fail.activeDoc = 2;
-    s.fail.getType = 3;
-    s.fail.appSetPref = 4;
-    s.fail.appGetPref = 5;
-    s.fail.docSetPref = 6;
-    s.fail.docGetPref = 7;
+    s.fail.set("Visible", 1);
+    s.fail.set("ActiveDoc", 2);
+    s.fail.set("GetType", 3);
+    s.fail.set("App.SetUserPreferenceDoubleValue", 4);
+    s.fail.set("App.GetUserPreferenceDoubleValue", 5);
+    s.fail.set("Doc.SetUserPreferenceDoubleValue", 6);
+    s.fail.set("Doc.GetUserPreferenceDoubleValue", 7);
     EXPECT_EQ(s.failureFor("app", "Visible"), 1);
     EXPECT_EQ(s.failureFor("app", "activedoc"), 2);
     EXPECT_EQ(s.failureFor("doc", "GetType"), 3);
@@ -175,6 +182,172 @@ TEST(StateText, FailuresAndDieInMemberAreLookedUpByObjectAndMember) {
     s.textAnswer = "Doc.GetType";
     EXPECT_TRUE(s.answersWithText("doc", "gettype"));
     EXPECT_FALSE(s.answersWithText("app", "GetType"));
+}
+
+// Parses a text of good lines only.
+State parseWithoutProblems(std::string_view text) {
+    std::vector<std::string> problems;
+    State state = parse(text, &problems);
+    EXPECT_EQ(problems, std::vector<std::string>{});
+    return state;
+}
+
+// Parses a text of nothing but bad lines: the state keeps its defaults, and the problems
+// found, one a line, mention what is expected of each.
+void expectOnlyProblems(std::string_view text, const std::vector<std::string>& mentions) {
+    std::vector<std::string> problems;
+    EXPECT_EQ(parse(text, &problems), State{});
+    ASSERT_EQ(problems.size(), mentions.size());
+    for (std::size_t i = 0; i < mentions.size(); ++i) {
+        EXPECT_NE(problems[i].find(mentions[i]), std::string::npos) << problems[i];
+    }
+}
+
+TEST(StateText, ThePartHasOneConfigurationNoMaterialAndOneBodyByDefault) {
+    const State s;
+    EXPECT_EQ(s.configuration, "Standard");
+    EXPECT_EQ(s.material, "");
+    EXPECT_EQ(s.materialDatabase, "SOLIDWORKS Materials");
+    EXPECT_EQ(s.materialDensity, 1000.0);
+    EXPECT_EQ(s.volume, 0.001);
+    EXPECT_EQ(s.bodies, 1u);
+    for (std::size_t i = 0; i < kMembers.size(); ++i) EXPECT_EQ(s.fail.at(i), 0) << i;
+}
+
+TEST(StateText, ReadsThePartsConfigurationMaterialVolumeAndBodies) {
+    const State s = parseWithoutProblems(
+        "[cadsim]\n"
+        "configuration = Leicht\n"
+        "Material=Edelstahl 1.4301 \xE2\x80\x93 geb\xC3\xBCrstet   \n"
+        "MaterialDatabase=custom materials\n"
+        "MaterialDensity=7900.25\n"
+        "Volume=2.5e-4\n"
+        "Bodies=0\n");
+    EXPECT_EQ(s.configuration, "Leicht");
+    EXPECT_EQ(s.material, "Edelstahl 1.4301 \xE2\x80\x93 geb\xC3\xBCrstet");
+    EXPECT_EQ(s.materialDatabase, "custom materials");
+    EXPECT_EQ(s.materialDensity, 7900.25);
+    EXPECT_EQ(s.volume, 2.5e-4);
+    EXPECT_EQ(s.bodies, 0u);
+
+    expectOnlyProblems("[cadsim]\nMaterialDensity=8000 kg\nVolume=\nBodies=one\n",
+                       {"MaterialDensity", "Volume", "Bodies"});
+}
+
+TEST(StateText, FailuresAreNamedByObjectAndMemberOrByTheMemberAlone) {
+    const State s = parseWithoutProblems(
+        "[cadsim]\n"
+        "Fail.Doc.GetMaterialPropertyName2=0x80004005\n"
+        "fail.massproperty.DENSITY=5\n"
+        "Fail.Config.Name=\n"
+        "Fail.Extension.CreateMassProperty=0x80020009\n"
+        "Fail.SetUserPreferenceDoubleValue=7\n"  // on every object that has it
+        "Fail.Volume=-1\n");
+    EXPECT_EQ(s.failureFor("Doc", "GetMaterialPropertyName2"),
+              static_cast<std::int32_t>(0x80004005u));
+    EXPECT_EQ(s.failureFor("massProperty", "Density"), 5);
+    EXPECT_EQ(s.failureFor("Config", "Name"), 0);
+    EXPECT_EQ(s.failureFor("extension", "CreateMassProperty"),
+              static_cast<std::int32_t>(0x80020009u));
+    EXPECT_EQ(s.failureFor("app", "SetUserPreferenceDoubleValue"), 7);
+    EXPECT_EQ(s.failureFor("doc", "SetUserPreferenceDoubleValue"), 7);
+    EXPECT_EQ(s.failureFor("MassProperty", "Volume"), -1);
+    EXPECT_EQ(s.failureFor("MassProperty", "Mass"), 0);
+
+    expectOnlyProblems(
+        "[cadsim]\nFail.App.GetType=1\nFail.Nothing=1\nFail.=1\nFail.Config.Density=1\n"
+        "Fail.Extension.CreateMassProperty=zz\n",
+        {"unknown key \"Fail.App.GetType\"", "unknown key \"Fail.Nothing\"",
+         "unknown key \"Fail.\"", "unknown key \"Fail.Config.Density\"", "bad value \"zz\""});
+}
+
+TEST(StateText, ThePartAndEveryFailureRoundTrip) {
+    State s;
+    s.configuration = "Leicht";
+    s.material = "AISI 304";
+    s.materialDatabase = "SOLIDWORKS Materials";
+    s.materialDensity = 7999.999999999999;
+    s.volume = 1.0 / 3.0;
+    s.bodies = 3;
+    for (std::size_t i = 0; i < kMembers.size(); ++i) {
+        const std::string name =
+            std::string(objectName(kMembers[i].object)) + "." + std::string(kMembers[i].name);
+        ASSERT_EQ(s.fail.set(name, static_cast<std::int32_t>(0x80040100u + i)), 1u) << name;
+    }
+    std::vector<std::string> problems;
+    const std::string text = toText(s);
+    EXPECT_EQ(parse(text, &problems), s);
+    EXPECT_TRUE(problems.empty());
+    EXPECT_NE(text.find("\nMaterial=AISI 304\n"), std::string::npos);
+    EXPECT_NE(text.find("\nFail.Doc.GetMaterialPropertyName2=0x80040108\n"), std::string::npos);
+    EXPECT_NE(text.find("\nFail.MassProperty.Volume=0x8004010E\n"), std::string::npos);
+    // Every member's failure is written once.
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 11 + 15 + 4);
+}
+
+TEST(StateText, TheMassIsTheMaterialsOrElseTheDocumentsDensityTimesTheVolume) {
+    State s;
+    s.documentDensity = 2700;
+    s.volume = 0.002;
+    EXPECT_EQ(s.massDensity(), 2700.0);
+    EXPECT_EQ(s.mass(), 2700.0 * 0.002);
+    s.material = "AISI 304";
+    s.materialDensity = 8000;
+    EXPECT_EQ(s.massDensity(), 8000.0);
+    EXPECT_EQ(s.mass(), 16.0);
+}
+
+TEST(StateText, TheWindowShowsTheMaterialAndTheMassOrThatThereIsNone) {
+    State s;
+    s.documentDensity = 7850;
+    auto lines = describeScenario(s);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "Active document: part, configuration Standard");
+    EXPECT_EQ(lines[2], "Document density: 7850 kg/m\xC2\xB3");
+    EXPECT_EQ(lines[3], "Material: none");
+    EXPECT_EQ(lines[4], "Mass: 7.85 kg = 7850 kg/m\xC2\xB3 \xC3\x97 0.001 m\xC2\xB3");
+
+    s.material = "AISI 304";
+    s.materialDensity = 8000.5;
+    s.volume = 0.002;
+    lines = describeScenario(s);
+    EXPECT_EQ(lines[3], "Material: AISI 304 (SOLIDWORKS Materials), 8000.5 kg/m\xC2\xB3");
+    EXPECT_EQ(lines[4], "Mass: 16.001 kg = 8000.5 kg/m\xC2\xB3 \xC3\x97 0.002 m\xC2\xB3");
+
+    s.bodies = 0;
+    EXPECT_EQ(describeScenario(s)[4], "Mass: none, the part has no body");
+}
+
+TEST(Objects, OneVocabularyOfObjectNamesAndTheirMembers) {
+    EXPECT_EQ(objectName(ObjectKind::massProperty), "MassProperty");
+    EXPECT_EQ(logObjectName(ObjectKind::massProperty), "massProperty");
+    EXPECT_EQ(logObjectName(ObjectKind::app), "app");
+    for (ObjectKind kind : {ObjectKind::app, ObjectKind::doc, ObjectKind::config,
+                            ObjectKind::extension, ObjectKind::massProperty}) {
+        EXPECT_EQ(objectKindFromName(objectName(kind)), kind);
+        EXPECT_EQ(objectKindFromName(logObjectName(kind)), kind);
+    }
+    EXPECT_FALSE(objectKindFromName("Part"));
+
+    const Member* name = findMember(ObjectKind::doc, "getmaterialpropertyname2");
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->arguments, 2u);
+    EXPECT_TRUE(name->answersText);
+    EXPECT_EQ(findMember(ObjectKind::doc, static_cast<std::int32_t>(name->id)), name);
+    EXPECT_EQ(findMember(ObjectKind::app, "GetMaterialPropertyName2"), nullptr);
+    EXPECT_EQ(findMember(ObjectKind::config, static_cast<std::int32_t>(MemberId::density)),
+              nullptr);
+    // A member on two objects has one DISPID.
+    EXPECT_EQ(findMember(ObjectKind::app, "SetUserPreferenceDoubleValue")->id,
+              findMember(ObjectKind::doc, "SetUserPreferenceDoubleValue")->id);
+
+    State s;
+    s.dieInMember = "MassProperty.Density";
+    EXPECT_TRUE(s.diesIn("massProperty", "Density"));
+    EXPECT_FALSE(s.diesIn("doc", "Density"));
+    s.textAnswer = "Extension";
+    EXPECT_TRUE(s.answersWithText("doc", "Extension"));
+    EXPECT_FALSE(s.answersWithText("extension", "CreateMassProperty"));
 }
 
 TEST(StateText, HresultsParseInEveryNotation) {
@@ -338,6 +511,23 @@ bool serverIsGone(HRESULT hr) {
     return false;
 }
 
+// A text passed by reference, as the program passes the material's database: the server may
+// free what it holds and leave another text there.
+UniqueVariant textReference(UniqueBstr& text) {
+    UniqueVariant reference;
+    reference->vt = VT_BYREF | VT_BSTR;
+    reference->pbstrVal = text.inOut();
+    return reference;
+}
+
+// A variable passed by reference, as VBScript passes one: a VARIANT inside a VARIANT.
+UniqueVariant variantReference(UniqueVariant& variable) {
+    UniqueVariant reference;
+    reference->vt = VT_BYREF | VT_VARIANT;
+    reference->pvarVal = variable.get();
+    return reference;
+}
+
 constexpr WORD kGet = DISPATCH_PROPERTYGET;
 constexpr WORD kMethod = DISPATCH_METHOD;
 constexpr WORD kVbStyle = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
@@ -391,6 +581,57 @@ class CadSimServer : public ::testing::Test {
         EXPECT_EQ(call(app, L"ActiveDoc", kGet, {}, &doc), S_OK);
         EXPECT_EQ(doc->vt, VT_DISPATCH);
         return doc->vt == VT_DISPATCH ? ComPtr<IDispatch>(doc->pdispVal) : ComPtr<IDispatch>();
+    }
+
+    // The object a member answers with (VB style, as the program asks); empty if it answers
+    // with none.
+    static ComPtr<IDispatch> object(IDispatch* target, const wchar_t* member) {
+        UniqueVariant answer;
+        EXPECT_EQ(call(target, member, kVbStyle, {}, &answer), S_OK) << toUtf8(member);
+        return answer->vt == VT_DISPATCH ? ComPtr<IDispatch>(answer->pdispVal)
+                                         : ComPtr<IDispatch>();
+    }
+
+    // The mass properties of the active part, reached as the program reaches them.
+    static ComPtr<IDispatch> massProperties() {
+        auto doc = activeDoc(connect().get());
+        auto extension = object(doc.get(), L"Extension");
+        return object(extension.get(), L"CreateMassProperty");
+    }
+
+    // The active document of a part with this material assigned.
+    static ComPtr<IDispatch> partWithMaterial(const char* material,
+                                              const char* database = "SOLIDWORKS Materials") {
+        State s;
+        s.material = material;
+        s.materialDatabase = database;
+        writeState(s);
+        return activeDoc(connect().get());
+    }
+
+    // Asks the document for the material of a configuration, the database going into the
+    // reference: the name, or what went wrong instead.
+    static std::wstring materialOf(IDispatch* doc, const wchar_t* configuration,
+                                   const UniqueVariant& reference) {
+        UniqueVariant name;
+        const HRESULT hr = call(doc, L"GetMaterialPropertyName2", kVbStyle,
+                                {UniqueVariant::fromString(configuration), reference}, &name);
+        if (FAILED(hr)) return L"<failed " + velu::text::fromUtf8(formatHresult(hr)) + L">";
+        if (name->vt != VT_BSTR) return L"<not a text>";
+        return std::wstring(name->bstrVal, SysStringLen(name->bstrVal));
+    }
+
+    // The stand-in's live objects once they have settled at `expected`: a release may reach
+    // the server a moment after the client let go, so the count is given a second to get there.
+    static std::optional<long> liveObjectsSettlingAt(long expected) {
+        std::optional<long> live;
+        velu::testing::pumpUntil(
+            [&] {
+                live = server_->liveObjects();
+                return live == expected;
+            },
+            std::chrono::seconds(1));
+        return live;
     }
 
     // Ends the running server (if any) the way a user would, and waits until it is gone.
@@ -593,12 +834,271 @@ TEST_F(CadSimServer, WriteResultFalseLeavesTheDensityAlone) {
     EXPECT_EQ(readState().documentDensity, 1200.0);
 }
 
+TEST_F(CadSimServer, TheActiveConfigurationIsAnObjectThatKnowsItsName) {
+    auto app = connect();
+    auto doc = activeDoc(app.get());
+    auto config = object(doc.get(), L"GetActiveConfiguration");
+    ASSERT_TRUE(config);
+    UniqueVariant name;
+    ASSERT_EQ(call(config.get(), L"Name", kVbStyle, {}, &name), S_OK);
+    ASSERT_EQ(name->vt, VT_BSTR);
+    EXPECT_EQ(std::wstring(name->bstrVal), L"Standard");
+    // The name is read when it is asked for.
+    State s;
+    s.configuration = "Gewicht \xC3\xBC";
+    writeState(s);
+    ASSERT_EQ(call(config.get(), L"name", kGet, {}, &name), S_OK);
+    EXPECT_EQ(std::wstring(name->bstrVal), L"Gewicht \u00FC");
+
+    const auto log = readLog();
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[1].object, "doc");
+    EXPECT_EQ(log[1].result, (LogValue{"VT_DISPATCH", "config"}));
+    EXPECT_EQ(log[2].object, "config");
+    EXPECT_EQ(log[2].member, "Name");
+    EXPECT_EQ(log[2].result, (LogValue{"VT_BSTR", "Standard"}));
+}
+
+TEST_F(CadSimServer, TheMaterialsNameComesBackAndItsDatabaseInTheReference) {
+    auto doc = partWithMaterial("AISI 304");
+    // The active configuration by its name in any case, or by the empty name.
+    for (const wchar_t* configuration : {L"Standard", L"STANDARD", L""}) {
+        SCOPED_TRACE(toUtf8(configuration));
+        UniqueBstr database(L"vorher");
+        EXPECT_EQ(materialOf(doc.get(), configuration, textReference(database)), L"AISI 304");
+        EXPECT_EQ(database.view(), L"SOLIDWORKS Materials");
+    }
+    // Another configuration has no material here.
+    UniqueBstr database(L"vorher");
+    EXPECT_EQ(materialOf(doc.get(), L"Leicht", textReference(database)), L"");
+    EXPECT_EQ(database.view(), L"");
+
+    const auto log = readLog();
+    ASSERT_EQ(log.size(), 5u);
+    EXPECT_EQ(log[1].member, "GetMaterialPropertyName2");
+    EXPECT_EQ(log[1].kind, "call");
+    // The reference is logged as it arrived.
+    EXPECT_EQ(log[1].arguments,
+              (std::vector<LogValue>{{"VT_BSTR", "Standard"}, {"VT_BYREF|VT_BSTR", "vorher"}}));
+    EXPECT_EQ(log[1].result, (LogValue{"VT_BSTR", "AISI 304"}));
+}
+
+TEST_F(CadSimServer, TheDatabaseComesBackInAVariantReferenceAsVbScriptPassesAVariable) {
+    auto doc = partWithMaterial("Aluminium", "Eigene");
+    UniqueVariant variable;  // empty, as a variable VBScript has only declared
+    EXPECT_EQ(materialOf(doc.get(), L"", variantReference(variable)), L"Aluminium");
+    ASSERT_EQ(variable->vt, VT_BSTR);
+    EXPECT_EQ(std::wstring(variable->bstrVal), L"Eigene");
+    EXPECT_EQ(readLog().back().arguments[1], (LogValue{"VT_BYREF|VT_VARIANT", "VT_EMPTY:"}));
+}
+
+TEST_F(CadSimServer, WithoutAMaterialTheNameAndTheDatabaseAreEmpty) {
+    auto app = connect();
+    auto doc = activeDoc(app.get());
+    UniqueBstr database(L"vorher");
+    EXPECT_EQ(materialOf(doc.get(), L"Standard", textReference(database)), L"");
+    EXPECT_EQ(database.view(), L"");
+}
+
+TEST_F(CadSimServer, TheDatabaseMustBePassedByReference) {
+    auto doc = partWithMaterial("AISI 304");
+    double number = 1;
+    for (UniqueVariant wrong :
+         {UniqueVariant::fromString(L"by value"), UniqueVariant::refR8(&number)}) {
+        UINT argError = 99;
+        EXPECT_EQ(call(doc.get(), L"GetMaterialPropertyName2", kVbStyle,
+                       {UniqueVariant::fromString(L""), wrong}, nullptr, nullptr, &argError),
+                  DISP_E_TYPEMISMATCH);
+        EXPECT_EQ(argError, 0u);  // rgvarg[0], the last parameter
+    }
+    UniqueBstr database;
+    EXPECT_EQ(call(doc.get(), L"GetMaterialPropertyName2", kVbStyle, {textReference(database)}),
+              DISP_E_BADPARAMCOUNT);
+}
+
+TEST_F(CadSimServer, TheMassPropertiesFollowTheMaterialOrElseTheDocumentsDensity) {
+    State s;
+    s.material = "AISI 304";
+    s.materialDensity = 8000;
+    s.documentDensity = 2700;
+    s.volume = 0.002;
+    writeState(s);
+    auto massProperty = massProperties();
+    ASSERT_TRUE(massProperty);
+    auto read = [&](const wchar_t* member) {
+        UniqueVariant value;
+        EXPECT_EQ(call(massProperty.get(), member, kVbStyle, {}, &value), S_OK);
+        EXPECT_EQ(value->vt, VT_R8) << toUtf8(member);
+        return value->vt == VT_R8 ? value->dblVal : -1.0;
+    };
+    EXPECT_EQ(read(L"Density"), 8000.0);
+    EXPECT_EQ(read(L"Volume"), 0.002);
+    EXPECT_EQ(read(L"Mass"), 8000.0 * 0.002);
+
+    // Without a material, the mass follows the document's density setting.
+    s.material.clear();
+    writeState(s);
+    EXPECT_EQ(read(L"Density"), 2700.0);
+    EXPECT_EQ(read(L"Mass"), 2700.0 * 0.002);
+
+    const auto log = readLog();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[1].object, "doc");
+    EXPECT_EQ(log[1].member, "Extension");
+    EXPECT_EQ(log[1].result, (LogValue{"VT_DISPATCH", "extension"}));
+    EXPECT_EQ(log[2].object, "extension");
+    EXPECT_EQ(log[2].result, (LogValue{"VT_DISPATCH", "massProperty"}));
+    EXPECT_EQ(log[3].object, "massProperty");
+    EXPECT_EQ(log[3].result, (LogValue{"VT_R8", "8000"}));
+}
+
+TEST_F(CadSimServer, APartWithoutABodyHasNoMassProperties) {
+    State s;
+    s.bodies = 0;
+    writeState(s);
+    auto app = connect();
+    auto doc = activeDoc(app.get());
+    auto extension = object(doc.get(), L"Extension");
+    UniqueVariant properties;
+    ASSERT_EQ(call(extension.get(), L"CreateMassProperty", kVbStyle, {}, &properties), S_OK);
+    EXPECT_EQ(properties->vt, VT_DISPATCH);
+    EXPECT_EQ(properties->pdispVal, nullptr);
+    EXPECT_EQ(readLog().back().result, (LogValue{"VT_DISPATCH", "null"}));
+    EXPECT_EQ(liveObjectsSettlingAt(2), 2);  // the document and the extension only
+}
+
+TEST_F(CadSimServer, ANewMemberNamedInTextAnswerAnswersWithAWrongType) {
+    auto app = connect();
+    auto doc = activeDoc(app.get());
+    auto config = object(doc.get(), L"GetActiveConfiguration");
+    auto extension = object(doc.get(), L"Extension");
+    auto massProperty = object(extension.get(), L"CreateMassProperty");
+    ASSERT_TRUE(config && extension && massProperty);
+    const long live = *liveObjectsSettlingAt(4);
+    struct Case {
+        const char* name;
+        IDispatch* target;
+        VARTYPE answer;  // an object or a number answers with a text, a text with a number
+    };
+    for (const Case& c :
+         {Case{"Doc.GetActiveConfiguration", doc.get(), VT_BSTR},
+          Case{"Doc.Extension", doc.get(), VT_BSTR}, Case{"Config.Name", config.get(), VT_I4},
+          Case{"Extension.CreateMassProperty", extension.get(), VT_BSTR},
+          Case{"MassProperty.Density", massProperty.get(), VT_BSTR},
+          Case{"MassProperty.Mass", massProperty.get(), VT_BSTR},
+          Case{"MassProperty.Volume", massProperty.get(), VT_BSTR}}) {
+        SCOPED_TRACE(c.name);
+        State s;
+        s.textAnswer = c.name;
+        writeState(s);
+        const std::string member = std::string(c.name).substr(std::string(c.name).find('.') + 1);
+        UniqueVariant answer;
+        ASSERT_EQ(call(c.target, velu::text::fromUtf8(member).c_str(), kVbStyle, {}, &answer),
+                  S_OK);
+        EXPECT_EQ(answer->vt, c.answer);
+        if (answer->vt == VT_BSTR) {
+            EXPECT_EQ(std::wstring(answer->bstrVal), L"kein Wert");
+        } else if (answer->vt == VT_I4) {
+            EXPECT_EQ(answer->lVal, 0);
+        }
+    }
+    // No object was handed out instead.
+    EXPECT_EQ(liveObjectsSettlingAt(live), live);
+
+    // The material's name is a text: it answers with a number and leaves the reference alone.
+    State s;
+    s.material = "AISI 304";
+    s.textAnswer = "GetMaterialPropertyName2";
+    writeState(s);
+    UniqueBstr database(L"vorher");
+    UniqueVariant answer;
+    ASSERT_EQ(call(doc.get(), L"GetMaterialPropertyName2", kVbStyle,
+                   {UniqueVariant::fromString(L""), textReference(database)}, &answer),
+              S_OK);
+    EXPECT_EQ(answer->vt, VT_I4);
+    EXPECT_EQ(database.view(), L"vorher");
+}
+
+TEST_F(CadSimServer, RetryLaterRejectsTheMaterialQueryTooAndLeavesTheReferenceAlone) {
+    auto doc = partWithMaterial("AISI 304");
+    State s = readState();
+    s.retryLater = 1;
+    writeState(s);
+    UniqueBstr database(L"vorher");
+    EXPECT_EQ(
+        materialOf(doc.get(), L"", textReference(database)),
+        L"<failed " + velu::text::fromUtf8(formatHresult(RPC_E_SERVERCALL_RETRYLATER)) + L">");
+    EXPECT_EQ(database.view(), L"vorher");
+    EXPECT_EQ(readState().retryLater, 0u);
+    EXPECT_EQ(materialOf(doc.get(), L"", textReference(database)), L"AISI 304");
+    const auto log = readLog();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2].member, "GetMaterialPropertyName2");
+    EXPECT_EQ(log[log.size() - 2].outcome, Outcome::retryLater);
+    EXPECT_EQ(log.back().outcome, Outcome::ok);
+}
+
+TEST_F(CadSimServer, DieInMemberEndsTheServerInTheMassProperties) {
+    auto massProperty = massProperties();
+    ASSERT_TRUE(massProperty);
+    State s;
+    s.dieInMember = "MassProperty.Density";
+    writeState(s);
+    const HRESULT hr = call(massProperty.get(), L"Density", kVbStyle, {});
+    EXPECT_TRUE(serverIsGone(hr)) << formatHresult(hr);
+    EXPECT_EQ(readState().dieInMember, "");
+    const auto log = readLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back().object, "massProperty");
+    EXPECT_EQ(log.back().outcome, Outcome::died);
+}
+
+TEST_F(CadSimServer, LiveObjectsCountWhatClientsHoldUntilTheyLetGo) {
+    auto app = connect();
+    EXPECT_EQ(liveObjectsSettlingAt(0), 0);  // the application is not counted
+    {
+        auto doc = activeDoc(app.get());
+        auto again = activeDoc(app.get());  // every call hands out an object of its own
+        EXPECT_EQ(liveObjectsSettlingAt(2), 2);
+        auto config = object(doc.get(), L"GetActiveConfiguration");
+        auto extension = object(doc.get(), L"Extension");
+        auto massProperty = object(extension.get(), L"CreateMassProperty");
+        EXPECT_EQ(liveObjectsSettlingAt(5), 5);
+        const auto printed = server_->output(L"/live --progid " + std::wstring(kProgId));
+        EXPECT_EQ(printed, "5\n");
+        again.reset();
+        EXPECT_EQ(liveObjectsSettlingAt(4), 4);
+    }
+    EXPECT_EQ(liveObjectsSettlingAt(0), 0);
+}
+
+TEST_F(CadSimServer, LiveObjectsAreNotKnownWithoutARunningInstance) {
+    stopServer();
+    EXPECT_EQ(server_->liveObjects(), std::nullopt);
+    EXPECT_EQ(runCadsim(L"/live --progid " + std::wstring(kProgId)), 1);
+    EXPECT_EQ(runCadsim(L"/live"), 2);
+}
+
+TEST_F(CadSimServer, AnObjectStillHeldWhenTheServerEndsIsCutOff) {
+    auto app = connect();
+    auto config = object(activeDoc(app.get()).get(), L"GetActiveConfiguration");
+    ASSERT_TRUE(config);
+    stopServer();
+    const HRESULT hr = call(config.get(), L"Name", kVbStyle, {});
+    EXPECT_TRUE(serverIsGone(hr)) << formatHresult(hr);
+}
+
 TEST_F(CadSimServer, InjectedFailuresReachTheClientWithTheirCode) {
     auto app = connect();
     auto doc = activeDoc(app.get());
     ASSERT_TRUE(doc);
+    auto config = object(doc.get(), L"GetActiveConfiguration");
+    auto extension = object(doc.get(), L"Extension");
+    auto massProperty = object(extension.get(), L"CreateMassProperty");
+    ASSERT_TRUE(config && extension && massProperty);
+    const std::size_t before = readLog().size();
     struct Case {
-        std::int32_t Failures::*field;
+        const char* key;  // Fail.<key>
         IDispatch* target;
         const wchar_t* member;
         WORD flags;
@@ -606,29 +1106,44 @@ TEST_F(CadSimServer, InjectedFailuresReachTheClientWithTheirCode) {
         double State::*written;  // the density a working call changes, if any
     };
     double value = 7850.0;
+    UniqueBstr database;
     const std::vector<UniqueVariant> none;
     const std::vector<UniqueVariant> hide{UniqueVariant::fromBool(false)};
     const std::vector<UniqueVariant> density{UniqueVariant::fromI4(kDensity)};
     const std::vector<UniqueVariant> write{UniqueVariant::fromI4(kDensity),
                                            UniqueVariant::refR8(&value)};
+    const std::vector<UniqueVariant> material{UniqueVariant::fromString(L"Standard"),
+                                              textReference(database)};
     const wchar_t* const set = L"SetUserPreferenceDoubleValue";
     const wchar_t* const get = L"GetUserPreferenceDoubleValue";
     const std::vector<Case> cases{
-        {&Failures::visible, app.get(), L"Visible", kGet, none, nullptr},
-        {&Failures::visible, app.get(), L"Visible", DISPATCH_PROPERTYPUT, hide, nullptr},
-        {&Failures::activeDoc, app.get(), L"ActiveDoc", kGet, none, nullptr},
-        {&Failures::getType, doc.get(), L"GetType", kMethod, none, nullptr},
-        {&Failures::appSetPref, app.get(), set, kMethod, write, &State::systemDensity},
-        {&Failures::appGetPref, app.get(), get, kMethod, density, nullptr},
-        {&Failures::docSetPref, doc.get(), set, kMethod, write, &State::documentDensity},
-        {&Failures::docGetPref, doc.get(), get, kMethod, density, nullptr},
+        {"Visible", app.get(), L"Visible", kGet, none, nullptr},
+        {"Visible", app.get(), L"Visible", DISPATCH_PROPERTYPUT, hide, nullptr},
+        {"ActiveDoc", app.get(), L"ActiveDoc", kGet, none, nullptr},
+        {"GetType", doc.get(), L"GetType", kMethod, none, nullptr},
+        {"App.SetUserPreferenceDoubleValue", app.get(), set, kMethod, write, &State::systemDensity},
+        {"App.GetUserPreferenceDoubleValue", app.get(), get, kMethod, density, nullptr},
+        {"Doc.SetUserPreferenceDoubleValue", doc.get(), set, kMethod, write,
+         &State::documentDensity},
+        {"Doc.GetUserPreferenceDoubleValue", doc.get(), get, kMethod, density, nullptr},
+        {"Doc.GetActiveConfiguration", doc.get(), L"GetActiveConfiguration", kVbStyle, none,
+         nullptr},
+        {"Doc.GetMaterialPropertyName2", doc.get(), L"GetMaterialPropertyName2", kVbStyle, material,
+         nullptr},
+        {"Doc.Extension", doc.get(), L"Extension", kVbStyle, none, nullptr},
+        {"Config.Name", config.get(), L"Name", kVbStyle, none, nullptr},
+        {"Extension.CreateMassProperty", extension.get(), L"CreateMassProperty", kVbStyle, none,
+         nullptr},
+        {"MassProperty.Density", massProperty.get(), L"Density", kVbStyle, none, nullptr},
+        {"MassProperty.Mass", massProperty.get(), L"Mass", kVbStyle, none, nullptr},
+        {"MassProperty.Volume", massProperty.get(), L"Volume", kVbStyle, none, nullptr},
     };
     std::int32_t code = static_cast<std::int32_t>(0x80040201u);
     for (const Case& c : cases) {
-        SCOPED_TRACE(toUtf8(c.member));
+        SCOPED_TRACE(c.key);
         ++code;  // a different code for every member, so that a mix-up shows
         State failing;
-        failing.fail.*c.field = code;
+        ASSERT_EQ(failing.fail.set(c.key, code), 1u);
         writeState(failing);
         UniqueVariant result;
         EXPECT_EQ(call(c.target, c.member, c.flags, c.args, &result), code);
@@ -640,8 +1155,8 @@ TEST_F(CadSimServer, InjectedFailuresReachTheClientWithTheirCode) {
         }
     }
     auto log = readLog();
-    ASSERT_EQ(log.size(), 1 + 2 * cases.size());  // ActiveDoc first
-    log.erase(log.begin());
+    ASSERT_EQ(log.size(), before + 2 * cases.size());
+    log.erase(log.begin(), log.begin() + static_cast<std::ptrdiff_t>(before));
     for (std::size_t i = 0; i < cases.size(); ++i) {
         EXPECT_EQ(log[2 * i].member, toUtf8(cases[i].member));
         EXPECT_EQ(log[2 * i].outcome, Outcome::fail);
@@ -652,7 +1167,7 @@ TEST_F(CadSimServer, InjectedFailuresReachTheClientWithTheirCode) {
 
 TEST_F(CadSimServer, FailureWithDispExceptionDescribesTheMember) {
     State s;
-    s.fail.getType = DISP_E_EXCEPTION;
+    s.fail.set("GetType", DISP_E_EXCEPTION);
     writeState(s);
     auto app = connect();
     auto doc = activeDoc(app.get());
@@ -661,6 +1176,22 @@ TEST_F(CadSimServer, FailureWithDispExceptionDescribesTheMember) {
     EXPECT_EQ(exception->scode, E_FAIL);
     ASSERT_NE(exception->bstrDescription, nullptr);
     EXPECT_NE(std::wstring(exception->bstrDescription).find(L"GetType"), std::wstring::npos);
+}
+
+TEST_F(CadSimServer, FailureWithDispExceptionOnTheMassPropertiesDescribesTheMember) {
+    auto massProperty = massProperties();
+    ASSERT_TRUE(massProperty);
+    State s;
+    s.fail.set("MassProperty.Density", DISP_E_EXCEPTION);
+    writeState(s);
+    velu::win32::UniqueExcepInfo exception;
+    EXPECT_EQ(call(massProperty.get(), L"Density", kVbStyle, {}, nullptr, exception.get()),
+              DISP_E_EXCEPTION);
+    EXPECT_EQ(exception->scode, E_FAIL);
+    ASSERT_NE(exception->bstrSource, nullptr);
+    EXPECT_EQ(std::wstring(exception->bstrSource), L"cadsim");
+    ASSERT_NE(exception->bstrDescription, nullptr);
+    EXPECT_NE(std::wstring(exception->bstrDescription).find(L"Density"), std::wstring::npos);
 }
 
 // Counts what the COM runtime asks the client's message filter.

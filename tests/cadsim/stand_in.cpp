@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "files.h"
+#include "instances.h"
 #include "registration.h"
 #include "testing/process.h"
 
@@ -23,6 +24,12 @@ StandIn::StandIn(std::wstring program, std::wstring progId, std::wstring statePa
 int StandIn::run(const std::wstring& arguments) const {
     const auto code = runProgram(program_, arguments, std::chrono::minutes(1));
     return code ? static_cast<int>(*code) : -1;
+}
+
+std::optional<std::string> StandIn::output(const std::wstring& arguments) const {
+    const auto run = runProgramForOutput(program_, arguments, std::chrono::minutes(1));
+    if (!run) return std::nullopt;
+    return run->text;
 }
 
 bool StandIn::registerServer() const {
@@ -57,6 +64,10 @@ std::vector<cadsim::LogEntry> StandIn::calls() const {
 
 void StandIn::forgetCalls() const {
     ::DeleteFileW(logPath_.c_str());
+}
+
+std::optional<long> StandIn::liveObjects() const {
+    return cadsim::win::liveObjectsOf(progId_);
 }
 
 }  // namespace velu::testing

@@ -4,6 +4,7 @@
 // shut down and unregistered at the end. Used by the stand-in's own tests and by the tests of
 // the program against it.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ class StandIn {
     // Runs cadsim.exe with these arguments and waits for it: its exit code, -1 when it did
     // not start or did not end within a minute.
     int run(const std::wstring& arguments) const;
+    // The same, with what cadsim.exe wrote to its standard output; nothing when it did not
+    // start or end.
+    std::optional<std::string> output(const std::wstring& arguments) const;
 
     // Registers cadsim.exe as the local server of the ProgID, serving the scenario file and
     // writing the call log; true when that worked.
@@ -35,6 +39,11 @@ class StandIn {
     // Every call the server logged, in order.
     std::vector<cadsim::LogEntry> calls() const;
     void forgetCalls() const;
+
+    // How many objects the running instance has handed out that its clients have not released
+    // yet (the application object is not counted); nothing when no instance runs. Asked of
+    // the instance directly, so the answer is exact at the moment it is given.
+    std::optional<long> liveObjects() const;
 
     const std::wstring& logPath() const { return logPath_; }
 

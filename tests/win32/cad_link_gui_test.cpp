@@ -1,5 +1,7 @@
 // The real main window in-process against the CAD stand-in, registered as
-// SldWorks.Application in the private Wine prefix: readout, transfer and the options.
+// SldWorks.Application in the private Wine prefix: readout, transfer, the options, and the
+// warning about a part whose material sets another density. After the clicks the stand-in
+// must hold no object the program was given.
 
 #include <windows.h>
 
@@ -8,6 +10,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <optional>
+#include <ostream>
+#include <string_view>
 #include <thread>
 
 #include "app_driver.h"
@@ -73,6 +78,18 @@ class CadLink : public testing::AppDriver {
     wchar_t separator() {
         const char* given = std::getenv("VELU_TEST_DECIMAL");
         return given ? static_cast<wchar_t>(given[0]) : L',';
+    }
+    // Every object the stand-in handed out during the click has been released. A release may
+    // reach the stand-in a moment after the program let go, so the count is given a second.
+    void expectEverythingReleased() {
+        std::optional<long> live;
+        testing::pumpUntil(
+            [&] {
+                live = standIn().liveObjects();
+                return live == 0;
+            },
+            std::chrono::seconds(1));
+        EXPECT_EQ(live, 0) << "objects the program has not released";
     }
     void expectInStep() {
         const bool box =
@@ -141,7 +158,7 @@ TEST_F(CadLink, AFailingCallIsNamedTheLabelStaysAndTheNextClickWorks) {
     press(L"cmdGetDensity");
     ASSERT_EQ(text(L"lblDensity"), L"4500");
 
-    scenario.fail.docGetPref = static_cast<std::int32_t>(0x80004005);
+    scenario.fail.set("Doc.GetUserPreferenceDoubleValue", static_cast<std::int32_t>(0x80004005));
     apply();
     {
         BoxCatcher catcher;
@@ -354,26 +371,26 @@ TEST_F(CadLink, TheApplyToMenuAndListMoveTogetherFromEitherSide) {
 // writes nothing after it, and the next click works.
 
 struct InjectedFault {
-    std::int32_t cadsim::Failures::*member;
-    const wchar_t* name;
+    std::string_view key;  // Fail.<key>
+    const wchar_t* name;   // as the program names the call
 };
 
 TEST_F(CadLink, AnErrorFromEachMemberInTurnStopsTheClickAtThatCall) {
     const InjectedFault faults[] = {
-        {&cadsim::Failures::visible, L"Visible"},
-        {&cadsim::Failures::activeDoc, L"ActiveDoc"},
-        {&cadsim::Failures::getType, L"Gettype"},
-        {&cadsim::Failures::docSetPref, L"SetUserPreferenceDoubleValue"},
-        {&cadsim::Failures::appSetPref, L"SetUserPreferenceDoubleValue"},
-        {&cadsim::Failures::docGetPref, L"GetUserPreferenceDoubleValue"},
-        {&cadsim::Failures::appGetPref, L"GetUserPreferenceDoubleValue"},
+        {"App.Visible", L"Visible"},
+        {"App.ActiveDoc", L"ActiveDoc"},
+        {"Doc.GetType", L"Gettype"},
+        {"Doc.SetUserPreferenceDoubleValue", L"SetUserPreferenceDoubleValue"},
+        {"App.SetUserPreferenceDoubleValue", L"SetUserPreferenceDoubleValue"},
+        {"Doc.GetUserPreferenceDoubleValue", L"GetUserPreferenceDoubleValue"},
+        {"App.GetUserPreferenceDoubleValue", L"GetUserPreferenceDoubleValue"},
     };
     pick(L"cmbAnwendenAuf", 2);
     for (const auto& fault : faults) {
         scenario = cadsim::State{};
-        scenario.fail.*fault.member = static_cast<std::int32_t>(0x80004005);
+        scenario.fail.set(fault.key, static_cast<std::int32_t>(0x80004005));
         // The readout of the system default reaches the application's getter.
-        const bool systemRead = fault.member == &cadsim::Failures::appGetPref;
+        const bool systemRead = fault.key == "App.GetUserPreferenceDoubleValue";
         apply();
         ::DeleteFileW(logPath_.c_str());
         BoxCatcher catcher;
@@ -387,6 +404,7 @@ TEST_F(CadLink, AnErrorFromEachMemberInTurnStopsTheClickAtThatCall) {
         ASSERT_FALSE(log.empty());
         EXPECT_EQ(log.back().outcome, cadsim::Outcome::fail) << text::toUtf8(fault.name);
         expectInStep();
+        expectEverythingReleased();
         if (systemRead) press(L"chkSWXSystemStandard");
     }
     scenario = cadsim::State{};
@@ -489,6 +507,256 @@ TEST_F(CadLink, WhileTheServerTakesItsTimeToStartTheWindowStillAnswers) {
     EXPECT_EQ(text(L"lblDensity"), L"2700");
     EXPECT_GT(waited, std::chrono::seconds(9));
     EXPECT_GT(answered.load(), 20);  // about four answers a second for ten seconds
+}
+
+// A part with a material of SolidWorks' library: its mass is computed with the material's
+// density, not with the one written, and the program says so once after the click.
+
+// What the user does: a transfer in one of the three apply-to modes, or a readout from the
+// part or from the system default.
+enum class Click { Mode0, Mode1, Mode2, ReadPart, ReadSystem };
+
+class CadMaterial : public CadLink {
+  protected:
+    void perform(Click click) {
+        switch (click) {
+            case Click::Mode0:
+            case Click::Mode1:
+            case Click::Mode2:
+                pick(L"cmbAnwendenAuf", static_cast<int>(click));
+                press(L"cmdSetDensity");
+                break;
+            case Click::ReadPart:
+                press(L"cmdGetDensity");
+                break;
+            case Click::ReadSystem:
+                press(L"chkSWXSystemStandard");  // ticking it reads the system default
+                break;
+        }
+    }
+    void assign(const char* material, double density) {
+        scenario.material = material;
+        scenario.materialDensity = density;
+        apply();
+    }
+    // 7850.5 in the user's number format.
+    std::wstring densityText() { return std::wstring(L"7850") + separator() + L"5"; }
+    // The boxes as "title | icon | text", so that a difference shows all three.
+    static std::vector<std::wstring> shown(const BoxCatcher& catcher) {
+        std::vector<std::wstring> boxes;
+        for (const auto& box : catcher.boxes)
+            boxes.push_back(describe(box.title, box.style, box.text));
+        return boxes;
+    }
+    static std::wstring describe(const std::wstring& title, LONG_PTR icon,
+                                 const std::wstring& text) {
+        const wchar_t* iconName = icon == MB_ICONWARNING       ? L"warning"
+                                  : icon == MB_ICONINFORMATION ? L"information"
+                                  : icon == MB_ICONERROR       ? L"error"
+                                                               : L"none";
+        return title + L" | " + iconName + L" | " + text;
+    }
+    static std::wstring success() {
+        return describe(kTitle, MB_ICONINFORMATION, L"Success to set the values");
+    }
+    static std::wstring warning(const std::wstring& material, const std::wstring& density) {
+        return describe(kTitle, MB_ICONWARNING,
+                        L"The part's material " + material + L" sets its density to " + density +
+                            L" kg/m\u00b3; the density written applies only to parts without a "
+                            L"material.");
+    }
+    // How often the program asked the part for its material.
+    int materialQueries() {
+        int queries = 0;
+        for (const auto& call : calls()) queries += call.member == "GetMaterialPropertyName2";
+        return queries;
+    }
+
+    static constexpr const wchar_t* kTitle = L"Velumar Density Info";
+};
+
+struct MaterialRow {
+    const char* name;
+    Click click;
+    const char* material;  // assigned to the part; empty: none
+    double materialDensity;
+    bool warns;
+};
+
+void PrintTo(const MaterialRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class CadMaterialRow : public CadMaterial, public ::testing::WithParamInterface<MaterialRow> {};
+
+TEST_P(CadMaterialRow, WarnsOnceAfterAPartWhoseMaterialSetsAnotherDensity) {
+    const MaterialRow& row = GetParam();
+    assign(row.material, row.materialDensity);
+    BoxCatcher catcher;
+    perform(row.click);
+
+    const bool transfer = row.click != Click::ReadPart && row.click != Click::ReadSystem;
+    const bool onThePart = row.click != Click::Mode0 && row.click != Click::ReadSystem;
+    std::vector<std::wstring> expected;
+    if (transfer) expected.push_back(success());
+    if (row.warns) expected.push_back(warning(text::fromUtf8(row.material), densityText()));
+    EXPECT_EQ(shown(catcher), expected);
+    // Mode 2's readout after the write asks no more.
+    EXPECT_EQ(materialQueries(), onThePart ? 1 : 0);
+    if (transfer) {
+        EXPECT_EQ(statusPicture(), forms::Picture::Success);
+    } else if (row.click == Click::ReadPart) {
+        EXPECT_EQ(text(L"lblDensity"), L"1000");
+    }
+    expectEverythingReleased();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryRow, CadMaterialRow,
+    ::testing::Values(
+        // "Stahl", 7850 kg/m³, is written; the part's density setting is 1000 kg/m³.
+        MaterialRow{"Mode1_AnotherDensity", Click::Mode1, "AISI 304", 7850.5, true},
+        MaterialRow{"Mode2_AnotherDensity", Click::Mode2, "AISI 304", 7850.5, true},
+        MaterialRow{"ReadPart_AnotherDensity", Click::ReadPart, "AISI 304", 7850.5, true},
+        MaterialRow{"Mode1_NoMaterial", Click::Mode1, "", 7850.5, false},
+        MaterialRow{"Mode2_NoMaterial", Click::Mode2, "", 7850.5, false},
+        MaterialRow{"ReadPart_NoMaterial", Click::ReadPart, "", 7850.5, false},
+        MaterialRow{"Mode1_SameDensity", Click::Mode1, "Stahl S235", 7850, false},
+        MaterialRow{"Mode2_SameDensity", Click::Mode2, "Stahl S235", 7850, false},
+        MaterialRow{"ReadPart_SameDensity", Click::ReadPart, "Wasser", 1000, false},
+        MaterialRow{"Mode0_AnotherDensity", Click::Mode0, "AISI 304", 7850.5, false},
+        MaterialRow{"ReadSystem_AnotherDensity", Click::ReadSystem, "AISI 304", 7850.5, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CadMaterial, TheCheckAsksForTheActiveConfigurationsMaterialWithTheDatabaseByReference) {
+    scenario.configuration = "Leicht";
+    assign("AISI 304", 7850.5);
+    press(L"cmdSetDensity");
+    std::vector<std::string> check;
+    bool written = false;
+    for (const auto& call : calls()) {
+        written = written || call.member == "SetUserPreferenceDoubleValue";
+        if (written && call.member != "SetUserPreferenceDoubleValue") {
+            check.push_back(call.object + "." + call.member);
+        }
+        if (call.member == "Name") {
+            EXPECT_EQ(call.result, (cadsim::LogValue{"VT_BSTR", "Leicht"}));
+        }
+        if (call.member == "GetMaterialPropertyName2") {
+            EXPECT_EQ(call.arguments, (std::vector<cadsim::LogValue>{{"VT_BSTR", "Leicht"},
+                                                                     {"VT_BYREF|VT_BSTR", ""}}));
+            EXPECT_EQ(call.result, (cadsim::LogValue{"VT_BSTR", "AISI 304"}));
+        }
+    }
+    EXPECT_EQ(check,
+              (std::vector<std::string>{"doc.GetActiveConfiguration", "config.Name",
+                                        "doc.GetMaterialPropertyName2", "doc.Extension",
+                                        "extension.CreateMassProperty", "massProperty.Density"}));
+    expectEverythingReleased();
+}
+
+TEST_F(CadMaterial, SuppressedErrorsHideTheWarningAndTheSuccessPictureStays) {
+    assign("AISI 304", 7850.5);
+    choose(L"mnuShowErrors");
+    {
+        BoxCatcher catcher;
+        perform(Click::Mode1);
+        EXPECT_EQ(shown(catcher), std::vector{success()});
+        EXPECT_EQ(statusPicture(), forms::Picture::Success);
+        EXPECT_EQ(materialQueries(), 1);
+        expectEverythingReleased();
+    }
+    standIn().forgetCalls();
+    BoxCatcher catcher;
+    perform(Click::ReadPart);
+    EXPECT_TRUE(catcher.boxes.empty());
+    EXPECT_EQ(text(L"lblDensity"), L"7850");
+    EXPECT_EQ(materialQueries(), 1);
+    expectEverythingReleased();
+}
+
+TEST_F(CadMaterial, APartWithoutABodyHasNoMassAndGivesNoWarning) {
+    scenario.bodies = 0;
+    assign("AISI 304", 7850.5);
+    BoxCatcher catcher;
+    perform(Click::Mode1);
+    EXPECT_EQ(shown(catcher), std::vector{success()});
+    EXPECT_EQ(statusPicture(), forms::Picture::Success);
+    const auto log = calls();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back().member, "CreateMassProperty");
+    EXPECT_EQ(log.back().result, (cadsim::LogValue{"VT_DISPATCH", "null"}));
+    expectEverythingReleased();
+}
+
+// A call of the check that fails or answers with a value of the wrong type.
+struct CheckFault {
+    const char* name;
+    const char* member;  // "Object.Member"
+    bool wrongType;      // answers with a wrong type instead of failing
+    std::int32_t code;
+    bool stillWarns;  // the configuration's name only helps: without it the part is asked anyway
+};
+
+void PrintTo(const CheckFault& fault, std::ostream* out) {
+    *out << fault.name;
+}
+
+class CadMaterialFault : public CadMaterial, public ::testing::WithParamInterface<CheckFault> {};
+
+TEST_P(CadMaterialFault, GivesNoWarningLeavesTheSuccessAndReleasesEverything) {
+    const CheckFault& fault = GetParam();
+    if (fault.wrongType) {
+        scenario.textAnswer = fault.member;
+    } else {
+        scenario.fail.set(fault.member, fault.code);
+    }
+    assign("AISI 304", 7850.5);
+    BoxCatcher catcher;
+    perform(Click::Mode2);
+    std::vector<std::wstring> expected{success()};
+    if (fault.stillWarns) expected.push_back(warning(L"AISI 304", densityText()));
+    EXPECT_EQ(shown(catcher), expected);
+    EXPECT_EQ(statusPicture(), forms::Picture::Success);
+    EXPECT_EQ(text(L"lblDensity"), L"7850");  // mode 2's readout went on
+    EXPECT_EQ(writes(), (std::vector<std::string>{"doc:7850", "app:7850"}));
+    expectEverythingReleased();
+}
+
+constexpr auto kFails = static_cast<std::int32_t>(0x80004005);
+
+INSTANTIATE_TEST_SUITE_P(
+    EachCall, CadMaterialFault,
+    ::testing::Values(
+        CheckFault{"ConfigurationFails", "Doc.GetActiveConfiguration", false, kFails, true},
+        CheckFault{"ConfigurationIsText", "Doc.GetActiveConfiguration", true, 0, true},
+        CheckFault{"NameFails", "Config.Name", false, kFails, true},
+        CheckFault{"MaterialFails", "Doc.GetMaterialPropertyName2", false, kFails, false},
+        CheckFault{"MaterialFailsWithAnException", "Doc.GetMaterialPropertyName2", false,
+                   DISP_E_EXCEPTION, false},
+        CheckFault{"MaterialIsNoText", "Doc.GetMaterialPropertyName2", true, 0, false},
+        CheckFault{"ExtensionFails", "Doc.Extension", false, kFails, false},
+        CheckFault{"ExtensionIsText", "Doc.Extension", true, 0, false},
+        CheckFault{"MassPropertyFails", "Extension.CreateMassProperty", false, kFails, false},
+        CheckFault{"MassPropertyIsText", "Extension.CreateMassProperty", true, 0, false},
+        CheckFault{"DensityFails", "MassProperty.Density", false, kFails, false},
+        CheckFault{"DensityIsText", "MassProperty.Density", true, 0, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CadMaterial, AServerThatDiesDuringTheCheckGivesNoWarningAndTheNextClickWorks) {
+    scenario.dieInMember = "Doc.GetMaterialPropertyName2";
+    assign("AISI 304", 7850.5);
+    {
+        BoxCatcher catcher;
+        perform(Click::Mode1);
+        EXPECT_EQ(shown(catcher), std::vector{success()});
+        EXPECT_EQ(statusPicture(), forms::Picture::Success);
+    }
+    EXPECT_EQ(calls().back().outcome, cadsim::Outcome::died);
+    BoxCatcher catcher;
+    perform(Click::Mode1);
+    EXPECT_EQ(shown(catcher), (std::vector{success(), warning(L"AISI 304", densityText())}));
+    expectEverythingReleased();
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <span>
 #include <system_error>
+#include <variant>
 
 #include "support/text.h"
 
@@ -37,112 +39,124 @@ std::optional<bool> parseBool(std::string_view text) {
     return std::nullopt;
 }
 
-// The keys of the state file, in the order toText writes them.
-enum class Key {
-    activeDoc,
-    systemDensity,
-    documentDensity,
-    systemWriteResult,
-    documentWriteResult,
-    failVisible,
-    failActiveDoc,
-    failGetType,
-    failAppSet,
-    failAppGet,
-    failDocSet,
-    failDocGet,
-    retryLater,
-    createDelayMs,
-    dieInMember,
-    textAnswer,
+// A key of the state file and the field of State it sets.
+using Field = std::variant<DocKind State::*, double State::*, bool State::*, std::uint32_t State::*,
+                           std::string State::*>;
+struct Key {
+    std::string_view name;
+    Field field;
 };
 
-constexpr std::array<std::pair<Key, std::string_view>, 16> kKeys{{
-    {Key::activeDoc, "ActiveDoc"},
-    {Key::systemDensity, "SystemDensity"},
-    {Key::documentDensity, "DocumentDensity"},
-    {Key::systemWriteResult, "SystemWriteResult"},
-    {Key::documentWriteResult, "DocumentWriteResult"},
-    {Key::failVisible, "Fail.Visible"},
-    {Key::failActiveDoc, "Fail.ActiveDoc"},
-    {Key::failGetType, "Fail.GetType"},
-    {Key::failAppSet, "Fail.App.SetUserPreferenceDoubleValue"},
-    {Key::failAppGet, "Fail.App.GetUserPreferenceDoubleValue"},
-    {Key::failDocSet, "Fail.Doc.SetUserPreferenceDoubleValue"},
-    {Key::failDocGet, "Fail.Doc.GetUserPreferenceDoubleValue"},
-    {Key::retryLater, "RetryLater"},
-    {Key::createDelayMs, "CreateDelayMs"},
-    {Key::dieInMember, "DieInMember"},
-    {Key::textAnswer, "TextAnswer"},
+// The scenario's keys, in the order toText writes them; the failures (Fail.*) follow them.
+constexpr std::array<Key, 11> kScenarioKeys{{
+    {"ActiveDoc", &State::activeDoc},
+    {"SystemDensity", &State::systemDensity},
+    {"DocumentDensity", &State::documentDensity},
+    {"SystemWriteResult", &State::systemWriteResult},
+    {"DocumentWriteResult", &State::documentWriteResult},
+    {"Configuration", &State::configuration},
+    {"Material", &State::material},
+    {"MaterialDatabase", &State::materialDatabase},
+    {"MaterialDensity", &State::materialDensity},
+    {"Volume", &State::volume},
+    {"Bodies", &State::bodies},
 }};
 
-// The keys of the injected failures and the fields they set.
-constexpr std::array<std::pair<Key, std::int32_t Failures::*>, 7> kFailureFields{{
-    {Key::failVisible, &Failures::visible},
-    {Key::failActiveDoc, &Failures::activeDoc},
-    {Key::failGetType, &Failures::getType},
-    {Key::failAppSet, &Failures::appSetPref},
-    {Key::failAppGet, &Failures::appGetPref},
-    {Key::failDocSet, &Failures::docSetPref},
-    {Key::failDocGet, &Failures::docGetPref},
+// The keys of the other faults, written after the failures.
+constexpr std::array<Key, 4> kFaultKeys{{
+    {"RetryLater", &State::retryLater},
+    {"CreateDelayMs", &State::createDelayMs},
+    {"DieInMember", &State::dieInMember},
+    {"TextAnswer", &State::textAnswer},
 }};
 
-std::int32_t* failureField(State& state, Key key) {
-    for (const auto& [failureKey, field] : kFailureFields) {
-        if (failureKey == key) return &(state.fail.*field);
+constexpr std::string_view kFailPrefix = "Fail.";
+
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+    using Handlers::operator()...;
+};
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
+// Sets the field from the text; false if the text is not a valid value for it.
+bool apply(State& state, const Field& field, std::string_view value) {
+    return std::visit(Overloaded{
+                          [&](DocKind State::*kind) {
+                              auto parsed = docKindFromName(value);
+                              if (parsed) state.*kind = *parsed;
+                              return parsed.has_value();
+                          },
+                          [&](double State::*number) {
+                              auto parsed = parseDouble(value);
+                              if (parsed) state.*number = *parsed;
+                              return parsed.has_value();
+                          },
+                          [&](bool State::*flag) {
+                              auto parsed = parseBool(value);
+                              if (parsed) state.*flag = *parsed;
+                              return parsed.has_value();
+                          },
+                          [&](std::uint32_t State::*count) {
+                              auto parsed = value.empty() ? std::optional<std::uint32_t>(0)
+                                                          : parseUnsigned(value);
+                              if (parsed) state.*count = *parsed;
+                              return parsed.has_value();
+                          },
+                          [&](std::string State::*text) {
+                              state.*text = std::string(value);
+                              return true;
+                          },
+                      },
+                      field);
+}
+
+std::string format(const State& state, const Field& field) {
+    return std::visit(
+        Overloaded{
+            [&](DocKind State::*kind) { return std::string(docKindName(state.*kind)); },
+            [&](double State::*number) { return formatDouble(state.*number); },
+            [&](bool State::*flag) { return std::string(state.*flag ? "1" : "0"); },
+            [&](std::uint32_t State::*count) { return std::to_string(state.*count); },
+            [&](std::string State::*text) { return state.*text; },
+        },
+        field);
+}
+
+const Key* findKey(std::string_view name) {
+    for (const auto& keys :
+         {std::span<const Key>(kScenarioKeys), std::span<const Key>(kFaultKeys)}) {
+        for (const Key& key : keys) {
+            if (equalsIgnoringAsciiCase(name, key.name)) return &key;
+        }
     }
     return nullptr;
 }
 
-// Applies one key; false if the value is not valid for it.
-bool apply(State& state, Key key, std::string_view value) {
-    if (std::int32_t* field = failureField(state, key)) {
-        if (value.empty()) {
-            *field = 0;
-            return true;
-        }
-        auto hr = parseHresult(value);
-        if (hr) *field = *hr;
-        return hr.has_value();
+// Applies one line's key and value; describes what is wrong with them, empty if nothing.
+std::string applyLine(State& state, std::string_view name, std::string_view value) {
+    auto bad = [&](std::string_view keyName) {
+        return "bad value \"" + std::string(value) + "\" for " + std::string(keyName);
+    };
+    if (const Key* key = findKey(name)) {
+        return apply(state, key->field, value) ? std::string() : bad(key->name);
     }
-    switch (key) {
-        case Key::activeDoc: {
-            auto kind = docKindFromName(value);
-            if (kind) state.activeDoc = *kind;
-            return kind.has_value();
+    if (name.size() > kFailPrefix.size() &&
+        equalsIgnoringAsciiCase(name.substr(0, kFailPrefix.size()), kFailPrefix)) {
+        const auto hresult = value.empty() ? std::optional<std::int32_t>(0) : parseHresult(value);
+        Failures changed = state.fail;
+        // A key that names no member is unknown, whatever its value.
+        if (changed.set(name.substr(kFailPrefix.size()), hresult.value_or(0)) > 0) {
+            if (!hresult) return bad(name);
+            state.fail = changed;
+            return {};
         }
-        case Key::systemDensity:
-        case Key::documentDensity: {
-            auto d = parseDouble(value);
-            if (!d) return false;
-            (key == Key::systemDensity ? state.systemDensity : state.documentDensity) = *d;
-            return true;
-        }
-        case Key::systemWriteResult:
-        case Key::documentWriteResult: {
-            auto b = parseBool(value);
-            if (!b) return false;
-            (key == Key::systemWriteResult ? state.systemWriteResult : state.documentWriteResult) =
-                *b;
-            return true;
-        }
-        case Key::retryLater:
-        case Key::createDelayMs: {
-            auto n = value.empty() ? std::optional<std::uint32_t>(0) : parseUnsigned(value);
-            if (!n) return false;
-            (key == Key::retryLater ? state.retryLater : state.createDelayMs) = *n;
-            return true;
-        }
-        case Key::dieInMember:
-            state.dieInMember = std::string(value);
-            return true;
-        case Key::textAnswer:
-            state.textAnswer = std::string(value);
-            return true;
-        default:
-            return false;
     }
+    return "unknown key \"" + std::string(name) + "\"";
 }
+
+constexpr std::array<std::string_view, 5> kObjectNames{"App", "Doc", "Config", "Extension",
+                                                       "MassProperty"};
 
 // The characters a logged value escapes, each with the letter after its backslash.
 constexpr std::array<std::pair<char, char>, 5> kEscapes{{
@@ -258,43 +272,77 @@ std::optional<DocKind> docKindFromName(std::string_view name) {
     return std::nullopt;
 }
 
-std::int32_t State::failureFor(std::string_view object, std::string_view member) const {
-    const bool app = object == "app";
-    if (equalsIgnoringAsciiCase(member, "Visible")) return app ? fail.visible : 0;
-    if (equalsIgnoringAsciiCase(member, "ActiveDoc")) return app ? fail.activeDoc : 0;
-    if (equalsIgnoringAsciiCase(member, "GetType")) return app ? 0 : fail.getType;
-    if (equalsIgnoringAsciiCase(member, "SetUserPreferenceDoubleValue")) {
-        return app ? fail.appSetPref : fail.docSetPref;
-    }
-    if (equalsIgnoringAsciiCase(member, "GetUserPreferenceDoubleValue")) {
-        return app ? fail.appGetPref : fail.docGetPref;
-    }
-    return 0;
+std::string_view objectName(ObjectKind kind) {
+    return kObjectNames.at(static_cast<std::size_t>(kind));
 }
 
-namespace {
+std::string logObjectName(ObjectKind kind) {
+    std::string name(objectName(kind));
+    name.front() = static_cast<char>(name.front() - 'A' + 'a');
+    return name;
+}
 
-// Whether a member given as "Member", "App.Member" or "Doc.Member" names this member of this
-// object.
-bool namesMember(std::string_view given, std::string_view object, std::string_view member) {
+std::optional<ObjectKind> objectKindFromName(std::string_view name) {
+    for (std::size_t i = 0; i < kObjectNames.size(); ++i) {
+        if (equalsIgnoringAsciiCase(name, kObjectNames[i])) return static_cast<ObjectKind>(i);
+    }
+    return std::nullopt;
+}
+
+const Member* findMember(ObjectKind object, std::string_view name) {
+    const auto found = std::find_if(kMembers.begin(), kMembers.end(), [&](const Member& m) {
+        return m.object == object && equalsIgnoringAsciiCase(m.name, name);
+    });
+    return found != kMembers.end() ? &*found : nullptr;
+}
+
+const Member* findMember(ObjectKind object, std::int32_t id) {
+    const auto found = std::find_if(kMembers.begin(), kMembers.end(), [&](const Member& m) {
+        return m.object == object && static_cast<std::int32_t>(m.id) == id;
+    });
+    return found != kMembers.end() ? &*found : nullptr;
+}
+
+bool namesMember(std::string_view given, ObjectKind object, std::string_view member) {
     std::string_view wanted = trim(given);
     if (wanted.empty()) return false;
     auto dot = wanted.find('.');
     if (dot != std::string_view::npos) {
-        if (!equalsIgnoringAsciiCase(wanted.substr(0, dot), object)) return false;
+        if (!equalsIgnoringAsciiCase(wanted.substr(0, dot), objectName(object))) return false;
         wanted = wanted.substr(dot + 1);
     }
     return equalsIgnoringAsciiCase(wanted, member);
 }
 
-}  // namespace
+std::size_t Failures::set(std::string_view name, std::int32_t hresult) {
+    std::size_t named = 0;
+    for (std::size_t i = 0; i < kMembers.size(); ++i) {
+        if (namesMember(name, kMembers[i].object, kMembers[i].name)) {
+            codes_[i] = hresult;
+            ++named;
+        }
+    }
+    return named;
+}
+
+std::int32_t Failures::of(ObjectKind object, std::string_view member) const {
+    const Member* found = findMember(object, member);
+    return found != nullptr ? codes_.at(static_cast<std::size_t>(found - kMembers.data())) : 0;
+}
+
+std::int32_t State::failureFor(std::string_view object, std::string_view member) const {
+    const auto kind = objectKindFromName(object);
+    return kind ? fail.of(*kind, member) : 0;
+}
 
 bool State::diesIn(std::string_view object, std::string_view member) const {
-    return namesMember(dieInMember, object, member);
+    const auto kind = objectKindFromName(object);
+    return kind && namesMember(dieInMember, *kind, member);
 }
 
 bool State::answersWithText(std::string_view object, std::string_view member) const {
-    return namesMember(textAnswer, object, member);
+    const auto kind = objectKindFromName(object);
+    return kind && namesMember(textAnswer, *kind, member);
 }
 
 State parse(std::string_view text, std::vector<std::string>* problems) {
@@ -322,74 +370,60 @@ State parse(std::string_view text, std::vector<std::string>* problems) {
             problem(lineNo, "no '=' in \"" + std::string(line) + "\"");
             continue;
         }
-        auto name = trim(line.substr(0, eq));
-        auto value = trim(line.substr(eq + 1));
-        bool known = false;
-        for (const auto& [key, keyName] : kKeys) {
-            if (!equalsIgnoringAsciiCase(name, keyName)) continue;
-            known = true;
-            if (!apply(state, key, value)) {
-                problem(lineNo,
-                        "bad value \"" + std::string(value) + "\" for " + std::string(keyName));
-            }
-            break;
-        }
-        if (!known) problem(lineNo, "unknown key \"" + std::string(name) + "\"");
+        std::string wrong = applyLine(state, trim(line.substr(0, eq)), trim(line.substr(eq + 1)));
+        if (!wrong.empty()) problem(lineNo, std::move(wrong));
     }
     return state;
 }
 
 std::string toText(const State& state) {
     std::string out = "[cadsim]\n";
-    State copy = state;
-    for (const auto& [key, keyName] : kKeys) {
-        out += keyName;
-        out += '=';
-        if (std::int32_t* field = failureField(copy, key)) {
-            out += *field == 0 ? std::string("0") : formatHresult(*field);
-        } else {
-            switch (key) {
-                case Key::activeDoc:
-                    out += docKindName(state.activeDoc);
-                    break;
-                case Key::systemDensity:
-                    out += formatDouble(state.systemDensity);
-                    break;
-                case Key::documentDensity:
-                    out += formatDouble(state.documentDensity);
-                    break;
-                case Key::systemWriteResult:
-                    out += state.systemWriteResult ? '1' : '0';
-                    break;
-                case Key::documentWriteResult:
-                    out += state.documentWriteResult ? '1' : '0';
-                    break;
-                case Key::retryLater:
-                    out += std::to_string(state.retryLater);
-                    break;
-                case Key::createDelayMs:
-                    out += std::to_string(state.createDelayMs);
-                    break;
-                case Key::dieInMember:
-                    out += state.dieInMember;
-                    break;
-                case Key::textAnswer:
-                    out += state.textAnswer;
-                    break;
-                default:
-                    break;
-            }
-        }
-        out += '\n';
+    auto write = [&out](std::string_view name, const std::string& value) {
+        out.append(name).append(1, '=').append(value).append(1, '\n');
+    };
+    for (const Key& key : kScenarioKeys) write(key.name, format(state, key.field));
+    for (std::size_t i = 0; i < kMembers.size(); ++i) {
+        const std::int32_t code = state.fail.at(i);
+        write(std::string(kFailPrefix) + std::string(objectName(kMembers[i].object)) + "." +
+                  std::string(kMembers[i].name),
+              code == 0 ? std::string("0") : formatHresult(code));
     }
+    for (const Key& key : kFaultKeys) write(key.name, format(state, key.field));
     return out;
 }
 
-std::string formatDouble(double value) {
+std::vector<std::string> describeScenario(const State& state) {
+    // Values the stand-in computes are shown with 15 digits, so that 7850.5 kg/m³ × 0.001 m³
+    // reads 7.8505 kg.
+    auto quantity = [](double value, std::string_view unit) {
+        return formatDouble(value, 15).append(1, ' ').append(unit);
+    };
+    constexpr std::string_view kDensityUnit = "kg/m\u00B3";
+    std::string material = "none";
+    if (!state.material.empty()) {
+        material = state.material + " (" + state.materialDatabase + "), " +
+                   quantity(state.materialDensity, kDensityUnit);
+    }
+    std::string mass = "none, the part has no body";
+    if (state.bodies > 0) {
+        mass = quantity(state.mass(), "kg") + " = " + quantity(state.massDensity(), kDensityUnit) +
+               " \u00D7 " + quantity(state.volume, "m\u00B3");
+    }
+    return {
+        "Active document: " + std::string(docKindName(state.activeDoc)) + ", configuration " +
+            state.configuration,
+        "System density: " + formatDouble(state.systemDensity) + " kg/m\u00B3",
+        "Document density: " + formatDouble(state.documentDensity) + " kg/m\u00B3",
+        "Material: " + material,
+        "Mass: " + mass,
+    };
+}
+
+std::string formatDouble(double value, int digits) {
     std::array<char, 64> buffer{};
-    // Like printf("%.17g") in the C locale.
+    // Like printf("%.<digits>g") in the C locale.
     auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                   std::chars_format::general, 17);
+                                   std::chars_format::general, digits);
     if (ec != std::errc()) return "nan";
     return std::string(buffer.data(), end);
 }

@@ -1,9 +1,10 @@
-// The CAD stand-in's scenario file and call log, as plain text.
+// The CAD stand-in's objects and members, its scenario file and its call log, as plain text.
 //
 // Portable: no Windows header. The server (cadsim.exe) reads and writes the scenario with
 // these functions, and tests use them to set up a scenario and to read what the server saw.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,17 +20,85 @@ enum class DocKind { none = 0, part = 1, assembly = 2, drawing = 3 };
 std::string_view docKindName(DocKind kind);
 std::optional<DocKind> docKindFromName(std::string_view name);  // case-insensitive
 
-// HRESULTs that a member returns instead of working; 0 means the member works.
-struct Failures {
-    std::int32_t visible = 0;     // Fail.Visible (get and put)
-    std::int32_t activeDoc = 0;   // Fail.ActiveDoc
-    std::int32_t getType = 0;     // Fail.GetType
-    std::int32_t appSetPref = 0;  // Fail.App.SetUserPreferenceDoubleValue
-    std::int32_t appGetPref = 0;  // Fail.App.GetUserPreferenceDoubleValue
-    std::int32_t docSetPref = 0;  // Fail.Doc.SetUserPreferenceDoubleValue
-    std::int32_t docGetPref = 0;  // Fail.Doc.GetUserPreferenceDoubleValue
+// The objects the stand-in hands out. Their names are one vocabulary: the state file names
+// them in Fail.<Object>.<Member>, DieInMember and TextAnswer (any case), the log in its
+// object column (with a small first letter: app, doc, config, extension, massProperty).
+enum class ObjectKind { app, doc, config, extension, massProperty };
+
+// "App", "Doc", "Config", "Extension", "MassProperty".
+std::string_view objectName(ObjectKind kind);
+// As the log writes it: "app", "doc", "config", "extension", "massProperty".
+std::string logObjectName(ObjectKind kind);
+std::optional<ObjectKind> objectKindFromName(std::string_view name);  // case-insensitive
+
+// The members the stand-in serves; the number is the member's DISPID, the same on every
+// object that has it.
+enum class MemberId : std::int32_t {
+    visible = 1,
+    activeDoc,
+    setPreference,
+    getPreference,
+    getType,
+    getActiveConfiguration,
+    getMaterialPropertyName2,
+    extension,
+    name,
+    createMassProperty,
+    density,
+    mass,
+    volume,
+};
+
+struct Member {
+    ObjectKind object;
+    MemberId id;
+    std::string_view name;
+    std::uint32_t arguments;  // what a get or a call takes
+    bool answersText;         // its own answer is a text (so a wrong-type answer is not one)
+};
+
+// Every member of every object, in the order toText writes their failures.
+inline constexpr std::array<Member, 15> kMembers{{
+    {ObjectKind::app, MemberId::visible, "Visible", 0, false},
+    {ObjectKind::app, MemberId::activeDoc, "ActiveDoc", 0, false},
+    {ObjectKind::app, MemberId::setPreference, "SetUserPreferenceDoubleValue", 2, false},
+    {ObjectKind::app, MemberId::getPreference, "GetUserPreferenceDoubleValue", 1, false},
+    {ObjectKind::doc, MemberId::getType, "GetType", 0, false},
+    {ObjectKind::doc, MemberId::setPreference, "SetUserPreferenceDoubleValue", 2, false},
+    {ObjectKind::doc, MemberId::getPreference, "GetUserPreferenceDoubleValue", 1, false},
+    {ObjectKind::doc, MemberId::getActiveConfiguration, "GetActiveConfiguration", 0, false},
+    {ObjectKind::doc, MemberId::getMaterialPropertyName2, "GetMaterialPropertyName2", 2, true},
+    {ObjectKind::doc, MemberId::extension, "Extension", 0, false},
+    {ObjectKind::config, MemberId::name, "Name", 0, true},
+    {ObjectKind::extension, MemberId::createMassProperty, "CreateMassProperty", 0, false},
+    {ObjectKind::massProperty, MemberId::density, "Density", 0, false},
+    {ObjectKind::massProperty, MemberId::mass, "Mass", 0, false},
+    {ObjectKind::massProperty, MemberId::volume, "Volume", 0, false},
+}};
+
+// The member of that object with this name (any case) or DISPID; null if it has none.
+const Member* findMember(ObjectKind object, std::string_view name);
+const Member* findMember(ObjectKind object, std::int32_t id);
+
+// Whether a member given as "Member" (on any object) or "Object.Member" names this member of
+// this object; names of either part in any case.
+bool namesMember(std::string_view given, ObjectKind object, std::string_view member);
+
+// The HRESULTs that members return instead of working, one for each member of kMembers; 0
+// means the member works.
+class Failures {
+  public:
+    // Sets the failure of every member that `name` names ("Member" or "Object.Member", see
+    // namesMember); answers how many that were, 0 when the name names no member.
+    std::size_t set(std::string_view name, std::int32_t hresult);
+    std::int32_t of(ObjectKind object, std::string_view member) const;
+    // The failure of kMembers[index].
+    std::int32_t at(std::size_t index) const { return codes_.at(index); }
 
     bool operator==(const Failures&) const = default;
+
+  private:
+    std::array<std::int32_t, kMembers.size()> codes_{};
 };
 
 // The scenario: everything the server reads from its state file.
@@ -39,15 +108,29 @@ struct State {
     double documentDensity = 1000.0;
     bool systemWriteResult = true;    // what the application's SetUserPreferenceDoubleValue returns
     bool documentWriteResult = true;  // the same for the document
+    // The part: its active configuration, the material assigned to it (none when the name is
+    // empty), its volume and whether it has a body at all.
+    std::string configuration = "Standard";
+    std::string material;
+    std::string materialDatabase = "SOLIDWORKS Materials";
+    double materialDensity = 1000.0;
+    double volume = 0.001;     // m³
+    std::uint32_t bodies = 1;  // 0: no body, so no mass properties
     Failures fail;
     std::uint32_t retryLater = 0;     // the next N calls are rejected with "retry later"
     std::uint32_t createDelayMs = 0;  // wait before the class object is registered
-    std::string dieInMember;          // "Member", "App.Member" or "Doc.Member"; empty: never
-    std::string textAnswer;           // the same form: that member answers with a text instead
+    std::string dieInMember;          // "Member" or "Object.Member"; empty: never
+    std::string textAnswer;           // the same form: that member answers with a wrong type
 
     bool operator==(const State&) const = default;
 
-    // The failure configured for a member of "app" or "doc"; 0 if none.
+    // What the part's mass is computed with: the material's density when one is assigned,
+    // else the document's density setting.
+    double massDensity() const { return material.empty() ? documentDensity : materialDensity; }
+    double mass() const { return massDensity() * volume; }
+
+    // The failure configured for a member of an object ("app", "Doc", ...; any case); 0 if
+    // none.
     std::int32_t failureFor(std::string_view object, std::string_view member) const;
     // Whether DieInMember names this member of this object.
     bool diesIn(std::string_view object, std::string_view member) const;
@@ -63,8 +146,14 @@ State parse(std::string_view text, std::vector<std::string>* problems = nullptr)
 // Writes every key under [cadsim]; doubles as "%.17g" with a decimal point, HRESULTs as hex.
 std::string toText(const State& state);
 
-// "%.17g" in the C locale, whatever the process locale is.
-std::string formatDouble(double value);
+// What the status window shows of the scenario, one line each: the active document and its
+// configuration, both density settings, the material, and the mass with what it is computed
+// from (UTF-8).
+std::vector<std::string> describeScenario(const State& state);
+
+// "%.17g" in the C locale, whatever the process locale is; with fewer digits for people
+// ("%.15g" shows 7850.5 * 0.001 as 7.8505).
+std::string formatDouble(double value, int digits = 17);
 std::optional<double> parseDouble(std::string_view text);
 // Decimal (also negative, or above 0x7FFFFFFF) or 0x hex; the 32 bits of an HRESULT.
 std::optional<std::int32_t> parseHresult(std::string_view text);
@@ -93,7 +182,7 @@ enum class Outcome {
 // <sequence>\t<object>\t<member>\t<kind>\t<arguments>\t<outcome>
 struct LogEntry {
     std::uint64_t sequence = 0;
-    std::string object;  // "app" or "doc"
+    std::string object;  // "app", "doc", "config", "extension" or "massProperty"
     std::string member;  // e.g. "SetUserPreferenceDoubleValue"; "#<dispid>" for an unknown one
     std::string kind;    // "get", "put" or "call"
     std::vector<LogValue> arguments;  // in parameter order

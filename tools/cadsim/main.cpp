@@ -3,10 +3,12 @@
 //   cadsim.exe /regserver --progid <ProgID> --state <file> --log <file>
 //   cadsim.exe /unregserver --progid <ProgID>
 //   cadsim.exe /shutdown [--progid <ProgID>]
+//   cadsim.exe /live --progid <ProgID>
 //   cadsim.exe [--progid <ProgID>] --state <file> --log <file> [-Embedding]
 //
 // Without -Embedding (started by hand) the window is shown at once; started by COM it stays
-// hidden until a client sets Visible.
+// hidden until a client sets Visible. /live prints how many objects the running instance has
+// handed to clients that they have not released yet.
 
 #include <windows.h>
 
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "cadsim_state.h"
+#include "instances.h"
 #include "registration.h"
 #include "sim_server.h"
 #include "status_window.h"
@@ -69,7 +72,7 @@ class DisconnectOnExit {
 };
 
 struct Options {
-    enum class Mode { serve, regServer, unregServer, shutdown } mode = Mode::serve;
+    enum class Mode { serve, regServer, unregServer, shutdown, live } mode = Mode::serve;
     bool embedding = false;
     std::wstring progId;
     std::wstring statePath;
@@ -77,12 +80,15 @@ struct Options {
 };
 
 // Messages go to the standard error the process was given (e.g. by wine from a shell).
-void report(const std::wstring& message) {
-    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
-    if (err == nullptr || err == INVALID_HANDLE_VALUE) return;
-    const std::string text = "cadsim: " + velu::text::toUtf8(message) + "\n";
+void writeTo(DWORD standardHandle, const std::string& text) {
+    HANDLE handle = GetStdHandle(standardHandle);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
-    WriteFile(err, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+void report(const std::wstring& message) {
+    writeTo(STD_ERROR_HANDLE, "cadsim: " + velu::text::toUtf8(message) + "\n");
 }
 
 bool isSwitch(std::wstring_view arg, std::wstring_view name) {
@@ -107,6 +113,8 @@ bool parseOptions(const std::vector<std::wstring>& args, Options& options) {
             options.mode = Options::Mode::unregServer;
         } else if (isSwitch(arg, L"shutdown")) {
             options.mode = Options::Mode::shutdown;
+        } else if (isSwitch(arg, L"live")) {
+            options.mode = Options::Mode::live;
         } else if (isSwitch(arg, L"Embedding") || isSwitch(arg, L"Automation")) {
             options.embedding = true;
         } else if (arg == L"--progid") {
@@ -125,12 +133,6 @@ bool parseOptions(const std::vector<std::wstring>& args, Options& options) {
     return true;
 }
 
-std::wstring classNameFor(const std::wstring& progId) {
-    const std::string clsid =
-        progId.empty() ? std::string(kBaseClsid) : clsidForProgId(velu::text::toUtf8(progId));
-    return std::wstring(StatusWindow::kClassPrefix) + fromUtf8(clsid);
-}
-
 int serve(const Options& options) {
     if (options.statePath.empty() || options.logPath.empty()) {
         report(L"the server needs --state <file> and --log <file>");
@@ -144,23 +146,28 @@ int serve(const Options& options) {
                                       : clsidForProgId(velu::text::toUtf8(options.progId));
     CLSID clsid{};
     if (FAILED(CLSIDFromString(fromUtf8(clsidText).c_str(), &clsid))) return kFailed;
-    const std::wstring className = classNameFor(options.progId);
+    const std::wstring className = windowClassFor(options.progId);
     if (!options.embedding && FindWindowW(className.c_str(), nullptr) != nullptr) {
         report(L"already running for " + fromUtf8(clsidText));
         return kFailed;
     }
 
-    SimServer* serverForTimer = nullptr;
-    StatusWindow window(className, [&serverForTimer] {
-        if (serverForTimer != nullptr) serverForTimer->refreshWindow();
-    });
+    SimServer* serverForWindow = nullptr;
+    StatusWindow window(
+        className,
+        [&serverForWindow] {
+            if (serverForWindow != nullptr) serverForWindow->refreshWindow();
+        },
+        [&serverForWindow] {
+            return serverForWindow != nullptr ? serverForWindow->liveObjects() : 0L;
+        });
     if (!window.valid()) {
         report(L"no window to serve from: " + window.failure());
         return kFailed;
     }
     if (!window.canShow()) report(L"no display: the window cannot be shown");
     SimServer server(options.statePath, options.logPath, &window);
-    serverForTimer = &server;
+    serverForWindow = &server;
 
     // A slow start: the client waits for the class object while this sleeps.
     if (const std::uint32_t delay = server.loadState().createDelayMs; delay > 0) Sleep(delay);
@@ -168,7 +175,6 @@ int serve(const Options& options) {
     ComPtr<IMessageFilter> filter;
     filter.attach(new MessageFilter(server));
     const velu::win32::MessageFilterRegistration filterRegistration(filter);
-    DisconnectOnExit disconnectDoc(server.doc());
     DisconnectOnExit disconnectApp(server.app());
     const CookieRegistration running(
         [&](DWORD* cookie) {
@@ -203,32 +209,9 @@ int serve(const Options& options) {
 // Closes the window of every running instance (or only the one serving progId) and waits for
 // the processes to end.
 int shutdown(const Options& options) {
-    struct Search {
-        std::wstring exactClass;  // empty: every instance
-        std::vector<HWND> windows;
-
-        void consider(HWND hwnd) {
-            wchar_t name[256];
-            const int n = GetClassNameW(hwnd, name, 256);
-            const std::wstring_view cls(name, n > 0 ? static_cast<std::size_t>(n) : 0);
-            if (exactClass.empty() ? cls.starts_with(StatusWindow::kClassPrefix)
-                                   : cls == exactClass) {
-                windows.push_back(hwnd);
-            }
-        }
-    } search{options.progId.empty() ? std::wstring() : classNameFor(options.progId), {}};
-    EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            reinterpret_cast<Search*>(param)->consider(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    // An instance without a display has a message-only window instead.
-    for (HWND hwnd = nullptr; (hwnd = FindWindowExW(HWND_MESSAGE, hwnd, nullptr, nullptr));) {
-        search.consider(hwnd);
-    }
+    const std::vector<HWND> windows = instanceWindows(options.progId);
     int result = kOk;
-    for (HWND hwnd : search.windows) {
+    for (HWND hwnd : windows) {
         DWORD pid = 0;
         GetWindowThreadProcessId(hwnd, &pid);
         velu::win32::UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
@@ -238,8 +221,19 @@ int shutdown(const Options& options) {
             result = kFailed;
         }
     }
-    report(L"closed " + std::to_wstring(search.windows.size()) + L" instance(s)");
+    report(L"closed " + std::to_wstring(windows.size()) + L" instance(s)");
     return result;
+}
+
+// Prints the number of live objects of the instance serving the ProgID.
+int live(const Options& options) {
+    const auto count = liveObjectsOf(options.progId);
+    if (!count) {
+        report(L"no running instance of " + options.progId + L" answered");
+        return kFailed;
+    }
+    writeTo(STD_OUTPUT_HANDLE, std::to_string(*count) + "\n");
+    return kOk;
 }
 
 int run() {
@@ -275,6 +269,12 @@ int run() {
         }
         case Options::Mode::shutdown:
             return shutdown(options);
+        case Options::Mode::live:
+            if (options.progId.empty()) {
+                report(L"/live needs --progid <ProgID>");
+                return kUsage;
+            }
+            return live(options);
         case Options::Mode::serve:
             return serve(options);
     }

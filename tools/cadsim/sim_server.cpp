@@ -1,6 +1,5 @@
 #include "sim_server.h"
 
-#include <array>
 #include <cmath>
 #include <vector>
 
@@ -23,49 +22,27 @@ constexpr LONG kDensityPreference = 7;
 constexpr WORD kInvokeMethodIndex = 6;
 // Exit code of a server that DieInMember ended.
 constexpr UINT kDiedExitCode = 3;
+// What a member named in TextAnswer answers.
+constexpr std::wstring_view kWrongTypeText = L"kein Wert";
 
-enum : DISPID {
-    kVisible = 1,
-    kActiveDoc = 2,
-    kSetPreference = 3,
-    kGetPreference = 4,
-    kGetType = 5,
-};
-
-struct Member {
-    DISPID id;
-    std::wstring_view name;
-    bool onApp;
-    bool onDoc;
-    UINT argumentCount;  // for a get or call
-};
-
-constexpr std::array<Member, 5> kMembers{{
-    {kVisible, L"Visible", true, false, 0},
-    {kActiveDoc, L"ActiveDoc", true, false, 0},
-    {kSetPreference, L"SetUserPreferenceDoubleValue", true, true, 2},
-    {kGetPreference, L"GetUserPreferenceDoubleValue", true, true, 1},
-    {kGetType, L"GetType", false, true, 0},
-}};
-
-const Member* findMember(ObjectKind kind, DISPID id) {
-    for (const Member& m : kMembers) {
-        if (m.id == id && (kind == ObjectKind::app ? m.onApp : m.onDoc)) return &m;
-    }
-    return nullptr;
+// Whether a VARIANT is a text the callee may replace: a BSTR by reference, or a VARIANT by
+// reference (as VBScript passes a variable).
+bool isTextReference(const VARIANT& value) {
+    return (value.vt == (VT_BYREF | VT_BSTR) && value.pbstrVal != nullptr) ||
+           (value.vt == (VT_BYREF | VT_VARIANT) && value.pvarVal != nullptr);
 }
 
-const Member* findMember(ObjectKind kind, std::wstring_view name) {
-    for (const Member& m : kMembers) {
-        if (velu::text::equalsIgnoringAsciiCase(m.name, name) &&
-            (kind == ObjectKind::app ? m.onApp : m.onDoc))
-            return &m;
+// Leaves a text in a reference that isTextReference accepted; what it held is freed.
+void leaveText(VARIANT& reference, std::wstring_view text) {
+    if (reference.vt == (VT_BYREF | VT_BSTR)) {
+        UniqueBstr previous;
+        *previous.put() = *reference.pbstrVal;
+        *reference.pbstrVal = UniqueBstr(text).release();
+    } else {
+        UniqueVariant previous;
+        *previous.put() = *reference.pvarVal;
+        UniqueVariant::fromString(text).moveTo(reference.pvarVal);
     }
-    return nullptr;
-}
-
-std::string_view objectLabel(ObjectKind kind) {
-    return kind == ObjectKind::app ? "app" : "doc";
 }
 
 // Fills an EXCEPINFO for an injected DISP_E_EXCEPTION.
@@ -93,6 +70,14 @@ std::pair<std::wstring, std::wstring> describeCall(const LogEntry& entry) {
 
 // ---------------------------------------------------------------------------------------------
 // SimObject
+
+SimObject::SimObject(SimServer& server, ObjectKind kind) : server_(server), kind_(kind) {
+    if (kind_ != ObjectKind::app) server_.madeObject(this);
+}
+
+SimObject::~SimObject() {
+    if (kind_ != ObjectKind::app) server_.lostObject(this);
+}
 
 HRESULT STDMETHODCALLTYPE SimObject::GetTypeInfoCount(UINT* count) {
     if (count == nullptr) return E_POINTER;
@@ -161,7 +146,6 @@ struct SimServer::Call {
 SimServer::SimServer(std::wstring statePath, std::wstring logPath, StatusWindow* window)
     : statePath_(std::move(statePath)), logPath_(std::move(logPath)), window_(window) {
     app_.attach(new SimObject(*this, ObjectKind::app));
-    doc_.attach(new SimObject(*this, ObjectKind::doc));
     // The sequence goes on from the last line an earlier run left in the log.
     if (auto text = readFile(logPath_)) {
         for (const LogEntry& entry : parseLog(*text)) {
@@ -169,6 +153,18 @@ SimServer::SimServer(std::wstring statePath, std::wstring logPath, StatusWindow*
         }
     }
     refreshWindow();
+}
+
+SimServer::~SimServer() {
+    // Disconnecting lets go of the references the clients' stubs hold, which may end the
+    // objects and change the list: hold each one while it is cut off.
+    std::vector<ComPtr<IDispatch>> handedOut;
+    for (SimObject* object : live_) handedOut.emplace_back(object);
+    for (const auto& object : handedOut) CoDisconnectObject(object.get(), 0);
+}
+
+void SimServer::lostObject(SimObject* object) {
+    std::erase(live_, object);
 }
 
 State SimServer::loadState() const {
@@ -188,23 +184,22 @@ void SimServer::setVisible(bool visible) {
 
 void SimServer::refreshWindow() {
     if (window_ == nullptr) return;
-    const State state = loadState();
-    const std::wstring doc = fromUtf8(docKindName(state.activeDoc));
-    window_->setLines({
-        L"Active document: " + doc,
-        L"System density: " + fromUtf8(formatDouble(state.systemDensity)) + L" kg/m\u00B3",
-        L"Document density: " + fromUtf8(formatDouble(state.documentDensity)) + L" kg/m\u00B3",
-        L"Last call: " + lastCall_.first,
-        lastCall_.second.empty() ? std::wstring() : L"      \u2192 " + lastCall_.second,
-    });
+    std::vector<std::wstring> lines;
+    for (const std::string& line : describeScenario(loadState())) lines.push_back(fromUtf8(line));
+    lines.push_back(L"Objects handed out and not released: " + std::to_wstring(liveObjects()));
+    lines.push_back(L"Last call: " + lastCall_.first);
+    lines.push_back(lastCall_.second.empty() ? std::wstring()
+                                             : L"      \u2192 " + lastCall_.second);
+    window_->setLines(std::move(lines));
 }
 
 HRESULT SimServer::getIdsOfNames(ObjectKind kind, LPOLESTR* names, UINT count, DISPID* ids) const {
     if (names == nullptr || ids == nullptr) return E_POINTER;
     if (count == 0) return S_OK;
     HRESULT hr = S_OK;
-    const Member* member = names[0] != nullptr ? findMember(kind, names[0]) : nullptr;
-    ids[0] = member != nullptr ? member->id : DISPID_UNKNOWN;
+    const Member* member =
+        names[0] != nullptr ? findMember(kind, velu::text::toUtf8(names[0])) : nullptr;
+    ids[0] = member != nullptr ? static_cast<DISPID>(member->id) : DISPID_UNKNOWN;
     if (member == nullptr) hr = DISP_E_UNKNOWNNAME;
     // None of the members has named parameters.
     for (UINT i = 1; i < count; ++i) {
@@ -240,11 +235,11 @@ HRESULT SimServer::invoke(ObjectKind kind, DISPID id, LCID lcid, WORD flags, DIS
     filterRejected_.reset();
 
     Call call;
-    call.member = findMember(kind, id);
+    call.member = findMember(kind, static_cast<std::int32_t>(id));
     call.entry.sequence = nextSequence_++;
-    call.entry.object = objectLabel(kind);
+    call.entry.object = logObjectName(kind);
     if (call.member != nullptr) {
-        call.entry.member = velu::text::toUtf8(call.member->name);
+        call.entry.member = call.member->name;
     } else {
         call.entry.member.assign(1, '#').append(std::to_string(id));
     }
@@ -296,7 +291,9 @@ HRESULT SimServer::perform(Call& call, State& state, LCID lcid, WORD flags, DISP
     const UINT count = params != nullptr ? params->cArgs : 0;
     const UINT named = params != nullptr ? params->cNamedArgs : 0;
     if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
-        if (member->id != kVisible || !(flags & DISPATCH_PROPERTYPUT)) return DISP_E_MEMBERNOTFOUND;
+        if (member->id != MemberId::visible || !(flags & DISPATCH_PROPERTYPUT)) {
+            return DISP_E_MEMBERNOTFOUND;
+        }
         if (count != 1) return DISP_E_BADPARAMCOUNT;
         if (named != 1 || params->rgdispidNamedArgs == nullptr ||
             params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
@@ -306,74 +303,81 @@ HRESULT SimServer::perform(Call& call, State& state, LCID lcid, WORD flags, DISP
         // A getter or method may be invoked as either; VB-style late binding sends both bits.
         if (!(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) return DISP_E_MEMBERNOTFOUND;
         if (named != 0) return DISP_E_NONAMEDARGS;
-        if (count != member->argumentCount) return DISP_E_BADPARAMCOUNT;
+        if (count != member->arguments) return DISP_E_BADPARAMCOUNT;
     }
 
+    // The index in rgvarg of the argument at parameter position `position`.
+    auto indexOf = [count](UINT position) { return count - 1 - position; };
+    auto mismatch = [&](UINT position) {
+        if (argError != nullptr) *argError = indexOf(position);
+        return DISP_E_TYPEMISMATCH;
+    };
     // The argument at parameter position `position`, converted to `type`.
     auto argument = [&](UINT position, VARTYPE type, UniqueVariant& out) -> HRESULT {
-        const UINT index = count - 1 - position;
         UniqueVariant direct;
-        HRESULT hr = VariantCopyInd(direct.put(), &params->rgvarg[index]);
+        HRESULT hr = VariantCopyInd(direct.put(), &params->rgvarg[indexOf(position)]);
         if (SUCCEEDED(hr)) hr = VariantChangeTypeEx(out.put(), direct.get(), lcid, 0, type);
-        if (FAILED(hr)) {
-            if (argError != nullptr) *argError = index;
-            return DISP_E_TYPEMISMATCH;
-        }
-        return S_OK;
+        return FAILED(hr) ? mismatch(position) : S_OK;
     };
 
-    const bool onApp = call.entry.object == "app";
+    const bool onApp = call.member->object == ObjectKind::app;
     UniqueVariant first;
     UniqueVariant second;
     switch (member->id) {
-        case kVisible:
+        case MemberId::visible:
             if (flags & DISPATCH_PROPERTYPUT) {
                 if (HRESULT hr = argument(0, VT_BOOL, first); FAILED(hr)) return hr;
             }
             break;
-        case kSetPreference:
+        case MemberId::setPreference:
             if (HRESULT hr = argument(0, VT_I4, first); FAILED(hr)) return hr;
             if (HRESULT hr = argument(1, VT_R8, second); FAILED(hr)) return hr;
             break;
-        case kGetPreference:
+        case MemberId::getPreference:
             if (HRESULT hr = argument(0, VT_I4, first); FAILED(hr)) return hr;
+            break;
+        case MemberId::getMaterialPropertyName2:
+            if (HRESULT hr = argument(0, VT_BSTR, first); FAILED(hr)) return hr;
+            // The database comes back through the second argument, so it must be a reference.
+            if (!isTextReference(params->rgvarg[indexOf(1)])) return mismatch(1);
             break;
         default:
             break;
     }
 
-    if (const std::int32_t failure = state.failureFor(call.entry.object, call.entry.member)) {
+    if (const std::int32_t failure = state.fail.of(member->object, member->name)) {
         return static_cast<HRESULT>(failure);
     }
     if (state.answersWithText(call.entry.object, call.entry.member)) {
-        result->vt = VT_BSTR;
-        result->bstrVal = UniqueBstr(L"kein Wert").release();
+        // A value of the wrong type: a text, or a number where the answer is a text.
+        if (member->answersText) {
+            UniqueVariant::fromI4(0).moveTo(result);
+        } else {
+            UniqueVariant::fromString(kWrongTypeText).moveTo(result);
+        }
         return S_OK;
     }
 
     switch (member->id) {
-        case kVisible:
+        case MemberId::visible:
             if (flags & DISPATCH_PROPERTYPUT) {
                 setVisible(first->boolVal != VARIANT_FALSE);
                 result->vt = VT_EMPTY;
             } else {
-                result->vt = VT_BOOL;
-                result->boolVal = visible_ ? VARIANT_TRUE : VARIANT_FALSE;
+                UniqueVariant::fromBool(visible_).moveTo(result);
             }
             return S_OK;
-        case kActiveDoc:
-            result->vt = VT_DISPATCH;
-            result->pdispVal = nullptr;
+        case MemberId::activeDoc:
             if (state.activeDoc != DocKind::none) {
-                result->pdispVal = doc_.get();
-                doc_->AddRef();
+                handOut(ObjectKind::doc, result);
+            } else {
+                UniqueVariant::fromDispatch(nullptr).moveTo(result);
             }
             return S_OK;
-        case kGetType:
-            result->vt = VT_I4;
-            result->lVal = static_cast<LONG>(state.activeDoc);
+        case MemberId::getType:
+            UniqueVariant::fromI4(static_cast<LONG>(state.activeDoc)).moveTo(result);
             return S_OK;
-        case kSetPreference: {
+        case MemberId::setPreference: {
             const bool accepted = onApp ? state.systemWriteResult : state.documentWriteResult;
             const double density = second->dblVal;
             bool written = false;
@@ -382,21 +386,62 @@ HRESULT SimServer::perform(Call& call, State& state, LCID lcid, WORD flags, DISP
                 saveState(state);
                 written = true;
             }
-            result->vt = VT_BOOL;
-            result->boolVal = (accepted && (written || first->lVal != kDensityPreference))
-                                  ? VARIANT_TRUE
-                                  : VARIANT_FALSE;
+            UniqueVariant::fromBool(accepted && (written || first->lVal != kDensityPreference))
+                .moveTo(result);
             return S_OK;
         }
-        case kGetPreference:
-            result->vt = VT_R8;
-            result->dblVal = first->lVal == kDensityPreference
-                                 ? (onApp ? state.systemDensity : state.documentDensity)
-                                 : 0.0;
+        case MemberId::getPreference:
+            UniqueVariant::fromR8(first->lVal == kDensityPreference
+                                      ? (onApp ? state.systemDensity : state.documentDensity)
+                                      : 0.0)
+                .moveTo(result);
             return S_OK;
-        default:
-            return DISP_E_MEMBERNOTFOUND;
+        case MemberId::getActiveConfiguration:
+            handOut(ObjectKind::config, result);
+            return S_OK;
+        case MemberId::getMaterialPropertyName2: {
+            // The part has one configuration: asked for another one, it names no material.
+            const std::wstring asked = first->bstrVal != nullptr ? first->bstrVal : L"";
+            const bool ours = asked.empty() || velu::text::equalsIgnoringAsciiCase(
+                                                   asked, fromUtf8(state.configuration));
+            const bool assigned = ours && !state.material.empty();
+            leaveText(params->rgvarg[indexOf(1)],
+                      assigned ? fromUtf8(state.materialDatabase) : std::wstring());
+            UniqueVariant::fromString(assigned ? fromUtf8(state.material) : std::wstring())
+                .moveTo(result);
+            return S_OK;
+        }
+        case MemberId::extension:
+            handOut(ObjectKind::extension, result);
+            return S_OK;
+        case MemberId::name:
+            UniqueVariant::fromString(fromUtf8(state.configuration)).moveTo(result);
+            return S_OK;
+        case MemberId::createMassProperty:
+            // A part without a body has no mass to compute: Nothing.
+            if (state.bodies > 0) {
+                handOut(ObjectKind::massProperty, result);
+            } else {
+                UniqueVariant::fromDispatch(nullptr).moveTo(result);
+            }
+            return S_OK;
+        case MemberId::density:
+            UniqueVariant::fromR8(state.massDensity()).moveTo(result);
+            return S_OK;
+        case MemberId::mass:
+            UniqueVariant::fromR8(state.mass()).moveTo(result);
+            return S_OK;
+        case MemberId::volume:
+            UniqueVariant::fromR8(state.volume).moveTo(result);
+            return S_OK;
     }
+    return DISP_E_MEMBERNOTFOUND;
+}
+
+void SimServer::handOut(ObjectKind kind, VARIANT* result) {
+    ComPtr<IDispatch> object;
+    object.attach(new SimObject(*this, kind));
+    UniqueVariant::fromDispatch(object.get()).moveTo(result);
 }
 
 void SimServer::finish(const LogEntry& entry) {
@@ -410,7 +455,9 @@ std::string SimServer::objectName(IUnknown* p) const {
     ComPtr<IUnknown> identity;
     if (FAILED(p->QueryInterface(IID_IUnknown, identity.putVoid()))) return "object";
     if (identity.get() == static_cast<IUnknown*>(app_.get())) return "app";
-    if (identity.get() == static_cast<IUnknown*>(doc_.get())) return "doc";
+    for (SimObject* object : live_) {
+        if (identity.get() == static_cast<IUnknown*>(object)) return logObjectName(object->kind());
+    }
     return "object";
 }
 

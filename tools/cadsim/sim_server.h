@@ -1,5 +1,6 @@
-// The automation objects of the CAD stand-in: the application, its active document, the
-// class factory and the message filter, and the server state they share.
+// The automation objects of the CAD stand-in: the application and the objects it hands out
+// (the active document, its configuration, its extension and mass properties), the class
+// factory and the message filter, and the server state they share.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "cadsim_state.h"
 #include "win32/support/com.h"
@@ -20,12 +22,12 @@ using velu::win32::ComPtr;
 class StatusWindow;
 class SimServer;
 
-enum class ObjectKind { app, doc };
-
-// The IDispatch of the application and of the document; both hand every call to SimServer.
+// The IDispatch of every object the stand-in serves; each hands its calls to SimServer.
+// Every object but the application is made for the call that hands it out and counts as
+// live until its last reference is gone.
 class SimObject final : public ComObject<IDispatch, IID_IDispatch> {
   public:
-    SimObject(SimServer& server, ObjectKind kind) : server_(server), kind_(kind) {}
+    SimObject(SimServer& server, ObjectKind kind);
     ObjectKind kind() const { return kind_; }
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
@@ -37,6 +39,8 @@ class SimObject final : public ComObject<IDispatch, IID_IDispatch> {
                                      UINT* argError) override;
 
   private:
+    ~SimObject() override;
+
     SimServer& server_;
     ObjectKind kind_;
 };
@@ -71,11 +75,20 @@ class MessageFilter final : public ComObject<IMessageFilter, IID_IMessageFilter>
 class SimServer {
   public:
     SimServer(std::wstring statePath, std::wstring logPath, StatusWindow* window);
+    // Cuts every client off from the objects it still holds, so that its calls fail instead
+    // of hanging.
+    ~SimServer();
     SimServer(const SimServer&) = delete;
     SimServer& operator=(const SimServer&) = delete;
 
     IDispatch* app() const { return app_.get(); }
-    IDispatch* doc() const { return doc_.get(); }
+
+    // The objects handed to clients and not released yet (the application is not among them:
+    // the running object table and the class factory hold it for as long as the server runs).
+    long liveObjects() const { return static_cast<long>(live_.size()); }
+    // From SimObject: an object other than the application was made or is gone.
+    void madeObject(SimObject* object) { live_.push_back(object); }
+    void lostObject(SimObject* object);
 
     State loadState() const;
     void saveState(const State& state) const;
@@ -96,6 +109,8 @@ class SimServer {
     HRESULT perform(Call& call, State& state, LCID lcid, WORD flags, DISPPARAMS* params,
                     VARIANT* result, UINT* argError);
     void finish(const LogEntry& entry);
+    // The answer of a member that hands out an object: a new one of that kind.
+    void handOut(ObjectKind kind, VARIANT* result);
     LogValue describe(const VARIANT& value) const;
     std::string objectName(IUnknown* p) const;
 
@@ -103,7 +118,7 @@ class SimServer {
     std::wstring logPath_;
     StatusWindow* window_;
     ComPtr<IDispatch> app_;
-    ComPtr<IDispatch> doc_;
+    std::vector<SimObject*> live_;  // in the order they were made
     std::uint64_t nextSequence_ = 1;
     bool visible_ = false;
     std::pair<std::wstring, std::wstring> lastCall_{L"none yet", L""};  // call and outcome

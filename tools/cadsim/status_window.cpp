@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "instances.h"
+
 namespace cadsim::win {
 
 namespace {
@@ -25,9 +27,11 @@ HFONT makeFont(int height, int weight) {
 
 }  // namespace
 
-StatusWindow::StatusWindow(const std::wstring& className, std::function<void()> onTimer)
+StatusWindow::StatusWindow(const std::wstring& className, std::function<void()> onTimer,
+                           std::function<long()> liveObjects)
     : className_(className),
       onTimer_(std::move(onTimer)),
+      liveObjects_(std::move(liveObjects)),
       font_(makeFont(-16, FW_NORMAL)),
       boldFont_(makeFont(-18, FW_BOLD)) {
     WNDCLASSEXW wc{};
@@ -44,7 +48,7 @@ StatusWindow::StatusWindow(const std::wstring& className, std::function<void()> 
     }
     window_.reset(CreateWindowExW(
         0, className_.c_str(), kTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-        CW_USEDEFAULT, CW_USEDEFAULT, 720, 240, nullptr, nullptr, GetModuleHandleW(nullptr), this));
+        CW_USEDEFAULT, CW_USEDEFAULT, 720, 300, nullptr, nullptr, GetModuleHandleW(nullptr), this));
     if (!window_) {
         // No display (e.g. Wine without X): a message-only window still receives WM_CLOSE
         // from /shutdown, it just cannot be shown.
@@ -105,6 +109,9 @@ LRESULT CALLBACK StatusWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<StatusWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self != nullptr && message == liveObjectsMessage()) {
+        return self->liveObjects_ ? static_cast<LRESULT>(self->liveObjects_()) : 0;
+    }
     if (self != nullptr) {
         switch (message) {
             case WM_PAINT:

@@ -15,12 +15,12 @@ namespace cadsim::win {
 class StatusWindow {
   public:
     static constexpr const wchar_t* kTitle = L"CAD stand-in";
-    // Every instance's window class starts with this; the rest is the served class id, so that
-    // /shutdown can find the instance that serves one ProgID.
-    static constexpr std::wstring_view kClassPrefix = L"CadSimWindow";
 
-    // onTimer runs about twice a second while the window is shown (to follow the state file).
-    StatusWindow(const std::wstring& className, std::function<void()> onTimer);
+    // The class is windowClassFor the served ProgID (instances.h). onTimer runs about twice a
+    // second while the window is shown (to follow the state file); liveObjects answers
+    // liveObjectsMessage, shown or not.
+    StatusWindow(const std::wstring& className, std::function<void()> onTimer,
+                 std::function<long()> liveObjects);
     ~StatusWindow();
     StatusWindow(const StatusWindow&) = delete;
     StatusWindow& operator=(const StatusWindow&) = delete;
@@ -41,6 +41,7 @@ class StatusWindow {
 
     std::wstring className_;
     std::function<void()> onTimer_;
+    std::function<long()> liveObjects_;
     std::vector<std::wstring> lines_;
     velu::win32::UniqueFont font_;
     velu::win32::UniqueFont boldFont_;

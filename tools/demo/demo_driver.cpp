@@ -1,12 +1,16 @@
-// Drives the running program through the main job for the demo, the way a user would: picks
-// "Aluminium", applies to "Alles, was möglich ist", presses "Dichte nach SWX übertragen",
-// answers the boxes, and saves screenshots of the start and of the moment of success.
+// Drives the running program for the demo, the way a user would, and saves screenshots.
 //
 //   demo_driver.exe <start.bmp> <success.bmp>
+//       The main job: picks "Aluminium", applies to "Alles, was möglich ist", presses "Dichte
+//       nach SWX übertragen", answers the boxes, and saves the start and the moment of success.
+//   demo_driver.exe --material <warning.bmp>
+//       A part with a material of its own: writes "Stahl" into "Nur aktives Teil" and saves the
+//       moment the program warns that the material sets another density.
 
 #include <windows.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "support/text.h"
@@ -85,39 +89,38 @@ HWND openBox(DWORD process) {
     return nullptr;
 }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: demo_driver <start.bmp> <success.bmp>\n");
-        return 2;
-    }
+// The main window, once it is there.
+HWND findMainWindow() {
     HWND main = nullptr;
     for (int i = 0; i < 200 && !main; ++i, ::Sleep(100)) {
         main = ::FindWindowW(nullptr, L"Velumar - Density");
     }
-    if (!main) {
-        std::fprintf(stderr, "demo: the main window did not appear\n");
-        return 1;
-    }
-    ::Sleep(500);
-    saveScreen(argv[1]);
+    if (!main) std::fprintf(stderr, "demo: the main window did not appear\n");
+    return main;
+}
 
-    if (!pick(main, L"Aluminium") || !pick(main, L"Alles, was möglich ist")) {
+// Picks the material and the apply-to entry and presses "Dichte nach SWX übertragen".
+bool transfer(HWND main, const wchar_t* material, const wchar_t* applyTo) {
+    if (!pick(main, material) || !pick(main, applyTo)) {
         std::fprintf(stderr, "demo: the lists do not hold the expected entries\n");
-        return 1;
+        return false;
     }
-    HWND transfer = nullptr;
-    for (HWND button : childrenOfClass(main, L"Button")) {
-        if (windowText(button) == L"Dichte nach &SWX übertragen") transfer = button;
+    HWND button = nullptr;
+    for (HWND candidate : childrenOfClass(main, L"Button")) {
+        if (windowText(candidate) == L"Dichte nach &SWX übertragen") button = candidate;
     }
-    if (!transfer) return 1;
+    if (!button) return false;
     say(L"pressed \"Dichte nach SWX übertragen\"");
-    ::PostMessageW(transfer, BM_CLICK, 0, 0);
+    ::PostMessageW(button, BM_CLICK, 0, 0);
+    return true;
+}
 
+// Answers the program's boxes until none has come for two seconds. `shoot` hears each prompt
+// while its box is open and says whether to save the screen now.
+void answerBoxes(HWND main, const std::function<bool(const std::wstring&)>& shoot,
+                 const wchar_t* screenshot) {
     DWORD process = 0;
     ::GetWindowThreadProcessId(main, &process);
-    bool success = false;
     for (int quiet = 0; quiet < 20; ++quiet, ::Sleep(100)) {
         const HWND box = openBox(process);
         if (!box) continue;
@@ -126,13 +129,59 @@ int wmain(int argc, wchar_t** argv) {
         const std::wstring prompt =
             windowText(::GetDlgItem(box, velu::testing::kMessageBoxPromptId));
         say(L"box \"" + windowText(box) + L"\": " + prompt);
-        if (prompt == L"Success to set the values" || !success) {
-            success = true;
+        if (shoot(prompt)) {
             placeStandIn(main);
-            saveScreen(argv[2]);
+            saveScreen(screenshot);
         }
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
         ::Sleep(300);
     }
-    return success ? 0 : 1;
+}
+
+constexpr const wchar_t* kSuccess = L"Success to set the values";
+
+int playMainJob(const wchar_t* start, const wchar_t* success) {
+    const HWND main = findMainWindow();
+    if (!main) return 1;
+    ::Sleep(500);
+    saveScreen(start);
+    if (!transfer(main, L"Aluminium", L"Alles, was möglich ist")) return 1;
+    bool succeeded = false;
+    answerBoxes(
+        main,
+        [&](const std::wstring& prompt) {
+            const bool first = !succeeded;
+            succeeded = true;
+            return prompt == kSuccess || first;
+        },
+        success);
+    return succeeded ? 0 : 1;
+}
+
+int playPartWithMaterial(const wchar_t* warning) {
+    const HWND main = findMainWindow();
+    if (!main) return 1;
+    if (!transfer(main, L"Stahl", L"Nur aktives Teil")) return 1;
+    // The success box comes first; the warning follows it.
+    bool warned = false;
+    answerBoxes(
+        main,
+        [&](const std::wstring& prompt) {
+            warned = warned || prompt != kSuccess;
+            return prompt != kSuccess;
+        },
+        warning);
+    if (!warned) std::fprintf(stderr, "demo: no warning about the part's material came\n");
+    return warned ? 0 : 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 3 && std::wstring(argv[1]) == L"--material") return playPartWithMaterial(argv[2]);
+    if (argc == 3) return playMainJob(argv[1], argv[2]);
+    std::fprintf(stderr,
+                 "usage: demo_driver <start.bmp> <success.bmp>\n"
+                 "       demo_driver --material <warning.bmp>\n");
+    return 2;
 }

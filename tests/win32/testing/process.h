@@ -21,13 +21,24 @@ struct StartedProgram {
 
 // Starts the program without waiting for it. The arguments are given as its command line
 // wants them (already quoted where needed); the program runs in `directory`, or in the
-// current folder when that is empty.
+// current folder when that is empty. Given an inheritable handle, the program writes its
+// standard output there.
 StartedProgram startProgram(const std::wstring& program, const std::wstring& arguments = L"",
-                            const std::wstring& directory = L"");
+                            const std::wstring& directory = L"", HANDLE standardOutput = nullptr);
 
 // Starts the program and waits for it to end: its exit code, or nothing when it could not
 // be started or did not end within the limit.
 std::optional<DWORD> runProgram(const std::wstring& program, const std::wstring& arguments,
                                 std::chrono::milliseconds limit);
+
+struct ProgramOutput {
+    DWORD exitCode = 0;
+    std::string text;  // what it wrote to its standard output
+};
+
+// Like runProgram, and gives back what the program wrote to its standard output as well.
+std::optional<ProgramOutput> runProgramForOutput(const std::wstring& program,
+                                                 const std::wstring& arguments,
+                                                 std::chrono::milliseconds limit);
 
 }  // namespace velu::testing

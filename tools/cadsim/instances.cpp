@@ -1,0 +1,57 @@
+#include "instances.h"
+
+#include "cadsim_state.h"
+#include "support/text.h"
+
+namespace cadsim::win {
+
+std::wstring windowClassFor(std::wstring_view progId) {
+    const std::string clsid =
+        progId.empty() ? std::string(kBaseClsid) : clsidForProgId(velu::text::toUtf8(progId));
+    return std::wstring(kWindowClassPrefix) + velu::text::fromUtf8(clsid);
+}
+
+std::vector<HWND> instanceWindows(std::wstring_view progId) {
+    struct Search {
+        std::wstring exactClass;  // empty: every instance
+        std::vector<HWND> windows;
+
+        void consider(HWND hwnd) {
+            wchar_t name[256];
+            const int n = GetClassNameW(hwnd, name, 256);
+            const std::wstring_view cls(name, n > 0 ? static_cast<std::size_t>(n) : 0);
+            if (exactClass.empty() ? cls.starts_with(kWindowClassPrefix) : cls == exactClass) {
+                windows.push_back(hwnd);
+            }
+        }
+    } search{progId.empty() ? std::wstring() : windowClassFor(progId), {}};
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            reinterpret_cast<Search*>(param)->consider(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    // An instance without a display has a message-only window instead.
+    for (HWND hwnd = nullptr; (hwnd = FindWindowExW(HWND_MESSAGE, hwnd, nullptr, nullptr));) {
+        search.consider(hwnd);
+    }
+    return search.windows;
+}
+
+UINT liveObjectsMessage() {
+    static const UINT message = RegisterWindowMessageW(L"VelumarCadSimLiveObjects");
+    return message;
+}
+
+std::optional<long> liveObjectsOf(std::wstring_view progId, std::chrono::milliseconds limit) {
+    const std::vector<HWND> windows = instanceWindows(progId);
+    if (windows.empty()) return std::nullopt;
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(windows.front(), liveObjectsMessage(), 0, 0, SMTO_ABORTIFHUNG,
+                             static_cast<UINT>(limit.count()), &answer)) {
+        return std::nullopt;
+    }
+    return static_cast<long>(answer);
+}
+
+}  // namespace cadsim::win
