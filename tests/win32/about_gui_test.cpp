@@ -33,21 +33,22 @@ std::vector<HWND> aboutWindows() {
 
 class AboutGui : public testing::AppDriver {
   protected:
-    HWND about(const wchar_t* name) {
-        return application->aboutWindow()->controlWindow(
-            *application->aboutBox()->form().find(name));
+    // The About box's controls, by their names in the program.
+    about::AboutForm& aboutForm() { return application->aboutBox()->form(); }
+    HWND about(const forms::Control& control) {
+        return application->aboutWindow()->controlWindow(control);
     }
 };
 
 TEST_F(AboutGui, OpeningTwiceLeavesOneBoxWithTitleAndVersion) {
     start();
-    press(L"cmdAbout");
-    choose(L"mnuAbout");
+    press(form().cmdAbout);
+    choose(form().mnuAbout);
     testing::pumpMessages();
     const auto boxes = aboutWindows();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(windowText(about(L"lblTitle")), L"velu");
-    EXPECT_EQ(windowText(about(L"lblVersion")), L"Version 1.1.6");
+    EXPECT_EQ(windowText(about(aboutForm().lblTitle)), L"velu");
+    EXPECT_EQ(windowText(about(aboutForm().lblVersion)), L"Version 1.1.6");
     EXPECT_EQ(::GetWindow(boxes[0], GW_OWNER), nullptr);
     EXPECT_FALSE(::GetWindowLongPtrW(boxes[0], GWL_STYLE) & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX));
     EXPECT_TRUE(::IsWindowEnabled(main()));  // not modal
@@ -55,18 +56,18 @@ TEST_F(AboutGui, OpeningTwiceLeavesOneBoxWithTitleAndVersion) {
 
 TEST_F(AboutGui, EscapeAndOkCloseTheBoxAndTheNextOpeningLoadsItAgain) {
     start();
-    press(L"cmdAbout");
+    press(form().cmdAbout);
     const HWND first = aboutWindows().at(0);
     MSG escape{first, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
-    escape.hwnd = about(L"cmdOK");
+    escape.hwnd = about(aboutForm().cmdOK);
     EXPECT_TRUE(application->dispatch(escape));
     ASSERT_TRUE(testing::pumpUntil([] { return aboutWindows().empty(); }));
 
     FileBesideProgram texts(L"default.ini", "[frmAbout.lblVersion]\r\nCaption=Neu geladen\r\n");
-    press(L"cmdAbout");
+    press(form().cmdAbout);
     ASSERT_EQ(aboutWindows().size(), 1u);
-    EXPECT_EQ(windowText(about(L"lblVersion")), L"Neu geladen");
-    ::SendMessageW(about(L"cmdOK"), BM_CLICK, 0, 0);
+    EXPECT_EQ(windowText(about(aboutForm().lblVersion)), L"Neu geladen");
+    ::SendMessageW(about(aboutForm().cmdOK), BM_CLICK, 0, 0);
     EXPECT_TRUE(testing::pumpUntil([] { return aboutWindows().empty(); }));
 }
 
@@ -79,25 +80,25 @@ TEST_F(AboutGui, TextsFromDefaultIniAppearOnBothWindows) {
         "[frmVelumarDichte.mnuFile]\r\nCaption=&Programm\r\n"
         "[frmAbout.cmdSysInfo]\r\nCaption=S&ysteminfo\r\n");
     start();
-    EXPECT_EQ(text(L"cmdExit"), L"&Schluss");
-    EXPECT_EQ(entries(L"cmbAnwendenAuf"),
+    EXPECT_EQ(text(form().cmdExit), L"&Schluss");
+    EXPECT_EQ(entries(form().cmbAnwendenAuf),
               (std::vector<std::wstring>{L"System", L"Teil", L"Beides"}));
-    EXPECT_EQ(selected(L"cmbAnwendenAuf"), 1);
+    EXPECT_EQ(selected(form().cmbAnwendenAuf), 1);
     wchar_t menu[32];
     ::GetMenuStringW(::GetMenu(main()), 0, menu, 32, MF_BYPOSITION);
     EXPECT_STREQ(menu, L"&Programm");
-    press(L"cmdAbout");
-    EXPECT_EQ(windowText(about(L"cmdSysInfo")), L"S&ysteminfo");
+    press(form().cmdAbout);
+    EXPECT_EQ(windowText(about(aboutForm().cmdSysInfo)), L"S&ysteminfo");
 }
 
 TEST_F(AboutGui, TitleDescriptionAndContactAreBlackWhateverTheSystemsTextColour) {
     start();
-    press(L"cmdAbout");
+    press(form().cmdAbout);
     const int element = COLOR_WINDOWTEXT;
     const COLORREF before = ::GetSysColor(element);
     const COLORREF red = RGB(200, 0, 0);
     ::SetSysColors(1, &element, &red);
-    auto colourOf = [&](const wchar_t* label) {
+    auto colourOf = [&](const forms::Control& label) {
         const HDC dc = ::CreateCompatibleDC(nullptr);
         ::SendMessageW(application->aboutWindow()->handle(), WM_CTLCOLORSTATIC,
                        reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(about(label)));
@@ -105,10 +106,10 @@ TEST_F(AboutGui, TitleDescriptionAndContactAreBlackWhateverTheSystemsTextColour)
         ::DeleteDC(dc);
         return colour;
     };
-    const COLORREF title = colourOf(L"lblTitle");
-    const COLORREF description = colourOf(L"lblDescription");
-    const COLORREF disclaimer = colourOf(L"lblDisclaimer");
-    const COLORREF version = colourOf(L"lblVersion");
+    const COLORREF title = colourOf(aboutForm().lblTitle);
+    const COLORREF description = colourOf(aboutForm().lblDescription);
+    const COLORREF disclaimer = colourOf(aboutForm().lblDisclaimer);
+    const COLORREF version = colourOf(aboutForm().lblVersion);
     ::SetSysColors(1, &element, &before);
     EXPECT_EQ(title, RGB(0, 0, 0));
     EXPECT_EQ(description, RGB(0, 0, 0));
@@ -118,16 +119,19 @@ TEST_F(AboutGui, TitleDescriptionAndContactAreBlackWhateverTheSystemsTextColour)
 
 TEST_F(AboutGui, TabGoesFromOkToTheIconToSystemInfo) {
     start();
-    press(L"cmdAbout");
+    press(form().cmdAbout);
     const HWND box = application->aboutWindow()->handle();
-    EXPECT_EQ(::GetNextDlgTabItem(box, about(L"cmdOK"), FALSE), about(L"picIcon"));
-    EXPECT_EQ(::GetNextDlgTabItem(box, about(L"picIcon"), FALSE), about(L"cmdSysInfo"));
-    EXPECT_EQ(::GetNextDlgTabItem(box, about(L"cmdSysInfo"), FALSE), about(L"cmdOK"));
+    EXPECT_EQ(::GetNextDlgTabItem(box, about(aboutForm().cmdOK), FALSE),
+              about(aboutForm().picIcon));
+    EXPECT_EQ(::GetNextDlgTabItem(box, about(aboutForm().picIcon), FALSE),
+              about(aboutForm().cmdSysInfo));
+    EXPECT_EQ(::GetNextDlgTabItem(box, about(aboutForm().cmdSysInfo), FALSE),
+              about(aboutForm().cmdOK));
 }
 
 TEST_F(AboutGui, ClosingTheMainWindowLeavesTheAboutBoxUntilItIsClosedToo) {
     start();
-    press(L"cmdAbout");
+    press(form().cmdAbout);
     ::PostMessageW(main(), WM_CLOSE, 0, 0);
     testing::pumpMessages();
     EXPECT_EQ(aboutWindows().size(), 1u);
@@ -219,8 +223,8 @@ class SysInfoGui : public AboutGui {
     }
     bool started() { return appears(program + L".started"); }
     void pressSysInfo() {
-        press(L"cmdAbout");
-        ::SendMessageW(about(L"cmdSysInfo"), BM_CLICK, 0, 0);
+        press(form().cmdAbout);
+        ::SendMessageW(about(aboutForm().cmdSysInfo), BM_CLICK, 0, 0);
     }
 
     SysInfoKeys keys;
@@ -286,7 +290,7 @@ INSTANTIATE_TEST_SUITE_P(RegistryAndSystemDirectory, SysInfoFallback,
 
 TEST_F(SysInfoGui, TheAboutBoxOwnsItsBoxAndMayBeClosedWhileTheBoxIsOpen) {
     start();
-    press(L"cmdAbout");
+    press(form().cmdAbout);
     const HWND aboutBox = application->aboutWindow()->handle();
     HWND owner = nullptr;
     bool aboutBoxUsable = true;
@@ -296,7 +300,7 @@ TEST_F(SysInfoGui, TheAboutBoxOwnsItsBoxAndMayBeClosedWhileTheBoxIsOpen) {
         aboutBoxUsable = ::IsWindowEnabled(aboutBox);
         ::SendMessageW(aboutBox, WM_CLOSE, 0, 0);  // closed from outside, the box still open
     };
-    ::SendMessageW(about(L"cmdSysInfo"), BM_CLICK, 0, 0);
+    ::SendMessageW(about(aboutForm().cmdSysInfo), BM_CLICK, 0, 0);
     ASSERT_EQ(catcher.boxes.size(), 1u);
     EXPECT_EQ(catcher.boxes[0].text, kNotAvailable);
     EXPECT_EQ(owner, aboutBox);
@@ -304,10 +308,10 @@ TEST_F(SysInfoGui, TheAboutBoxOwnsItsBoxAndMayBeClosedWhileTheBoxIsOpen) {
     EXPECT_TRUE(testing::pumpUntil([] { return aboutWindows().empty(); }));
     EXPECT_TRUE(::IsWindowEnabled(main()));
 
-    press(L"cmdAbout");
+    press(form().cmdAbout);
     ASSERT_EQ(aboutWindows().size(), 1u);
-    EXPECT_EQ(windowText(about(L"lblVersion")), L"Version 1.1.6");
-    ::SendMessageW(about(L"cmdOK"), BM_CLICK, 0, 0);
+    EXPECT_EQ(windowText(about(aboutForm().lblVersion)), L"Version 1.1.6");
+    ::SendMessageW(about(aboutForm().cmdOK), BM_CLICK, 0, 0);
     EXPECT_TRUE(testing::pumpUntil([] { return aboutWindows().empty(); }));
 }
 

@@ -31,40 +31,37 @@ class AppDriver : public ::testing::Test {
         pumpMessages();
     }
 
-    // The main window's control of that name.
-    const forms::Control& named(const wchar_t* name) {
-        return *application->mainWindow().form().find(name);
-    }
-    HWND window(const wchar_t* name) {
-        return application->mainFormWindow().controlWindow(named(name));
+    // The main window's controls, by their names in the program.
+    app::MainWindowForm& form() { return application->mainWindow().form(); }
+    HWND window(const forms::Control& control) {
+        return application->mainFormWindow().controlWindow(control);
     }
     HWND main() { return application->mainFormWindow().handle(); }
-    std::wstring text(const wchar_t* name) { return windowText(window(name)); }
+    std::wstring text(const forms::Control& control) { return windowText(window(control)); }
 
     // Presses a button as the user does.
-    void press(const wchar_t* button) { ::SendMessageW(window(button), BM_CLICK, 0, 0); }
+    void press(const forms::Control& button) { ::SendMessageW(window(button), BM_CLICK, 0, 0); }
     // Chooses a menu item as the user does.
-    void choose(const wchar_t* menuItem) {
+    void choose(const forms::Control& menuItem) {
         ::SendMessageW(main(), WM_COMMAND,
-                       MAKEWPARAM(application->mainFormWindow().commandId(named(menuItem)), 0), 0);
+                       MAKEWPARAM(application->mainFormWindow().commandId(menuItem), 0), 0);
     }
-    bool ticked(const wchar_t* menuItem) {
-        return (::GetMenuState(::GetMenu(main()),
-                               application->mainFormWindow().commandId(named(menuItem)),
+    bool ticked(const forms::Control& menuItem) {
+        return (::GetMenuState(::GetMenu(main()), application->mainFormWindow().commandId(menuItem),
                                MF_BYCOMMAND) &
                 MF_CHECKED) != 0;
     }
     // Picks a list entry as the user does: the list changes, then tells its parent.
-    void pick(const wchar_t* list, int index) {
+    void pick(const forms::Control& list, int index) {
         const HWND combo = window(list);
         ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
         ::SendMessageW(main(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE),
                        reinterpret_cast<LPARAM>(combo));
     }
-    int selected(const wchar_t* list) {
+    int selected(const forms::Control& list) {
         return static_cast<int>(::SendMessageW(window(list), CB_GETCURSEL, 0, 0));
     }
-    std::vector<std::wstring> entries(const wchar_t* list) {
+    std::vector<std::wstring> entries(const forms::Control& list) {
         const HWND combo = window(list);
         std::vector<std::wstring> result;
         const auto count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
@@ -79,7 +76,7 @@ class AppDriver : public ::testing::Test {
     // Which picture the status picture shows.
     forms::Picture statusPicture() {
         const auto shown =
-            reinterpret_cast<HICON>(::SendMessageW(window(L"imgVis"), STM_GETICON, 0, 0));
+            reinterpret_cast<HICON>(::SendMessageW(window(form().imgVis), STM_GETICON, 0, 0));
         for (auto p : {forms::Picture::Tool, forms::Picture::Success, forms::Picture::Error}) {
             if (shown == application->mainFormWindow().iconOf(p)) return p;
         }

@@ -93,8 +93,8 @@ class CadLink : public testing::AppDriver {
     }
     void expectInStep() {
         const bool box =
-            ::SendMessageW(window(L"chkSWXSystemStandard"), BM_GETCHECK, 0, 0) == BST_CHECKED;
-        EXPECT_EQ(ticked(L"mnuGetStandard"), box);
+            ::SendMessageW(window(form().chkSWXSystemStandard), BM_GETCHECK, 0, 0) == BST_CHECKED;
+        EXPECT_EQ(ticked(form().mnuGetStandard), box);
     }
 
     cadsim::State scenario;
@@ -109,8 +109,8 @@ TEST_F(CadLink, ReadsThePartsDensityInTheUsersNumberFormat) {
     scenario.documentDensity = 2700.5;
     apply();
     BoxCatcher catcher;
-    press(L"cmdGetDensity");
-    EXPECT_EQ(text(L"lblDensity"), std::wstring(L"2700") + separator() + L"5");
+    press(form().cmdGetDensity);
+    EXPECT_EQ(text(form().lblDensity), std::wstring(L"2700") + separator() + L"5");
     EXPECT_TRUE(catcher.boxes.empty());
     expectInStep();
 }
@@ -120,10 +120,10 @@ TEST_F(CadLink, ReadsTheSystemDefaultWhileANonPartIsActive) {
     scenario.systemDensity = 7850;
     apply();
     BoxCatcher catcher;
-    press(L"chkSWXSystemStandard");
-    EXPECT_EQ(text(L"lblDensity"), L"7850");
+    press(form().chkSWXSystemStandard);
+    EXPECT_EQ(text(form().lblDensity), L"7850");
     EXPECT_TRUE(catcher.boxes.empty());
-    EXPECT_TRUE(ticked(L"mnuGetStandard"));
+    EXPECT_TRUE(ticked(form().mnuGetStandard));
     expectInStep();
 }
 
@@ -134,12 +134,12 @@ TEST_F(CadLink, NoDocumentOrAnAssemblyGivesTheWarningAndKeepsTheLabel) {
         scenario.activeDoc = kind;
         apply();
         BoxCatcher catcher;
-        press(L"cmdGetDensity");
+        press(form().cmdGetDensity);
         ASSERT_EQ(catcher.boxes.size(), 1u);
         EXPECT_EQ(catcher.boxes[0].text, prompt);
         EXPECT_EQ(catcher.boxes[0].title, L"velu");
         EXPECT_EQ(catcher.boxes[0].style, MB_ICONWARNING);
-        EXPECT_EQ(text(L"lblDensity"), L"");
+        EXPECT_EQ(text(form().lblDensity), L"");
         EXPECT_EQ(statusPicture(), forms::Picture::Error);
         expectInStep();
     }
@@ -148,35 +148,35 @@ TEST_F(CadLink, NoDocumentOrAnAssemblyGivesTheWarningAndKeepsTheLabel) {
 TEST_F(CadLink, AZeroDensityShowsMessageEntryOne) {
     scenario.documentDensity = 0;
     apply();
-    press(L"cmdGetDensity");
-    EXPECT_EQ(text(L"lblDensity"), L"Success to set the values");
+    press(form().cmdGetDensity);
+    EXPECT_EQ(text(form().lblDensity), L"Success to set the values");
 }
 
 TEST_F(CadLink, AFailingCallIsNamedTheLabelStaysAndTheNextClickWorks) {
     scenario.documentDensity = 4500;
     apply();
-    press(L"cmdGetDensity");
-    ASSERT_EQ(text(L"lblDensity"), L"4500");
+    press(form().cmdGetDensity);
+    ASSERT_EQ(text(form().lblDensity), L"4500");
 
     scenario.fail.set("Doc.GetUserPreferenceDoubleValue", static_cast<std::int32_t>(0x80004005));
     apply();
     {
         BoxCatcher catcher;
-        press(L"chkSWXSystemStandard");  // the system default: works
-        press(L"chkSWXSystemStandard");  // back to the part: fails
+        press(form().chkSWXSystemStandard);  // the system default: works
+        press(form().chkSWXSystemStandard);  // back to the part: fails
         ASSERT_EQ(catcher.boxes.size(), 1u);
         EXPECT_EQ(catcher.boxes[0].title, L"velu");
         EXPECT_EQ(catcher.boxes[0].style, MB_ICONERROR);
         EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"GetUserPreferenceDoubleValue"));
         EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"0x80004005"));
     }
-    EXPECT_EQ(text(L"lblDensity"), L"1000");
+    EXPECT_EQ(text(form().lblDensity), L"1000");
     expectInStep();
 
     scenario.fail = {};
     apply();
-    press(L"cmdGetDensity");
-    EXPECT_EQ(text(L"lblDensity"), L"4500");
+    press(form().cmdGetDensity);
+    EXPECT_EQ(text(form().lblDensity), L"4500");
 }
 
 TEST_F(CadLink, AMissingServerIsReportedAndTheProgramGoesOn) {
@@ -184,16 +184,16 @@ TEST_F(CadLink, AMissingServerIsReportedAndTheProgramGoesOn) {
     ASSERT_EQ(runCadsim(L"/unregserver --progid SldWorks.Application"), 0);
     {
         BoxCatcher catcher;
-        press(L"chkSWXSystemStandard");
+        press(form().chkSWXSystemStandard);
         ASSERT_EQ(catcher.boxes.size(), 1u);
         EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"SolidWorks konnte nicht gestartet"));
         EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"0x800401F3"));
-        EXPECT_EQ(text(L"lblDensity"), L"");
+        EXPECT_EQ(text(form().lblDensity), L"");
         expectInStep();
     }
     ASSERT_TRUE(registerCad());
-    press(L"cmdGetDensity");
-    EXPECT_EQ(text(L"lblDensity"), L"1000");
+    press(form().cmdGetDensity);
+    EXPECT_EQ(text(form().lblDensity), L"1000");
 }
 
 TEST_F(CadLink, ABusyServerIsAskedAgainUntilItAnswers) {
@@ -201,9 +201,9 @@ TEST_F(CadLink, ABusyServerIsAskedAgainUntilItAnswers) {
     scenario.documentDensity = 2700;
     apply();
     BoxCatcher catcher;
-    press(L"cmdGetDensity");
+    press(form().cmdGetDensity);
     EXPECT_TRUE(catcher.boxes.empty());
-    EXPECT_EQ(text(L"lblDensity"), L"2700");
+    EXPECT_EQ(text(form().lblDensity), L"2700");
     int rejected = 0;
     for (const auto& call : calls()) rejected += call.outcome == cadsim::Outcome::retryLater;
     EXPECT_EQ(rejected, 3);
@@ -222,9 +222,9 @@ TEST_P(CadTransfer, WritesExactlyWhatTheModeTableSays) {
     const auto& row = GetParam();
     scenario.activeDoc = row.document;
     apply();
-    pick(L"cmbAnwendenAuf", row.mode);
+    pick(form().cmbAnwendenAuf, row.mode);
     BoxCatcher catcher;
-    press(L"cmdSetDensity");
+    press(form().cmdSetDensity);
     EXPECT_EQ(writes(), row.writes);
     std::vector<std::wstring> prompts;
     for (const auto& box : catcher.boxes) {
@@ -262,11 +262,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(CadLink, TheSuccessPictureReplacesTheErrorPictureOfTheWarning) {
     scenario.activeDoc = cadsim::DocKind::none;
     apply();
-    pick(L"cmbAnwendenAuf", 2);
+    pick(form().cmbAnwendenAuf, 2);
     std::vector<forms::Picture> whileOpen;
     BoxCatcher catcher;
     catcher.whileOpen = [&](HWND) { whileOpen.push_back(statusPicture()); };
-    press(L"cmdSetDensity");
+    press(form().cmdSetDensity);
     EXPECT_EQ(whileOpen, (std::vector{forms::Picture::Error, forms::Picture::Success}));
 }
 
@@ -283,7 +283,7 @@ TEST_F(CadLink, TheToolPictureComesBackWhileTheSuccessBoxIsStillOpen) {
         waited = duration_cast<milliseconds>(steady_clock::now() - start);
         after = statusPicture();
     };
-    press(L"cmdSetDensity");
+    press(form().cmdSetDensity);
     EXPECT_EQ(before, forms::Picture::Success);
     EXPECT_EQ(after, forms::Picture::Tool);
     EXPECT_GT(waited.count(), 1000);
@@ -293,9 +293,9 @@ TEST_F(CadLink, TheToolPictureComesBackWhileTheSuccessBoxIsStillOpen) {
 TEST_F(CadLink, ASuppressedFailureShowsOnlyTheErrorPicture) {
     scenario.documentWriteResult = false;
     apply();
-    choose(L"mnuShowErrors");
+    choose(form().mnuShowErrors);
     BoxCatcher catcher;
-    press(L"cmdSetDensity");
+    press(form().cmdSetDensity);
     EXPECT_TRUE(catcher.boxes.empty());
     EXPECT_EQ(statusPicture(), forms::Picture::Error);
     EXPECT_EQ(writes(), (std::vector<std::string>{"doc:7850"}));
@@ -307,8 +307,8 @@ TEST_F(CadLink, TheWriteFromTheCatalogueIsTheStoredDoubleInFullPrecision) {
                          std::string(1, static_cast<char>(separator())) + "123456789012\r\n");
     TearDown();
     start();
-    pick(L"cmbAnwendenAuf", 0);
-    press(L"cmdSetDensity");
+    pick(form().cmbAnwendenAuf, 0);
+    press(form().cmdSetDensity);
     EXPECT_EQ(cadState().systemDensity, 7850.123456789012);
 }
 
@@ -340,10 +340,10 @@ TEST_F(CadLink, AlwaysOnTopAsksForTheTopmostLayerAndBackWithoutMovingTheWindow) 
     layerRequests.clear();
     UniqueHook hook(
         ::SetWindowsHookExW(WH_CALLWNDPROC, &observeLayer, nullptr, ::GetCurrentThreadId()));
-    choose(L"mnuAlwaysOnTop");
-    EXPECT_TRUE(ticked(L"mnuAlwaysOnTop"));
-    choose(L"mnuAlwaysOnTop");
-    EXPECT_FALSE(ticked(L"mnuAlwaysOnTop"));
+    choose(form().mnuAlwaysOnTop);
+    EXPECT_TRUE(ticked(form().mnuAlwaysOnTop));
+    choose(form().mnuAlwaysOnTop);
+    EXPECT_FALSE(ticked(form().mnuAlwaysOnTop));
     hook.reset();
 
     ASSERT_EQ(layerRequests.size(), 2u);
@@ -358,13 +358,13 @@ TEST_F(CadLink, AlwaysOnTopAsksForTheTopmostLayerAndBackWithoutMovingTheWindow) 
 }
 
 TEST_F(CadLink, TheApplyToMenuAndListMoveTogetherFromEitherSide) {
-    choose(L"mnuAnwendenAllPossible");
-    EXPECT_EQ(selected(L"cmbAnwendenAuf"), 2);
-    EXPECT_TRUE(ticked(L"mnuAnwendenAllPossible"));
-    EXPECT_FALSE(ticked(L"mnuAnwendenNurAktivesTeil"));
-    pick(L"cmbAnwendenAuf", 0);
-    EXPECT_TRUE(ticked(L"mnuAnwendenSystemStandard"));
-    EXPECT_FALSE(ticked(L"mnuAnwendenAllPossible"));
+    choose(form().mnuAnwendenAllPossible);
+    EXPECT_EQ(selected(form().cmbAnwendenAuf), 2);
+    EXPECT_TRUE(ticked(form().mnuAnwendenAllPossible));
+    EXPECT_FALSE(ticked(form().mnuAnwendenNurAktivesTeil));
+    pick(form().cmbAnwendenAuf, 0);
+    EXPECT_TRUE(ticked(form().mnuAnwendenSystemStandard));
+    EXPECT_FALSE(ticked(form().mnuAnwendenAllPossible));
 }
 
 // Faults of the CAD program: whatever fails, the program goes on, names the failing call,
@@ -385,7 +385,7 @@ TEST_F(CadLink, AnErrorFromEachMemberInTurnStopsTheClickAtThatCall) {
         {"Doc.GetUserPreferenceDoubleValue", L"GetUserPreferenceDoubleValue"},
         {"App.GetUserPreferenceDoubleValue", L"GetUserPreferenceDoubleValue"},
     };
-    pick(L"cmbAnwendenAuf", 2);
+    pick(form().cmbAnwendenAuf, 2);
     for (const auto& fault : faults) {
         scenario = cadsim::State{};
         scenario.fail.set(fault.key, static_cast<std::int32_t>(0x80004005));
@@ -394,7 +394,7 @@ TEST_F(CadLink, AnErrorFromEachMemberInTurnStopsTheClickAtThatCall) {
         apply();
         ::DeleteFileW(logPath_.c_str());
         BoxCatcher catcher;
-        press(systemRead ? L"chkSWXSystemStandard" : L"cmdSetDensity");
+        press(systemRead ? form().chkSWXSystemStandard : form().cmdSetDensity);
         ASSERT_FALSE(catcher.boxes.empty()) << text::toUtf8(fault.name);
         const auto& report = catcher.boxes.back();
         EXPECT_EQ(report.style, MB_ICONERROR);
@@ -405,22 +405,22 @@ TEST_F(CadLink, AnErrorFromEachMemberInTurnStopsTheClickAtThatCall) {
         EXPECT_EQ(log.back().outcome, cadsim::Outcome::fail) << text::toUtf8(fault.name);
         expectInStep();
         expectEverythingReleased();
-        if (systemRead) press(L"chkSWXSystemStandard");
+        if (systemRead) press(form().chkSWXSystemStandard);
     }
     scenario = cadsim::State{};
     apply();
     BoxCatcher catcher;
-    press(L"cmdSetDensity");
+    press(form().cmdSetDensity);
     ASSERT_EQ(catcher.boxes.size(), 1u);
     EXPECT_EQ(catcher.boxes[0].text, L"Success to set the values");
 }
 
 TEST_F(CadLink, AnAnswerOfTheWrongTypeNamesItsCallAndNothingIsWrittenAfterIt) {
-    pick(L"cmbAnwendenAuf", 2);
+    pick(form().cmbAnwendenAuf, 2);
     scenario.textAnswer = "Doc.GetType";
     apply();
     BoxCatcher catcher;
-    press(L"cmdSetDensity");
+    press(form().cmdSetDensity);
     ASSERT_EQ(catcher.boxes.size(), 1u);
     EXPECT_EQ(catcher.boxes[0].title, L"velu");
     EXPECT_EQ(catcher.boxes[0].style, MB_ICONERROR);
@@ -433,25 +433,25 @@ TEST_F(CadLink, AnAnswerOfTheWrongTypeNamesItsCallAndNothingIsWrittenAfterIt) {
 }
 
 TEST_F(CadLink, ADocumentClosedBetweenTwoClicksIsNoticedAtTheSecond) {
-    press(L"cmdSetDensity");
+    press(form().cmdSetDensity);
     EXPECT_EQ(writes(), (std::vector<std::string>{"doc:7850"}));
     scenario.activeDoc = cadsim::DocKind::none;
     apply();
     BoxCatcher catcher;
-    press(L"cmdSetDensity");
+    press(form().cmdSetDensity);
     ASSERT_EQ(catcher.boxes.size(), 1u);
     EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"*** No document opened ***"));
     EXPECT_EQ(writes().size(), 1u);
 }
 
 TEST_F(CadLink, AServerThatDiesInAWriteIsReportedAndTheNextClickStartsItAgain) {
-    pick(L"cmbAnwendenAuf", 2);
-    press(L"cmdGetDensity");  // the server runs
+    pick(form().cmbAnwendenAuf, 2);
+    press(form().cmdGetDensity);  // the server runs
     scenario.dieInMember = "App.SetUserPreferenceDoubleValue";
     apply();
     {
         BoxCatcher catcher;
-        press(L"cmdSetDensity");
+        press(form().cmdSetDensity);
         ASSERT_EQ(catcher.boxes.size(), 1u);
         EXPECT_EQ(catcher.boxes[0].style, MB_ICONERROR);
         EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"SetUserPreferenceDoubleValue"));
@@ -461,7 +461,7 @@ TEST_F(CadLink, AServerThatDiesInAWriteIsReportedAndTheNextClickStartsItAgain) {
     EXPECT_EQ(cadState().systemDensity, 1000.0);
 
     BoxCatcher catcher;
-    press(L"cmdSetDensity");
+    press(form().cmdSetDensity);
     ASSERT_FALSE(catcher.boxes.empty());
     EXPECT_EQ(catcher.boxes.back().text, L"Success to set the values");
     EXPECT_EQ(cadState().systemDensity, 7850.0);
@@ -471,14 +471,14 @@ TEST_F(CadLink, AServerBusyForLongerThanTheLimitIsReportedAndNothingIsWritten) {
     scenario.retryLater = 100000;
     apply();
     BoxCatcher catcher;
-    press(L"cmdSetDensity");
+    press(form().cmdSetDensity);
     ASSERT_EQ(catcher.boxes.size(), 1u);
     EXPECT_EQ(catcher.boxes[0].style, MB_ICONERROR);
     EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"0x8001010A"));
     EXPECT_TRUE(writes().empty());
     scenario.retryLater = 0;
     apply();
-    press(L"cmdSetDensity");
+    press(form().cmdSetDensity);
     EXPECT_EQ(writes(), (std::vector<std::string>{"doc:7850"}));
 }
 
@@ -500,11 +500,11 @@ TEST_F(CadLink, WhileTheServerTakesItsTimeToStartTheWindowStillAnswers) {
         }
     });
     const auto start = std::chrono::steady_clock::now();
-    press(L"cmdGetDensity");
+    press(form().cmdGetDensity);
     const auto waited = std::chrono::steady_clock::now() - start;
     done = true;
     watcher.join();
-    EXPECT_EQ(text(L"lblDensity"), L"2700");
+    EXPECT_EQ(text(form().lblDensity), L"2700");
     EXPECT_GT(waited, std::chrono::seconds(9));
     EXPECT_GT(answered.load(), 20);  // about four answers a second for ten seconds
 }
@@ -523,14 +523,14 @@ class CadMaterial : public CadLink {
             case Click::Mode0:
             case Click::Mode1:
             case Click::Mode2:
-                pick(L"cmbAnwendenAuf", static_cast<int>(click));
-                press(L"cmdSetDensity");
+                pick(form().cmbAnwendenAuf, static_cast<int>(click));
+                press(form().cmdSetDensity);
                 break;
             case Click::ReadPart:
-                press(L"cmdGetDensity");
+                press(form().cmdGetDensity);
                 break;
             case Click::ReadSystem:
-                press(L"chkSWXSystemStandard");  // ticking it reads the system default
+                press(form().chkSWXSystemStandard);  // ticking it reads the system default
                 break;
         }
     }
@@ -606,7 +606,7 @@ TEST_P(CadMaterialRow, WarnsOnceAfterAPartWhoseMaterialSetsAnotherDensity) {
     if (transfer) {
         EXPECT_EQ(statusPicture(), forms::Picture::Success);
     } else if (row.click == Click::ReadPart) {
-        EXPECT_EQ(text(L"lblDensity"), L"1000");
+        EXPECT_EQ(text(form().lblDensity), L"1000");
     }
     expectEverythingReleased();
 }
@@ -631,7 +631,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(CadMaterial, TheCheckAsksForTheActiveConfigurationsMaterialWithTheDatabaseByReference) {
     scenario.configuration = "Leicht";
     assign("AISI 304", 7850.5);
-    press(L"cmdSetDensity");
+    press(form().cmdSetDensity);
     std::vector<std::string> check;
     bool written = false;
     for (const auto& call : calls()) {
@@ -657,7 +657,7 @@ TEST_F(CadMaterial, TheCheckAsksForTheActiveConfigurationsMaterialWithTheDatabas
 
 TEST_F(CadMaterial, SuppressedErrorsHideTheWarningAndTheSuccessPictureStays) {
     assign("AISI 304", 7850.5);
-    choose(L"mnuShowErrors");
+    choose(form().mnuShowErrors);
     {
         BoxCatcher catcher;
         perform(Click::Mode1);
@@ -670,7 +670,7 @@ TEST_F(CadMaterial, SuppressedErrorsHideTheWarningAndTheSuccessPictureStays) {
     BoxCatcher catcher;
     perform(Click::ReadPart);
     EXPECT_TRUE(catcher.boxes.empty());
-    EXPECT_EQ(text(L"lblDensity"), L"7850");
+    EXPECT_EQ(text(form().lblDensity), L"7850");
     EXPECT_EQ(materialQueries(), 1);
     expectEverythingReleased();
 }
@@ -718,7 +718,7 @@ TEST_P(CadMaterialFault, GivesNoWarningLeavesTheSuccessAndReleasesEverything) {
     if (fault.stillWarns) expected.push_back(warning(L"AISI 304", densityText()));
     EXPECT_EQ(shown(catcher), expected);
     EXPECT_EQ(statusPicture(), forms::Picture::Success);
-    EXPECT_EQ(text(L"lblDensity"), L"7850");  // mode 2's readout went on
+    EXPECT_EQ(text(form().lblDensity), L"7850");  // mode 2's readout went on
     EXPECT_EQ(writes(), (std::vector<std::string>{"doc:7850", "app:7850"}));
     expectEverythingReleased();
 }

@@ -65,7 +65,6 @@ LOGFONTW fontOf(HWND window) {
 class DpiGui : public testing::AppDriver {
   protected:
     FormWindow& formWindow() { return application->mainFormWindow(); }
-    const forms::Form& form() { return application->mainWindow().form(); }
 
     // A control's window in client coordinates of the main window.
     RECT placeOf(HWND control) {
@@ -116,7 +115,7 @@ class DpiGui : public testing::AppDriver {
 
     // The status picture's static shows the whole icon, which has its size at this DPI.
     void checkPicture(UINT dpi) {
-        const HWND picture = window(L"imgVis");
+        const HWND picture = window(form().imgVis);
         ASSERT_NE(picture, nullptr);
         const auto shown = reinterpret_cast<HICON>(::SendMessageW(picture, STM_GETICON, 0, 0));
         ASSERT_NE(shown, nullptr);
@@ -196,7 +195,7 @@ TEST_F(DpiGui, EveryControlSharesOneDialogFontThatGrowsWithTheDpi) {
     start();
     const UINT dpi = expectedDpi();
     const auto font =
-        reinterpret_cast<HFONT>(::SendMessageW(window(L"cmdSetDensity"), WM_GETFONT, 0, 0));
+        reinterpret_cast<HFONT>(::SendMessageW(window(form().cmdSetDensity), WM_GETFONT, 0, 0));
     ASSERT_NE(font, nullptr);
     LOGFONTW logical{};
     ASSERT_EQ(::GetObjectW(font, sizeof logical, &logical), int{sizeof logical});
@@ -230,7 +229,7 @@ TEST_F(DpiGui, EveryPictureShowsWholeAtItsSizeForTheDpi) {
     }
     checkPicture(dpi);
     // The status picture changes to a face and back to the tool; each shows whole.
-    auto& status = application->mainWindow().form().imgVis;
+    auto& status = form().imgVis;
     for (auto picture : {forms::Picture::Success, forms::Picture::Error, forms::Picture::Tool}) {
         status.setPicture(picture);
         testing::pumpMessages();
@@ -253,7 +252,7 @@ TEST_F(DpiGui, AMoveToAMonitorOfAnotherScaleLaysTheWindowOutAgain) {
         EXPECT_EQ(outer.top, suggested.top);
     }
     // A face shown after the move has the new size too.
-    application->mainWindow().form().imgVis.setPicture(forms::Picture::Error);
+    form().imgVis.setPicture(forms::Picture::Error);
     testing::pumpMessages();
     checkPicture(formWindow().dpi());
     // Back on the first monitor the window is as it was made.

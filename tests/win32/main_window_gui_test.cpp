@@ -7,6 +7,7 @@
 #include <chrono>
 
 #include "app_driver.h"
+#include "support/text.h"
 
 namespace velu::win32 {
 namespace {
@@ -53,7 +54,7 @@ TEST_F(MainWindowGui, AFramesToolTipShowsWhileTheMouseRestsOnItsCaption) {
                             "[frmVelumarDichte.Frame2]\r\nToolTipText=Aus SolidWorks lesen\r\n");
     start();
     RECT frame{};
-    ::GetWindowRect(window(L"Frame2"), &frame);
+    ::GetWindowRect(window(form().Frame2), &frame);
     POINT caption{frame.left + 20, frame.top + 4};  // on the caption " Materialeigenschaft ..."
     ::SetCursorPos(caption.x, caption.y);
     // The frame lets the mouse through: the message goes to the window beneath it.
@@ -88,35 +89,36 @@ TEST(PlatformRegistry, RootValuesBecomeTheSdksPredefinedHandles) {
 
 TEST_F(MainWindowGui, TabGoesFromAboutRoundTheWindowBackToAbout) {
     start();
-    EXPECT_EQ(::GetFocus(), window(L"cmdAbout"));
-    const wchar_t* order[] = {L"cmdGetDensity", L"chkSWXSystemStandard", L"cmdSetDensity",
-                              L"cmbAuswahl",    L"cmbAnwendenAuf",       L"cmdExit",
-                              L"cmdAbout"};
-    HWND current = window(L"cmdAbout");
-    for (const wchar_t* next : order) {
+    EXPECT_EQ(::GetFocus(), window(form().cmdAbout));
+    auto& f = form();
+    const forms::Control* order[] = {&f.cmdGetDensity, &f.chkSWXSystemStandard, &f.cmdSetDensity,
+                                     &f.cmbAuswahl,    &f.cmbAnwendenAuf,       &f.cmdExit,
+                                     &f.cmdAbout};
+    HWND current = window(f.cmdAbout);
+    for (const forms::Control* next : order) {
         current = ::GetNextDlgTabItem(main(), current, FALSE);
-        EXPECT_EQ(current, window(next)) << std::string(next, next + wcslen(next));
+        EXPECT_EQ(current, window(*next)) << text::toUtf8(next->name());
     }
 }
 
 TEST_F(MainWindowGui, StartsWithTheBuiltInMaterialsStahlSelectedAndEntryOneOfApplyTo) {
     start();
-    EXPECT_EQ(entries(L"cmbAuswahl"),
+    EXPECT_EQ(entries(form().cmbAuswahl),
               (std::vector<std::wstring>{L"Wasser", L"Aluminium", L"Stahl"}));
-    EXPECT_EQ(::SendMessageW(window(L"cmbAuswahl"), CB_GETCURSEL, 0, 0), 2);
-    EXPECT_EQ(windowText(window(L"lblAuswahlWert")), L"7850");
-    EXPECT_EQ(::SendMessageW(window(L"cmbAnwendenAuf"), CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(::SendMessageW(window(form().cmbAuswahl), CB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(windowText(window(form().lblAuswahlWert)), L"7850");
+    EXPECT_EQ(::SendMessageW(window(form().cmbAnwendenAuf), CB_GETCURSEL, 0, 0), 1);
     EXPECT_EQ(windowText(main()), L"Velumar - Density");
-    EXPECT_EQ(windowText(window(L"cmdSetDensity")), L"Dichte nach &SWX übertragen");
+    EXPECT_EQ(windowText(window(form().cmdSetDensity)), L"Dichte nach &SWX übertragen");
     EXPECT_EQ(statusPicture(), forms::Picture::Tool);
 }
 
 TEST_F(MainWindowGui, PickingAMaterialShowsItsDensity) {
     start();
-    pick(L"cmbAuswahl", 1);
-    EXPECT_EQ(windowText(window(L"lblAuswahlWert")), L"2700");
-    pick(L"cmbAuswahl", 0);
-    EXPECT_EQ(windowText(window(L"lblAuswahlWert")), L"1000");
+    pick(form().cmbAuswahl, 1);
+    EXPECT_EQ(windowText(window(form().lblAuswahlWert)), L"2700");
+    pick(form().cmbAuswahl, 0);
+    EXPECT_EQ(windowText(window(form().lblAuswahlWert)), L"1000");
 }
 
 TEST_F(MainWindowGui, DensitiesUseTheDecimalSeparatorOfTheUsersLocale) {
@@ -127,7 +129,7 @@ TEST_F(MainWindowGui, DensitiesUseTheDecimalSeparatorOfTheUsersLocale) {
         L"velu.ini",
         std::string("[Dichtewerte]\r\nAnzahl=0\r\nName0=Probe\r\nWert0=1") + expected + "25\r\n");
     start();
-    EXPECT_EQ(windowText(window(L"lblAuswahlWert")),
+    EXPECT_EQ(windowText(window(form().lblAuswahlWert)),
               std::wstring(L"1") + static_cast<wchar_t>(expected[0]) + L"25");
 }
 
@@ -141,15 +143,15 @@ TEST_F(MainWindowGui, ABadCatalogueGivesItsWarningAndTheBuiltInList) {
     EXPECT_NE(catcher.boxes[0].text.find(L"Wert0"), std::wstring::npos);
     EXPECT_NE(catcher.boxes[0].text.find(L"velu.ini"), std::wstring::npos);
     EXPECT_EQ(catcher.boxes[0].style, MB_ICONWARNING);
-    EXPECT_EQ(entries(L"cmbAuswahl"),
+    EXPECT_EQ(entries(form().cmbAuswahl),
               (std::vector<std::wstring>{L"Wasser", L"Aluminium", L"Stahl"}));
 }
 
 TEST_F(MainWindowGui, EndeAndBeendenEndTheProgram) {
     start();
-    press(L"cmdExit");
+    press(form().cmdExit);
     EXPECT_EQ(process.ended, 1);
-    choose(L"mnuExit");
+    choose(form().mnuExit);
     EXPECT_EQ(process.ended, 2);
 }
 
