@@ -33,7 +33,8 @@ set(VELU_PYTHON "python3" CACHE STRING "Python 3 with the markdown_it module, fo
 set(velu_guides_dir "${CMAKE_BINARY_DIR}/guides")
 set(velu_pictures
     "${VELU_PACKAGE_ROOT}/docs/screenshot-main.png"
-    "${VELU_PACKAGE_ROOT}/docs/screenshot-success.png")
+    "${VELU_PACKAGE_ROOT}/docs/screenshot-success.png"
+    "${VELU_PACKAGE_ROOT}/docs/demo-material.png")
 set(velu_guides)
 foreach(guide IN ITEMS "de;user-guide-de.md;Anleitung.html" "en;user-guide-en.md;Guide.html")
   list(GET guide 0 lang)

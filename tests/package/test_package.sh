@@ -95,6 +95,7 @@ declare -A sources=(
     [LICENSE.txt]=LICENSE
     [Bilder/screenshot-main.png]=docs/screenshot-main.png
     [Bilder/screenshot-success.png]=docs/screenshot-success.png
+    [Bilder/demo-material.png]=docs/demo-material.png
     [Beispiele/velu.ini]=examples/velu.ini
     [Beispiele/default.ini]=examples/default.ini
     [Beispiele/default-en.ini]=examples/default-en.ini
