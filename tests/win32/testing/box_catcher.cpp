@@ -71,6 +71,8 @@ LRESULT CALLBACK BoxCatcher::answer(HWND box, UINT message, WPARAM wParam, LPARA
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
         return 0;
     }
+    // A subclass is the window's to give back when it goes; left in place, its record stays.
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(box, &BoxCatcher::answer, 1);
     return ::DefSubclassProc(box, message, wParam, lParam);
 }
 
