@@ -8,6 +8,7 @@
 #include "files.h"
 #include "instances.h"
 #include "registration.h"
+#include "testing/messages.h"
 #include "testing/process.h"
 
 namespace velu::testing {
@@ -68,6 +69,17 @@ void StandIn::forgetCalls() const {
 
 std::optional<long> StandIn::liveObjects() const {
     return cadsim::win::liveObjectsOf(progId_);
+}
+
+std::optional<long> StandIn::liveObjectsOnceReleased() const {
+    std::optional<long> live;
+    pumpUntil(
+        [&] {
+            live = liveObjects();
+            return live == 0;
+        },
+        std::chrono::seconds(1));
+    return live;
 }
 
 }  // namespace velu::testing

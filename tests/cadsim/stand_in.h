@@ -44,6 +44,9 @@ class StandIn {
     // yet (the application object is not counted); nothing when no instance runs. Asked of
     // the instance directly, so the answer is exact at the moment it is given.
     std::optional<long> liveObjects() const;
+    // The same once the releases of a click have reached the instance: a release may arrive
+    // a moment after the client let go, so it is waited for up to a second.
+    std::optional<long> liveObjectsOnceReleased() const;
 
     const std::wstring& logPath() const { return logPath_; }
 

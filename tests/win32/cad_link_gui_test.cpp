@@ -79,17 +79,9 @@ class CadLink : public testing::AppDriver {
         const char* given = std::getenv("VELU_TEST_DECIMAL");
         return given ? static_cast<wchar_t>(given[0]) : L',';
     }
-    // Every object the stand-in handed out during the click has been released. A release may
-    // reach the stand-in a moment after the program let go, so the count is given a second.
+    // Every object the stand-in handed out during the click has been released.
     void expectEverythingReleased() {
-        std::optional<long> live;
-        testing::pumpUntil(
-            [&] {
-                live = standIn().liveObjects();
-                return live == 0;
-            },
-            std::chrono::seconds(1));
-        EXPECT_EQ(live, 0) << "objects the program has not released";
+        EXPECT_EQ(standIn().liveObjectsOnceReleased(), 0) << "objects the program has not released";
     }
     void expectInStep() {
         const bool box =

@@ -172,17 +172,6 @@ class Soak : public testing::AppDriver {
         }
     }
 
-    std::optional<long> liveAfterClick() {
-        std::optional<long> live;
-        testing::pumpUntil(
-            [&] {
-                live = standIn().liveObjects();
-                return live == 0;
-            },
-            std::chrono::seconds(1));
-        return live;
-    }
-
     static bool registered_;
 };
 
@@ -211,7 +200,7 @@ TEST_F(Soak, ThousandsOfClicksLeaveNothingBehind) {
         click(i);
         boxCount += static_cast<int>(boxes.boxes.size());
         boxes.boxes.clear();
-        if (liveAfterClick() != 0) unreleased.push_back(i);
+        if (standIn().liveObjectsOnceReleased() != 0) unreleased.push_back(i);
         testing::pumpMessages();
         if ((i + 1) % 100 == 0) {
             last = holdings();
