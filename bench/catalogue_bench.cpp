@@ -45,7 +45,7 @@ void BM_LoadCatalogue(benchmark::State& state) {
     const velu::Windows1252 ansi;
     {
         velu::config::ProfileReader ini(files, ansi);
-        const auto catalogue = velu::config::loadDensityCatalogue(ini.open(kPath), kPath, L',');
+        const auto catalogue = velu::config::loadDensityCatalogue(ini.open(kPath), L',');
         if (static_cast<std::int64_t>(catalogue.names.size()) != count ||
             !catalogue.notices.empty()) {
             state.SkipWithError("the generated catalogue was not read as written");
@@ -54,7 +54,7 @@ void BM_LoadCatalogue(benchmark::State& state) {
     }
     for (auto _ : state) {
         velu::config::ProfileReader ini(files, ansi);
-        auto catalogue = velu::config::loadDensityCatalogue(ini.open(kPath), kPath, L',');
+        auto catalogue = velu::config::loadDensityCatalogue(ini.open(kPath), L',');
         benchmark::DoNotOptimize(catalogue);
     }
     state.SetItemsProcessed(state.iterations() * count);

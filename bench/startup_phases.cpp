@@ -193,7 +193,7 @@ LoadTimes loadCatalogue(const std::wstring& path, bool checkOnce) {
     const double start = nowMs();
     velu::config::ProfileReader ini(files, ansi);
     const auto catalogue =
-        velu::config::loadDensityCatalogue(ini.open(path), path, locale.decimalSeparator());
+        velu::config::loadDensityCatalogue(ini.open(path), locale.decimalSeparator());
     times.total = nowMs() - start;
     times.stampCalls = files.stampCalls;
     times.stampMs = files.stampMs;

@@ -65,9 +65,8 @@ void MainWindow::Form_Load() {
 
     form_.imgVis.setPicture(form_.imgSWTool.picture());
 
-    auto catalogue =
-        config::loadDensityCatalogue(services_.profiles.open(catalogueFile()), catalogueFile(),
-                                     services_.locale.decimalSeparator());
+    auto catalogue = config::loadDensityCatalogue(services_.profiles.open(catalogueFile()),
+                                                  services_.locale.decimalSeparator());
     show(catalogue.notices);
     MaterialNames = std::move(catalogue.names);
     MaterialDensities = std::move(catalogue.densities);

@@ -32,8 +32,7 @@ std::optional<MassDensity> massDensityOf(Object& document) {
         mass.material =
             document.call(L"GetMaterialPropertyName2", {Variant(configuration), TextRef{&database}})
                 .toText();
-        const Variant extensionValue = document.get(L"Extension");
-        const ObjectRef extension = extensionValue.object();
+        const ObjectRef extension = document.get(L"Extension").object();
         if (!extension) return std::nullopt;
         // Nothing here: the part has no body, and no mass to compute.
         const ObjectRef properties = extension->call(L"CreateMassProperty", {}).object();

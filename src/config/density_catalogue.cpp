@@ -21,8 +21,8 @@ DensityCatalogue builtInCatalogue() {
     return {{L"Wasser", L"Aluminium", L"Stahl"}, {1000.0, 2700.0, 7850.0}, 2, {}};
 }
 
-DensityCatalogue loadDensityCatalogue(const ProfileFile& file, const std::wstring& path,
-                                      wchar_t decimalSeparator) {
+DensityCatalogue loadDensityCatalogue(const ProfileFile& file, wchar_t decimalSeparator) {
+    const std::wstring& path = file.path();
     DensityCatalogue catalogue;
     auto integer = [&](const wchar_t* key, std::int16_t defaultValue) {
         const IntegerSetting setting = file.INIGetSettingInteger(kSection, key, defaultValue);

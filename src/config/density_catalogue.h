@@ -27,7 +27,6 @@ DensityCatalogue builtInCatalogue();
 // naming the file, key and text, and the built-in catalogue; a "default" that names no entry
 // gives a warning and the first entry. A number that does not fit into 16 bits gives the
 // overflow notice and counts as 0.
-DensityCatalogue loadDensityCatalogue(const ProfileFile& file, const std::wstring& path,
-                                      wchar_t decimalSeparator);
+DensityCatalogue loadDensityCatalogue(const ProfileFile& file, wchar_t decimalSeparator);
 
 }  // namespace velu::config

@@ -111,19 +111,19 @@ ProfileFile ProfileReader::open(const std::wstring& path) {
     const auto stamp = files_.stamp(path);
     const auto cached = cache_.find(path);
     if (stamp && cached != cache_.end() && cached->second.stamp == *stamp) {
-        return ProfileFile(cached->second.parsed);
+        return ProfileFile(path, cached->second.parsed);
     }
     const auto bytes = stamp ? files_.readAll(path) : std::nullopt;
     if (!bytes) {
         cache_.erase(path);
-        return ProfileFile();
+        return ProfileFile(path, nullptr);
     }
     ++parseCount_;
     auto decoded = decodeProfileBytes(*bytes, ansi_);
     auto parsed = std::make_shared<const ProfileFile::Parsed>(
         ProfileFile::Parsed{ProfileIndex::parse(decoded.text), decoded.encoding});
     cache_[path] = CachedFile{*stamp, parsed};
-    return ProfileFile(std::move(parsed));
+    return ProfileFile(path, std::move(parsed));
 }
 
 }  // namespace velu::config

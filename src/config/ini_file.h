@@ -38,8 +38,6 @@ class ProfileFile {
     // The longest value a string lookup returns: a 256-character buffer with its zero.
     static constexpr std::size_t kMaxValueLength = 255;
 
-    ProfileFile() = default;
-
     // The key's value, at most 255 characters; the default when the file, section or key is
     // absent or the key's line has no '='.
     std::wstring INIGetSettingString(std::wstring_view section, std::wstring_view key,
@@ -59,6 +57,8 @@ class ProfileFile {
 
     // How the file's bytes were read; nothing when the file is absent.
     std::optional<TextEncoding> encoding() const;
+    // The file's path, as it was opened.
+    const std::wstring& path() const { return path_; }
 
   private:
     friend class ProfileReader;
@@ -66,10 +66,12 @@ class ProfileFile {
         ProfileIndex index;
         TextEncoding encoding;
     };
-    explicit ProfileFile(std::shared_ptr<const Parsed> parsed) : parsed_(std::move(parsed)) {}
+    ProfileFile(std::wstring path, std::shared_ptr<const Parsed> parsed)
+        : path_(std::move(path)), parsed_(std::move(parsed)) {}
 
     std::optional<std::wstring_view> find(std::wstring_view section, std::wstring_view key) const;
 
+    std::wstring path_;
     std::shared_ptr<const Parsed> parsed_;
 };
 

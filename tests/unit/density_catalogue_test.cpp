@@ -15,7 +15,7 @@ class Catalogue : public ::testing::Test {
   protected:
     // Loads the catalogue; what it reports is kept in `notices`.
     DensityCatalogue load(wchar_t separator = L',') {
-        auto catalogue = loadDensityCatalogue(ini.open(path), path, separator);
+        auto catalogue = loadDensityCatalogue(ini.open(path), separator);
         notices = catalogue.notices;
         return catalogue;
     }
@@ -163,11 +163,11 @@ TEST_F(Catalogue, OneLoadLooksAtTheFileOnceAndTheNextLoadSeesItsChanges) {
     write("[Dichtewerte]\r\nAnzahl=1\r\nName0=A\r\nWert0=1\r\nName1=B\r\nWert1=2\r\n");
     CountingFiles counting(files);
     ProfileReader reader(counting, ansi);
-    EXPECT_EQ(loadDensityCatalogue(reader.open(path), path, L',').names.size(), 2u);
+    EXPECT_EQ(loadDensityCatalogue(reader.open(path), L',').names.size(), 2u);
     EXPECT_EQ(counting.stamps, 1);
 
     write("[Dichtewerte]\r\nAnzahl=0\r\nName0=C\r\nWert0=3\r\n");
-    EXPECT_THAT(loadDensityCatalogue(reader.open(path), path, L',').names, ElementsAre(L"C"));
+    EXPECT_THAT(loadDensityCatalogue(reader.open(path), L',').names, ElementsAre(L"C"));
     EXPECT_EQ(reader.parseCount(), 2u);
 }
 

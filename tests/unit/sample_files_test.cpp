@@ -145,8 +145,7 @@ TEST_P(SampleCatalogue, LoadsWholeWithStahlSelectedAndNoBox) {
     files.write(L"velu.ini", bytesOf("velu.ini"));
     Windows1252 ansi;
     config::ProfileReader ini(files, ansi);
-    const auto catalogue =
-        config::loadDensityCatalogue(ini.open(L"velu.ini"), L"velu.ini", GetParam());
+    const auto catalogue = config::loadDensityCatalogue(ini.open(L"velu.ini"), GetParam());
     EXPECT_TRUE(catalogue.notices.empty());
     EXPECT_GE(catalogue.names.size(), 40u);
     EXPECT_EQ(catalogue.names.size(), catalogue.densities.size());
