@@ -266,7 +266,10 @@ start() {
 }
 # Ends the program (and everything else in the test's prefix).
 stop() {
+    # -k only asks the server to end; -w waits until it has, so that the next wine command
+    # starts a server of its own instead of meeting the one going down.
     wineserver -k >/dev/null 2>&1
+    wineserver -w >/dev/null 2>&1
     [ -n "$program_pid" ] && wait "$program_pid" 2>/dev/null
     program_pid=""
 }
@@ -405,17 +408,35 @@ uninstall_entries() {
 package_files=$(cd "$unpacked" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 user_files=(velu.ini default.ini)
 
-# run_msiexec <label> <expected exit> <arguments...>: runs Windows Installer quietly.
+# run_msiexec <label> <expected exit> <arguments...>: runs Windows Installer quietly, with its
+# log. A run that ends otherwise than expected is shown with the end of that log and of Wine's
+# errors, then run once more after the Wine server has gone down: a fault of the package ends
+# the same way twice, and only that is a fault; a first run that Wine itself broke off is
+# reported beside the verdict.
+msiexec_runs=0
 run_msiexec() {
-    local label=$1 want=$2
+    local label=$1 want=$2 attempt status log_file
     shift 2
-    wine msiexec "$@" /qn >>"$work/msiexec.log" 2>&1
-    local status=$?
+    for attempt in 1 2; do
+        msiexec_runs=$((msiexec_runs + 1))
+        log_file="$work/msiexec-$msiexec_runs.log"
+        WINEDEBUG=err+all wine msiexec "$@" /qn /l*v "$(winepath -w "$log_file")" \
+            >"$work/msiexec-$msiexec_runs.out" 2>&1
+        status=$?
+        [ "$status" -eq "$want" ] && break
+        echo "package test: $label: msiexec $* ended with $status (run $attempt), expected $want"
+        echo "  the end of Windows Installer's log:"
+        tail -n 25 "$log_file" 2>/dev/null | tr -d '\r' | sed 's/^/    /'
+        echo "  the end of Wine's output:"
+        tail -n 25 "$work/msiexec-$msiexec_runs.out" | sed 's/^/    /'
+        wineserver -k >/dev/null 2>&1
+        wineserver -w >/dev/null 2>&1
+    done
     if [ "$status" -ne "$want" ]; then
-        fault "$label: msiexec $* ended with $status, expected $want"
+        fault "$label: msiexec $* ended with $status twice, expected $want"
         return 1
     fi
-    ok "$label: msiexec $* ended with $status"
+    ok "$label: msiexec $* ended with $status$([ "$attempt" -eq 1 ] || echo ' (on the second run)')"
 }
 
 # user_files_unchanged <label>: the user's files beside the program are as they were put there.
