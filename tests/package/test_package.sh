@@ -426,9 +426,10 @@ run_msiexec() {
         [ "$status" -eq "$want" ] && break
         echo "package test: $label: msiexec $* ended with $status (run $attempt), expected $want"
         echo "  the end of Windows Installer's log:"
-        tail -n 25 "$log_file" 2>/dev/null | tr -d '\r' | sed 's/^/    /'
+        tail -n 8 "$log_file" 2>/dev/null | tr -d '\r' | sed 's/^/    /'
         echo "  the end of Wine's output:"
-        tail -n 25 "$work/msiexec-$msiexec_runs.out" | sed 's/^/    /'
+        tail -n 8 "$work/msiexec-$msiexec_runs.out" | sed 's/^/    /'
+        echo "  free space: $(df -h --output=avail "$WINEPREFIX" | tail -n1 | tr -d ' ') in $WINEPREFIX"
         wineserver -k >/dev/null 2>&1
         wineserver -w >/dev/null 2>&1
     done
