@@ -9,7 +9,8 @@
 #   - the zip holds exactly the expected files; the samples, pictures and licence are byte for
 #     byte those of the repository, and the samples keep their CRLF line ends; no Markdown;
 #   - Anleitung.html and Guide.html are complete UTF-8 pages rendered from the guides: the
-#     guide's title and sections, its tables, and pictures that are in the package;
+#     guide's title and sections, its tables, and pictures that are in the package; the
+#     guides name no other version than the one released;
 #   - SHA256SUMS beside the zip lists the zip and the MSI, and `sha256sum -c` accepts it;
 #   - VelumarDichte.exe is smaller than 1 MB and imports only DLLs that come with Windows;
 #   - as unpacked (German locale) the program opens its main window "Velumar - Density" with
@@ -158,6 +159,10 @@ for page in "${!guides[@]}"; do
     [ "$rendered" -eq "$tables" ] || problems+=("$rendered tables, the guide has $tables")
     grep -qE '^\|? *:?-{3,}|\]\(' "$html" && problems+=("Markdown left unrendered")
     grep -qE '^[[:space:]]*[-*] ' "$html" && problems+=("list items left as text (indentation?)")
+    # The title and the names of the download files carry the version being released.
+    stale=$(grep -oE 'VelumarDichte[ -][0-9]+\.[0-9]+\.[0-9]+' "$guide" | grep -vE "[ -]$version\$" |
+        sort -u | tr '\n' ' ')
+    [ -z "$stale" ] || problems+=("names another version than $version: $stale")
     pictures=$(grep -o '<img [^>]*src="[^"]*"' "$html" | sed 's/.*src="//; s/"$//')
     [ -n "$pictures" ] || problems+=("no picture")
     for picture in $pictures; do
