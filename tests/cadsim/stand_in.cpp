@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdio>
 #include <utility>
 
 #include "files.h"
@@ -23,8 +24,26 @@ StandIn::StandIn(std::wstring program, std::wstring progId, std::wstring statePa
       logPath_(std::move(logPath)) {}
 
 int StandIn::run(const std::wstring& arguments) const {
-    const auto code = runProgram(program_, arguments, std::chrono::minutes(1));
-    return code ? static_cast<int>(*code) : -1;
+    // Wine has, rarely, failed to start cadsim.exe right after the previous test's server
+    // went away. A start that fails says nothing about the stand-in, so it is tried once
+    // more; either way the reason is written to the test's log.
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        const StartedProgram started = startProgram(program_, arguments);
+        if (!started) {
+            std::fwprintf(stderr, L"stand-in: cannot start %ls %ls (error %lu, attempt %d)\n",
+                          program_.c_str(), arguments.c_str(), started.error, attempt);
+            ::Sleep(200);
+            continue;
+        }
+        const auto code = waitForExit(started, std::chrono::minutes(1));
+        if (!code) {
+            std::fwprintf(stderr, L"stand-in: %ls %ls did not end within a minute\n",
+                          program_.c_str(), arguments.c_str());
+            return -1;
+        }
+        return static_cast<int>(*code);
+    }
+    return -1;
 }
 
 std::optional<std::string> StandIn::output(const std::wstring& arguments) const {

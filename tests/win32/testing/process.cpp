@@ -29,11 +29,7 @@ StartedProgram startProgram(const std::wstring& program, const std::wstring& arg
     return started;
 }
 
-namespace {
-
-// Waits for a started program to end: its exit code, or nothing when it could not be started
-// or did not end within the limit.
-std::optional<DWORD> exitCodeOf(const StartedProgram& started, std::chrono::milliseconds limit) {
+std::optional<DWORD> waitForExit(const StartedProgram& started, std::chrono::milliseconds limit) {
     if (!started || ::WaitForSingleObject(started.process.get(),
                                           static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) {
         return std::nullopt;
@@ -43,11 +39,9 @@ std::optional<DWORD> exitCodeOf(const StartedProgram& started, std::chrono::mill
     return code;
 }
 
-}  // namespace
-
 std::optional<DWORD> runProgram(const std::wstring& program, const std::wstring& arguments,
                                 std::chrono::milliseconds limit) {
-    return exitCodeOf(startProgram(program, arguments), limit);
+    return waitForExit(startProgram(program, arguments), limit);
 }
 
 std::optional<ProgramOutput> runProgramForOutput(const std::wstring& program,
@@ -65,7 +59,7 @@ std::optional<ProgramOutput> runProgramForOutput(const std::wstring& program,
         &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
         nullptr));
     if (!file) return std::nullopt;
-    const auto code = exitCodeOf(startProgram(program, arguments, L"", file.get()), limit);
+    const auto code = waitForExit(startProgram(program, arguments, L"", file.get()), limit);
     if (!code) return std::nullopt;
     ProgramOutput output{*code, {}};
     ::SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);

@@ -26,6 +26,10 @@ struct StartedProgram {
 StartedProgram startProgram(const std::wstring& program, const std::wstring& arguments = L"",
                             const std::wstring& directory = L"", HANDLE standardOutput = nullptr);
 
+// Waits for a started program to end: its exit code, or nothing when it could not be started
+// or did not end within the limit.
+std::optional<DWORD> waitForExit(const StartedProgram& started, std::chrono::milliseconds limit);
+
 // Starts the program and waits for it to end: its exit code, or nothing when it could not
 // be started or did not end within the limit.
 std::optional<DWORD> runProgram(const std::wstring& program, const std::wstring& arguments,
