@@ -435,8 +435,7 @@ run_msiexec() {
         echo "  the end of Wine's output:"
         tail -n 8 "$work/msiexec-$msiexec_runs.out" | sed 's/^/    /'
         echo "  free space: $(df -h --output=avail "$WINEPREFIX" | tail -n1 | tr -d ' ') in $WINEPREFIX"
-        wineserver -k >/dev/null 2>&1
-        wineserver -w >/dev/null 2>&1
+        stop
     done
     if [ "$status" -ne "$want" ]; then
         fault "$label: msiexec $* ended with $status twice, expected $want"
