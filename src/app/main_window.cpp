@@ -34,6 +34,7 @@ void MainWindow::bindHandlers() {
         {f.mnuAnwendenSystemStandard, Event::Click, &MainWindow::mnuAnwendenSystemStandard_Click},
         {f.mnuAnwendenNurAktivesTeil, Event::Click, &MainWindow::mnuAnwendenNurAktivesTeil_Click},
         {f.mnuAnwendenAllPossible, Event::Click, &MainWindow::mnuAnwendenAllPossible_Click},
+        {f.mnuAnwendenBaugruppe, Event::Click, &MainWindow::mnuAnwendenBaugruppe_Click},
         {f.mnuShowErrors, Event::Click, &MainWindow::mnuShowErrors_Click},
         {f.mnuShowSuccess, Event::Click, &MainWindow::mnuShowSuccess_Click},
         {f.mnuAlwaysOnTop, Event::Click, &MainWindow::mnuAlwaysOnTop_Click},
@@ -75,6 +76,8 @@ void MainWindow::Form_Load() {
     form_.cmbAuswahl.addItems(MaterialNames);
     form_.cmbAuswahl.setListIndex(catalogue.defaultIndex);
 
+    // A user's file that lists fewer apply-to entries leaves no menu item without its entry.
+    form_.mnuAnwendenBaugruppe.setVisible(form_.cmbAnwendenAuf.items().size() > 3);
     form_.cmbAnwendenAuf.setListIndex(1);
 
     auto messages = config::loadMessageTable(services_.profiles.open(interfaceTextFile()));
@@ -109,11 +112,14 @@ void MainWindow::mnuAbout_Click() {
 
 // The list index of the apply-to list is the one value; the menu marks follow it.
 void MainWindow::cmbAnwendenAuf_Click() {
-    forms::Control* marks[] = {&form_.mnuAnwendenSystemStandard, &form_.mnuAnwendenNurAktivesTeil,
-                               &form_.mnuAnwendenAllPossible};
+    forms::Control* const marks[] = {&form_.mnuAnwendenSystemStandard,
+                                     &form_.mnuAnwendenNurAktivesTeil,
+                                     &form_.mnuAnwendenAllPossible, &form_.mnuAnwendenBaugruppe};
     const int mode = form_.cmbAnwendenAuf.listIndex();
-    if (mode < 0 || mode > 2) return;
-    for (int item = 0; item < 3; ++item) marks[item]->setChecked(item == mode);
+    if (mode < 0 || mode >= static_cast<int>(std::size(marks))) return;
+    for (int item = 0; item < static_cast<int>(std::size(marks)); ++item) {
+        marks[item]->setChecked(item == mode);
+    }
 }
 
 void MainWindow::mnuAnwendenSystemStandard_Click() {
@@ -121,11 +127,17 @@ void MainWindow::mnuAnwendenSystemStandard_Click() {
 }
 
 void MainWindow::mnuAnwendenNurAktivesTeil_Click() {
+    // A user's file that lists fewer apply-to entries leaves no menu item without its entry.
+    form_.mnuAnwendenBaugruppe.setVisible(form_.cmbAnwendenAuf.items().size() > 3);
     form_.cmbAnwendenAuf.setListIndex(1);
 }
 
 void MainWindow::mnuAnwendenAllPossible_Click() {
     form_.cmbAnwendenAuf.setListIndex(2);
+}
+
+void MainWindow::mnuAnwendenBaugruppe_Click() {
+    form_.cmbAnwendenAuf.setListIndex(3);
 }
 
 void MainWindow::mnuShowErrors_Click() {
@@ -194,6 +206,21 @@ int MainWindow::applyToMode() const {
 
 void MainWindow::showReadDensity(const std::wstring& text) {
     form_.lblDensity.setCaption(text);
+}
+
+void MainWindow::openAssemblyWindow(const cad::ObjectRef& application,
+                                    const cad::ObjectRef& assembly) {
+    if (!openAssembly_) return;
+    const auto index = static_cast<std::size_t>(form_.cmbAuswahl.listIndex());
+    openAssembly_(assembly::AssemblyTask{
+        .application = application,
+        .assembly = assembly,
+        .material = MaterialNames.at(index),
+        .density = MaterialDensities.at(index),
+        .messages = MessageTexts,
+        .errorsSuppressed = [this] { return errorsSuppressed(); },
+        .showStatus = [this](cad::Status status) { showStatus(status); },
+    });
 }
 
 void MainWindow::showStatus(cad::Status status) {

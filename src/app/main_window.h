@@ -8,6 +8,7 @@
 
 #include "app/app_services.h"
 #include "app/main_window_layout.h"
+#include "assembly/assembly_window.h"
 #include "cad/density_link.h"
 #include "cad/link_window.h"
 
@@ -24,6 +25,10 @@ class MainWindow final : private cad::LinkWindow {
 
     // Opens the About box; set by whoever owns that window.
     void setAboutOpener(std::function<void()> open) { openAbout_ = std::move(open); }
+    // Opens the assembly window modally and returns when it is closed; set by whoever owns
+    // that window.
+    using AssemblyOpener = std::function<void(assembly::AssemblyTask)>;
+    void setAssemblyOpener(AssemblyOpener open) { openAssembly_ = std::move(open); }
 
     // The start-up sequence, run once before the window is first shown.
     void Form_Load();
@@ -38,6 +43,7 @@ class MainWindow final : private cad::LinkWindow {
     void mnuAnwendenSystemStandard_Click();
     void mnuAnwendenNurAktivesTeil_Click();
     void mnuAnwendenAllPossible_Click();
+    void mnuAnwendenBaugruppe_Click();
     void mnuShowErrors_Click();
     void mnuShowSuccess_Click();
     void mnuAlwaysOnTop_Click();
@@ -68,10 +74,13 @@ class MainWindow final : private cad::LinkWindow {
     int applyToMode() const override;
     void showReadDensity(const std::wstring& text) override;
     void showStatus(cad::Status status) override;
+    void openAssemblyWindow(const cad::ObjectRef& application,
+                            const cad::ObjectRef& assembly) override;
 
     AppServices services_;
     MainWindowForm form_;
     std::function<void()> openAbout_;
+    AssemblyOpener openAssembly_;
 
     std::vector<std::wstring> MaterialNames;
     std::vector<double> MaterialDensities;

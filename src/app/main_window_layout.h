@@ -1,6 +1,6 @@
 #pragma once
 // The built-in make-up of the main window frmVelumarDichte: its 22 controls in creation order,
-// then the 15 items of its menu bar in menu order. Each member is the control of that name;
+// then the 16 items of its menu bar in menu order. Each member is the control of that name;
 // the names are also the section names of the interface text file.
 
 #include "forms/form.h"
@@ -46,6 +46,7 @@ class MainWindowForm final : public forms::Form {
     forms::Control& mnuAnwendenSystemStandard;
     forms::Control& mnuAnwendenNurAktivesTeil;
     forms::Control& mnuAnwendenAllPossible;
+    forms::Control& mnuAnwendenBaugruppe;
     forms::Control& mnudummy;
     forms::Control& mnuShowErrors;
     forms::Control& mnuShowSuccess;

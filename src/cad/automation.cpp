@@ -1,5 +1,6 @@
 #include "cad/automation.h"
 
+#include "common/number_text.h"
 #include "support/text.h"
 
 namespace velu::cad {
@@ -14,7 +15,7 @@ bool Variant::toBool() const {
     if (const auto* i = std::get_if<std::int32_t>(&value_)) return *i != 0;
     if (const auto* d = std::get_if<double>(&value_)) return *d != 0;
     if (isEmpty()) return false;
-    throw AutomationError(kTypeMismatch, L"", L"", L"Type mismatch");
+    throw typeMismatch();
 }
 
 double Variant::toDouble() const {
@@ -22,13 +23,35 @@ double Variant::toDouble() const {
     if (const auto* i = std::get_if<std::int32_t>(&value_)) return *i;
     if (const auto* b = std::get_if<bool>(&value_)) return *b ? -1.0 : 0.0;
     if (isEmpty()) return 0.0;
-    throw AutomationError(kTypeMismatch, L"", L"", L"Type mismatch");
+    throw typeMismatch();
 }
 
 std::wstring Variant::toText() const {
     if (const auto* text = std::get_if<std::wstring>(&value_)) return *text;
     if (isEmpty()) return {};
-    throw AutomationError(kTypeMismatch, L"", L"", L"Type mismatch");
+    throw typeMismatch();
+}
+
+std::optional<double> Variant::number() const {
+    if (const auto* d = std::get_if<double>(&value_)) return *d;
+    if (const auto* i = std::get_if<std::int32_t>(&value_)) return *i;
+    if (const auto* t = std::get_if<std::wstring>(&value_)) return parseNumber(*t, L'.');
+    return std::nullopt;
+}
+
+std::optional<std::wstring> Variant::text() const {
+    if (const auto* t = std::get_if<std::wstring>(&value_)) return *t;
+    return std::nullopt;
+}
+
+Elements Variant::elements() const {
+    if (const auto* elements = std::get_if<Elements>(&value_)) return *elements;
+    if (isEmpty()) return {};
+    throw typeMismatch();
+}
+
+AutomationError typeMismatch() {
+    return AutomationError(kTypeMismatch, L"", L"", L"Type mismatch");
 }
 
 AutomationError::AutomationError(std::int32_t code, std::wstring member, std::wstring object,

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -14,14 +15,19 @@ namespace velu::cad {
 
 inline constexpr std::int32_t DensityPreference = 7;  // preference id of the material density
 inline constexpr std::int32_t PartDocumentType = 1;   // document type of a part
+inline constexpr std::int32_t AssemblyDocumentType = 2;
 
 class Object;
 
 // Nothing, as an object reference that refers to no object.
 using ObjectRef = std::shared_ptr<Object>;
 
-// A value passed to or returned from a member: empty, Boolean, 32-bit integer, double, text or
-// an object reference (which may be nothing).
+class Variant;
+// The elements of an array a member answers with, in order.
+using Elements = std::vector<Variant>;
+
+// A value passed to or returned from a member: empty, Boolean, 32-bit integer, double, text,
+// an object reference (which may be nothing) or an array of such values.
 class Variant {
   public:
     Variant() = default;
@@ -30,6 +36,7 @@ class Variant {
     Variant(double value) : value_(value) {}
     Variant(std::wstring value) : value_(std::move(value)) {}
     Variant(ObjectRef value) : value_(std::move(value)) {}
+    Variant(Elements elements) : value_(std::move(elements)) {}
 
     bool isEmpty() const { return std::holds_alternative<std::monostate>(value_); }
     bool isObject() const { return std::holds_alternative<ObjectRef>(value_); }
@@ -43,10 +50,20 @@ class Variant {
     // Text as it is; an empty value gives the empty text.
     std::wstring toText() const;
 
+    // An answer that must be a number: a number, or a text that reads as one (with a decimal
+    // point). Nothing for an empty value, a Boolean, an object or any other text.
+    std::optional<double> number() const;
+    // An answer that must be a text; nothing for any other value.
+    std::optional<std::wstring> text() const;
+    // An answer that must be a list: the elements of an array, none for an empty value;
+    // anything else raises the type-mismatch error.
+    Elements elements() const;
+
     const auto& raw() const { return value_; }
 
   private:
-    std::variant<std::monostate, bool, std::int32_t, double, std::wstring, ObjectRef> value_;
+    std::variant<std::monostate, bool, std::int32_t, double, std::wstring, ObjectRef, Elements>
+        value_;
 };
 
 // A double handed to a member by reference: the member sees the caller's variable itself.
@@ -82,6 +99,9 @@ class AutomationError : public std::runtime_error {
 };
 
 inline constexpr std::int32_t kTypeMismatch = static_cast<std::int32_t>(0x80020005);
+
+// The error of an answer that has not the type the caller needs; the caller names the call.
+AutomationError typeMismatch();
 
 class Object {
   public:

@@ -1,6 +1,7 @@
 #include "cad/density_link.h"
 
 #include "cad/mass_density.h"
+#include "cad/member_call.h"
 
 #include "common/number_text.h"
 #include "common/program_texts.h"
@@ -14,27 +15,10 @@ using config::MessageRole;
 // No entry of the material list is selected: nothing can be written.
 struct NoMaterialSelected {};
 
-// Runs one member call together with the conversion of its result, and names the object and
-// the member in the error either may raise: a result of the wrong type is that call's failure.
-template <typename Call>
-auto on(std::wstring_view objectName, std::wstring_view member, Call call) {
-    try {
-        return call();
-    } catch (const AutomationError& error) {
-        throw AutomationError(error.code(), std::wstring(member), std::wstring(objectName),
-                              error.systemText());
-    }
-}
-
 // The active document, or nothing. Anything but an object or nothing is no usable answer.
 ObjectRef activeDocument(Object& application) {
-    return on(texts::kSolidWorks, L"ActiveDoc", [&] {
-        const Variant document = application.get(L"ActiveDoc");
-        if (!document.isEmpty() && !document.isObject()) {
-            throw AutomationError(kTypeMismatch, L"", L"", L"Type mismatch");
-        }
-        return document.object();
-    });
+    return on(texts::kSolidWorks, L"ActiveDoc",
+              [&] { return objectIn(application.get(L"ActiveDoc")); });
 }
 
 }  // namespace
@@ -76,15 +60,23 @@ ObjectRef DensityLink::connect() {
     return application;
 }
 
-bool DensityLink::isPart(Object& document) {
+std::int32_t DensityLink::documentType(Object& document) {
     return on(texts::kActiveDocument, L"Gettype",
-              [&] { return document.call(L"Gettype", {}).toDouble(); }) == PartDocumentType;
+              [&] { return static_cast<std::int32_t>(document.call(L"Gettype", {}).toDouble()); });
+}
+
+bool DensityLink::isPart(Object& document) {
+    return documentType(document) == PartDocumentType;
+}
+
+const double& DensityLink::selectedDensity() const {
+    const int index = window_.materialIndex();
+    if (index < 0 || index >= static_cast<int>(densities_.size())) throw NoMaterialSelected{};
+    return densities_[static_cast<std::size_t>(index)];
 }
 
 bool DensityLink::write(Object& target, std::wstring_view targetName, double& written) {
-    const int index = window_.materialIndex();
-    if (index < 0 || index >= static_cast<int>(densities_.size())) throw NoMaterialSelected{};
-    const double& density = densities_[static_cast<std::size_t>(index)];
+    const double& density = selectedDensity();
     written = density;
     return on(targetName, L"SetUserPreferenceDoubleValue", [&] {
         return target
@@ -102,10 +94,11 @@ double DensityLink::readPreference(Object& source, std::wstring_view sourceName)
 }
 
 void DensityLink::checkMassDensity(Object& document, double expected) {
+    // A warning like the others, but the status picture keeps what the click showed. When it
+    // would not be shown, SolidWorks is not asked at all: each call may wait on a busy server.
+    if (window_.errorsSuppressed()) return;
     const auto mass = massDensityOf(document);
     if (!mass || !densitiesDiffer(mass->density, expected)) return;
-    // A warning like the others, but the status picture keeps what the click showed.
-    if (window_.errorsSuppressed()) return;
     boxes_.show(massDensityWarning(*mass, messages_, locale_.decimalSeparator()),
                 messages_[MessageRole::kBoxTitle], BoxStyle::Warning);
 }
@@ -160,21 +153,32 @@ void DensityLink::transferDensity() {
     try {
         application = connect();
         document = activeDocument(*application);
-        switch (window_.applyToMode()) {
+        const int mode = window_.applyToMode();
+        switch (mode) {
             case 0:
                 systemWritten = write(*application, texts::kSolidWorks, written);
                 break;
             case 1:
+            case 3: {
                 if (!document) {
                     warn(twoLines(MessageRole::kNoDocument, MessageRole::kNothingWritten), title);
                     return;
                 }
-                if (!isPart(*document)) {
-                    warn(twoLines(MessageRole::kNotAPart, MessageRole::kNothingWritten), title);
+                const std::int32_t type = documentType(*document);
+                if (type == AssemblyDocumentType && mode == 3) {
+                    selectedDensity();
+                    window_.openAssemblyWindow(application, document);
+                    return;
+                }
+                if (type != PartDocumentType) {
+                    const MessageRole notWritable =
+                        mode == 3 ? MessageRole::kNeitherPartNorAssembly : MessageRole::kNotAPart;
+                    warn(twoLines(notWritable, MessageRole::kNothingWritten), title);
                     return;
                 }
                 documentWritten = write(*document, texts::kActiveDocument, written);
                 break;
+            }
             case 2:
                 if (!document) {
                     warn(twoLines(MessageRole::kNoDocument, MessageRole::kSystemDefaultInstead),
@@ -210,9 +214,11 @@ void DensityLink::transferDensity() {
             boxes_.show(messages_[MessageRole::kFailure], title, BoxStyle::Stop);
         }
     }
+    // The readout shows the value read back before the warning about the part's mass is on
+    // screen, and does not warn about the same part again; a click whose readout failed ends
+    // with that failure.
+    if (refreshReadout && !readout(MassCheck::Skip)) return;
     if (documentWritten) checkMassDensity(*document, written);
-    // The readout that follows must not warn about the same part again.
-    if (refreshReadout) readout(MassCheck::Skip);
     // The document and then the application are let go here.
 }
 

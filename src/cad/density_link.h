@@ -26,7 +26,8 @@ class DensityLink {
 
     // Writes the selected density where the apply-to mode says; after a part was written in
     // mode 2 the readout follows. After a part was written, warns when SolidWorks computes its
-    // mass with another density; one click warns about that at most once.
+    // mass with another density; one click warns about that at most once. In mode 3 an
+    // active assembly opens the assembly window, which writes into its parts.
     void transferDensity();
 
   private:
@@ -35,9 +36,12 @@ class DensityLink {
     void checkMassDensity(Object& document, double expected);
     void warn(const std::wstring& prompt, const std::wstring& title);
     void reportFailure(const AutomationError& error);
+    // The density of the selected material, the catalogue's own element.
+    const double& selectedDensity() const;
     // Writes the selected material's density; `written` receives it.
     bool write(Object& target, std::wstring_view targetName, double& written);
     double readPreference(Object& source, std::wstring_view sourceName);
+    std::int32_t documentType(Object& document);
     bool isPart(Object& document);
     ObjectRef connect();
 

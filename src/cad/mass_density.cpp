@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cad/member_call.h"
 #include "common/number_text.h"
 #include "config/message_table.h"
 
@@ -29,20 +30,31 @@ std::optional<MassDensity> massDensityOf(Object& document) {
     try {
         std::wstring database;
         MassDensity mass;
-        mass.material =
-            document.call(L"GetMaterialPropertyName2", {Variant(configuration), TextRef{&database}})
-                .toText();
-        const ObjectRef extension = document.get(L"Extension").object();
-        if (!extension) return std::nullopt;
-        // Nothing here: the part has no body, and no mass to compute.
-        const ObjectRef properties = extension->call(L"CreateMassProperty", {}).object();
-        if (!properties) return std::nullopt;
-        mass.density = properties->get(L"Density").toDouble();
-        if (!std::isfinite(mass.density)) return std::nullopt;
+        mass.material = textIn(document.call(L"GetMaterialPropertyName2",
+                                             {Variant(configuration), TextRef{&database}}));
+        const auto density = massPropertyDensity(document, L"");
+        if (!density) return std::nullopt;
+        mass.density = *density;
         return mass;
     } catch (const AutomationError&) {
         return std::nullopt;
     }
+}
+
+std::optional<double> massPropertyDensity(Object& document, std::wstring_view documentName) {
+    const ObjectRef extension =
+        on(documentName, L"Extension", [&] { return objectIn(document.get(L"Extension")); });
+    if (!extension) return std::nullopt;
+    // Nothing here: the part has no body, and no mass to compute.
+    const ObjectRef properties = on(documentName, L"CreateMassProperty", [&] {
+        return objectIn(extension->call(L"CreateMassProperty", {}));
+    });
+    if (!properties) return std::nullopt;
+    return on(documentName, L"Density", [&] {
+        const double density = numberIn(properties->get(L"Density"));
+        if (!std::isfinite(density)) throw typeMismatch();
+        return density;
+    });
 }
 
 bool densitiesDiffer(double a, double b) {

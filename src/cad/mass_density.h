@@ -20,8 +20,14 @@ struct MassDensity {
 // Asks the document for the name of its active configuration (the empty text when that
 // fails), the material assigned to that configuration, and the density of its mass
 // properties. Nothing when one of the last two fails or answers with a value that cannot be
-// used, or when the part has no body. Every object obtained is let go before it returns.
+// used (a material that is not a text, a density that is not a number), or when the part has
+// no body. Every object obtained is let go before it returns.
 std::optional<MassDensity> massDensityOf(Object& document);
+
+// The density of the part's mass properties (Extension, CreateMassProperty, Density); nothing
+// when the part has no body. A failed call, or an answer that is no number, raises an
+// AutomationError that names the call.
+std::optional<double> massPropertyDensity(Object& document, std::wstring_view documentName);
 
 // Whether two densities differ by more than a relative 1e-9.
 bool densitiesDiffer(double a, double b);

@@ -90,7 +90,27 @@ std::wstring cadCallFailed(std::wstring_view member, std::wstring_view object, s
            L" ist fehlgeschlagen." + errorLine(code, systemText);
 }
 
+std::wstring componentOfAssembly(std::size_t number) {
+    return L"das Bauteil " + std::to_wstring(number) + L" der Baugruppe";
+}
+
+std::wstring partOfAssembly(std::wstring_view name) {
+    return L"das Teil \"" + std::wstring(name) + L"\"";
+}
+
 const std::wstring_view kNoMaterialSelected =
     L"Es ist kein Material ausgewählt; es wurde nichts geschrieben.";
+
+std::wstring windowPartNotCreated(std::wstring_view window, std::wstring_view what,
+                                  std::wstring_view call, std::int32_t code,
+                                  std::wstring_view systemText) {
+    return L"Das Fenster " + std::wstring(window) + L" kann nicht geöffnet werden: " +
+           std::wstring(what) + L" konnte nicht angelegt werden (" + std::wstring(call) + L")." +
+           errorLine(code, systemText);
+}
+
+std::wstring controlNamed(std::wstring_view name) {
+    return L"das Steuerelement " + std::wstring(name);
+}
 
 }  // namespace velu::texts

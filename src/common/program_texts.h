@@ -37,6 +37,11 @@ Notice catalogueDefaultNamesNoEntry(const std::wstring& path, int index, int hig
 // What the objects are called in the reports.
 inline constexpr std::wstring_view kSolidWorks = L"SolidWorks";
 inline constexpr std::wstring_view kActiveDocument = L"das aktive Dokument";
+inline constexpr std::wstring_view kAssembly = L"die Baugruppe";
+// The n-th component of the assembly, counted from 1.
+std::wstring componentOfAssembly(std::size_t number);
+// A part document of the assembly, by its name.
+std::wstring partOfAssembly(std::wstring_view name);
 
 // SolidWorks could not be started or reached; the code and the system's text for it follow.
 std::wstring cadUnreachable(std::wstring_view progId, std::int32_t code,
@@ -45,5 +50,13 @@ std::wstring cadUnreachable(std::wstring_view progId, std::int32_t code,
 std::wstring cadCallFailed(std::wstring_view member, std::wstring_view object, std::int32_t code,
                            std::wstring_view systemText);
 extern const std::wstring_view kNoMaterialSelected;
+
+// --- Windows ------------------------------------------------------------------------------
+
+// A part of a window ("das Steuerelement cmdExit") could not be made by that call.
+std::wstring windowPartNotCreated(std::wstring_view window, std::wstring_view what,
+                                  std::wstring_view call, std::int32_t code,
+                                  std::wstring_view systemText);
+std::wstring controlNamed(std::wstring_view name);
 
 }  // namespace velu::texts

@@ -20,6 +20,12 @@ class ControlTexts {
         : control_(control), section_(window + L"." + control.name()), file_(file) {}
 
     void caption() { control_.setCaption(read(L"Caption", control_.caption())); }
+    void headings() {
+        for (std::size_t column = 0; column < control_.headings().size(); ++column) {
+            control_.setHeading(
+                column, read(L"Spalte" + std::to_wstring(column), control_.headings()[column]));
+        }
+    }
     void toolTip() { control_.setToolTip(read(L"ToolTipText", control_.toolTip())); }
 
     // The entries are read with the list's former ones as defaults, so that a list without
@@ -84,6 +90,11 @@ void LoadFormTexts(forms::Form& window, config::ProfileReader& profiles, const F
             case Kind::ListBox:
                 texts.list();
                 break;
+            case Kind::ListView:
+                texts.headings();
+                texts.toolTip();
+                break;
+            case Kind::ProgressBar:
             case Kind::Image:
             case Kind::Timer:
             case Kind::PictureBox:

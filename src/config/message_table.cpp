@@ -16,6 +16,20 @@ const std::array<std::wstring, kMessageRoles>& builtInMessages() {
         L"The part's material %1 sets its density to %2 kg/m\u00b3; the density written applies "
         L"only to parts without a material.",
         L"SolidWorks computes this part's mass with %1 kg/m\u00b3, not with the density written.",
+        L"*** Active document is neither a part nor an assembly ***",
+        L"Density for assembly",
+        L"%1: %2 kg/m\u00b3",
+        L"Reading parts: %1 of %2 components",
+        L"%1 parts, %2 without material, %3 not loaded, %4 components suppressed",
+        L"Writing the density: %1 of %2 parts",
+        L"%1 parts written, %2 keep the density of their material, %3 refused. Save the "
+        L"assembly in SolidWorks so that the parts keep the new density.",
+        L"written",
+        L"refused",
+        L"Material decides: %1",
+        L"not loaded",
+        L"Stopped after %1 of %2.",
+        L"&Cancel",
     };
     return texts;
 }

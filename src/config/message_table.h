@@ -10,7 +10,8 @@
 
 namespace velu::config {
 
-// The fixed roles of the entries 0 to 8.
+// The fixed roles of the entries. From 10 on they are the texts the assembly window puts
+// together at run time.
 enum MessageRole : std::size_t {
     kBoxTitle = 0,
     kSuccess = 1,
@@ -21,9 +22,22 @@ enum MessageRole : std::size_t {
     kFailure = 6,
     kMaterialSetsDensity = 7,  // %1 the material, %2 the density it sets
     kMassComputedWith = 8,     // %1 the density the mass is computed with
+    kNeitherPartNorAssembly = 9,
+    kAssemblyCaption = 10,   // followed by " – " and the assembly's title
+    kAssemblyMaterial = 11,  // %1 the material, %2 its density
+    kReadingParts = 12,      // %1 components read, %2 of how many
+    kPartsListed = 13,       // %1 parts, %2 without material, %3 not loaded, %4 suppressed
+    kWritingParts = 14,      // %1 parts written, %2 of how many
+    kPartsWritten = 15,      // %1 written, %2 keep their material's density, %3 refused
+    kResultWritten = 16,
+    kResultRefused = 17,
+    kResultMaterialDecides = 18,  // %1 the density the mass is computed with
+    kResultNotLoaded = 19,
+    kStoppedAfter = 20,   // %1 done, %2 of how many; the summary of what was done follows
+    kCancelCaption = 21,  // the caption of the assembly window's close button while it works
 };
 
-inline constexpr std::size_t kMessageRoles = 9;
+inline constexpr std::size_t kMessageRoles = 22;
 
 // The built-in English texts, by role.
 const std::array<std::wstring, kMessageRoles>& builtInMessages();
@@ -35,7 +49,7 @@ struct MessageTable {
 };
 
 // Reads section "messages": "AnzahlInfo" (highest index; -1 when the file gives no table) and
-// "Info" + index. A table whose highest index is below 8 is completed with the built-in texts
+// "Info" + index. A table that ends before the last role is completed with the built-in texts
 // of the missing roles, so that every box has its text. A highest index that does not fit
 // into 16 bits gives the overflow notice and counts as 0.
 MessageTable loadMessageTable(const ProfileFile& file);

@@ -1,5 +1,7 @@
 #include "forms/control.h"
 
+#include <algorithm>
+
 #include "forms/form.h"
 
 namespace velu::forms {
@@ -12,10 +14,17 @@ Control::Control(Form& form, ControlDefinition definition, const Control* contai
       toolTip_(definition_.toolTip),
       items_(definition_.items),
       picture_(definition_.picture),
-      timerEnabled_(definition_.timerEnabled) {}
+      timerEnabled_(definition_.timerEnabled),
+      visible_(definition_.visible) {
+    for (const auto& column : definition_.columns) headings_.push_back(column.heading);
+}
 
 void Control::changed(Property property) {
     form_.notify(*this, property);
+}
+
+void Control::rowChanged(std::size_t index) {
+    form_.notifyRow(*this, index);
 }
 
 void Control::setCaption(std::wstring caption) {
@@ -73,6 +82,65 @@ void Control::setPicture(Picture picture) {
 void Control::setTimerEnabled(bool enabled) {
     timerEnabled_ = enabled;
     changed(Property::TimerEnabled);
+}
+
+void Control::setEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    changed(Property::Enabled);
+}
+
+void Control::setVisible(bool visible) {
+    if (visible == visible_) return;
+    visible_ = visible;
+    changed(Property::Visible);
+}
+
+void Control::setHeading(std::size_t column, std::wstring heading) {
+    if (column >= headings_.size()) return;
+    headings_[column] = std::move(heading);
+    changed(Property::Columns);
+}
+
+void Control::setRows(std::vector<ListRow> rows) {
+    for (auto& row : rows) row.checked = row.checked && row.checkable;
+    rows_ = std::move(rows);
+    changed(Property::Rows);
+}
+
+void Control::setRow(std::size_t index, ListRow row) {
+    if (index >= rows_.size()) return;
+    row.checked = row.checked && row.checkable;
+    if (row == rows_[index]) return;
+    rows_[index] = std::move(row);
+    rowChanged(index);
+}
+
+bool Control::setRowChecked(std::size_t index, bool checked) {
+    if (index >= rows_.size()) return false;
+    ListRow& row = rows_[index];
+    if (checked && !row.checkable) {
+        // The window may have ticked it already: it learns that the row stays clear.
+        rowChanged(index);
+        return false;
+    }
+    if (row.checked != checked) {
+        row.checked = checked;
+        rowChanged(index);
+        form_.raise(*this, Event::Click);
+    }
+    return true;
+}
+
+void Control::clickHeading(std::size_t column) {
+    clickedColumn_ = column;
+    form_.raise(*this, Event::ColumnClick);
+}
+
+void Control::setProgress(std::size_t done, std::size_t maximum) {
+    progress_ = std::min(done, maximum);
+    progressMaximum_ = maximum;
+    changed(Property::Progress);
 }
 
 }  // namespace velu::forms

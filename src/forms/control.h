@@ -26,7 +26,33 @@ enum class Kind {
     Timer,
     PictureBox,
     Line,
-    Menu
+    Menu,
+    ListView,  // a report list with check boxes, one row per entry, one column per heading
+    ProgressBar
+};
+
+// The edges of the form a control keeps its distance to when the form is resized. A control
+// held by left and right grows with the width; held by the right only, it moves.
+enum Anchor : unsigned {
+    AnchorLeft = 1,
+    AnchorTop = 2,
+    AnchorRight = 4,
+    AnchorBottom = 8,
+};
+
+// A column of a list view: its built-in heading and its width in twips.
+struct ColumnDefinition {
+    std::wstring heading;
+    int width = 0;
+    bool numeric = false;  // right-aligned
+};
+
+// A row of a list view: the text of each column, and its check box.
+struct ListRow {
+    std::vector<std::wstring> cells;
+    bool checked = false;
+    bool checkable = true;  // false: the row shows no check box and cannot be ticked
+    bool operator==(const ListRow&) const = default;
 };
 
 enum class Picture { None, Tool, Success, Error };
@@ -65,6 +91,8 @@ struct ControlDefinition {
     bool border = true;            // frames: whether the border is drawn
     std::uint32_t lineColour = 0;  // lines: 0x00BBGGRR
     int lineWidth = 1;             // lines: pixels at 96 dpi
+    unsigned anchors = AnchorLeft | AnchorTop;
+    std::vector<ColumnDefinition> columns;  // list views
 };
 
 // What changed, for the observers.
@@ -76,7 +104,12 @@ enum class Property {
     Value,
     Checked,
     Picture,
-    TimerEnabled
+    TimerEnabled,
+    Enabled,
+    Visible,
+    Columns,  // a heading of a list view
+    Rows,     // the rows of a list view, all of them
+    Progress,
 };
 
 class Control {
@@ -123,8 +156,33 @@ class Control {
     void setTimerEnabled(bool enabled);
     int interval() const { return definition_.interval; }
 
+    // Whether the user can use the control (a button that is not enabled is greyed).
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool enabled);
+    bool visible() const { return visible_; }
+    void setVisible(bool visible);
+
+    // List views. The headings start as the definition's and may be replaced; the rows are
+    // set as a whole or one at a time; a row's check box changes by the user or by code.
+    const std::vector<std::wstring>& headings() const { return headings_; }
+    void setHeading(std::size_t column, std::wstring heading);
+    const std::vector<ListRow>& rows() const { return rows_; }
+    void setRows(std::vector<ListRow> rows);
+    void setRow(std::size_t index, ListRow row);
+    // A row that cannot be ticked stays clear; false when the change was refused.
+    bool setRowChecked(std::size_t index, bool checked);
+    // The column whose heading the user clicked last; its ColumnClick event reads it.
+    std::size_t clickedColumn() const { return clickedColumn_; }
+    void clickHeading(std::size_t column);
+
+    // Progress bars: how far the work has come, of how much.
+    std::size_t progress() const { return progress_; }
+    std::size_t progressMaximum() const { return progressMaximum_; }
+    void setProgress(std::size_t done, std::size_t maximum);
+
   private:
     void changed(Property property);
+    void rowChanged(std::size_t index);
 
     Form& form_;
     ControlDefinition definition_;
@@ -137,6 +195,13 @@ class Control {
     bool checked_ = false;
     Picture picture_;
     bool timerEnabled_;
+    bool enabled_ = true;
+    bool visible_;
+    std::vector<std::wstring> headings_;
+    std::vector<ListRow> rows_;
+    std::size_t clickedColumn_ = 0;
+    std::size_t progress_ = 0;
+    std::size_t progressMaximum_ = 0;
 };
 
 }  // namespace velu::forms

@@ -60,6 +60,25 @@ void Form::tick(const Control& timer) {
     if (timer.timerEnabled()) raise(timer, Event::Timer);
 }
 
+void Form::startWork(std::function<bool()> step) {
+    work_ = std::move(step);
+    ++workStarts_;
+    for (FormObserver* observer : observers_) observer->workStarted(*this);
+}
+
+bool Form::runWork() {
+    if (!work_) return false;
+    if (stepping_) return true;
+    stepping_ = true;
+    // The step may stop the work or start other work; the step that runs stays alive.
+    const auto step = work_;
+    const auto starts = workStarts_;
+    const bool more = step();
+    stepping_ = false;
+    if (!more && starts == workStarts_) work_ = nullptr;
+    return working();
+}
+
 void Form::addObserver(FormObserver* observer) {
     observers_.push_back(observer);
 }
@@ -69,7 +88,17 @@ void Form::removeObserver(FormObserver* observer) {
 }
 
 void Form::notify(const Control& control, Property property) {
-    for (FormObserver* observer : observers_) observer->controlChanged(control, property);
+    // An observer may remove itself or another while it is told: each is looked up afresh.
+    const auto observers = observers_;
+    for (FormObserver* observer : observers) {
+        if (std::find(observers_.begin(), observers_.end(), observer) != observers_.end()) {
+            observer->controlChanged(control, property);
+        }
+    }
+}
+
+void Form::notifyRow(const Control& control, std::size_t row) {
+    for (FormObserver* observer : observers_) observer->rowChanged(control, row);
 }
 
 }  // namespace velu::forms

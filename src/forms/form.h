@@ -12,15 +12,19 @@
 
 namespace velu::forms {
 
-enum class Event { Click, Timer };
+enum class Event { Click, Timer, ColumnClick };
 
 class FormObserver {
   public:
     virtual ~FormObserver() = default;
     virtual void controlChanged(const Control& control, Property property) = 0;
+    // One row of a list view changed: its texts or its check box.
+    virtual void rowChanged(const Control& /*control*/, std::size_t /*row*/) {}
     virtual void captionChanged(const Form& /*form*/) {}
     // The form asks to be kept above other windows, or to be an ordinary window again.
     virtual void layerRequested(const Form& /*form*/, bool /*topmost*/) {}
+    // The form has work to do in steps: the window is to run them between the user's input.
+    virtual void workStarted(const Form& /*form*/) {}
 };
 
 class Form {
@@ -56,9 +60,21 @@ class Form {
     // The timer's interval has elapsed: raises its Timer event while it is enabled.
     void tick(const Control& timer);
 
+    // Long work that goes on while the window stays usable: the window runs `step` from its
+    // message loop again and again, with the user's input in between, until it returns false
+    // or the work is stopped. A step does a slice of the work and returns.
+    void startWork(std::function<bool()> step);
+    void stopWork() { work_ = nullptr; }
+    bool working() const { return static_cast<bool>(work_); }
+    // Runs one step; true while there is more to do. A step that is running is not entered
+    // again from a message loop it runs itself.
+    bool runWork();
+
     void addObserver(FormObserver* observer);
+    // An observer removed is never notified again, not even by a notification under way.
     void removeObserver(FormObserver* observer);
     void notify(const Control& control, Property property);
+    void notifyRow(const Control& control, std::size_t row);
 
   private:
     std::wstring name_;
@@ -67,6 +83,9 @@ class Form {
     std::vector<std::unique_ptr<Control>> controls_;
     std::map<std::pair<const Control*, Event>, std::function<void()>> handlers_;
     std::vector<FormObserver*> observers_;
+    std::function<bool()> work_;
+    unsigned workStarts_ = 0;
+    bool stepping_ = false;
 };
 
 }  // namespace velu::forms

@@ -75,7 +75,8 @@ TEST_F(MainWindowStart, TheListsToolTipsComeFromTheFile) {
     EXPECT_EQ(form().cmbAnwendenAuf.toolTip(), L"Wohin");
     EXPECT_EQ(form().cmbAuswahl.toolTip(), L"Was");
     EXPECT_THAT(form().cmbAnwendenAuf.items(),
-                ElementsAre(L"Systemstandard", L"Nur aktives Teil", L"Alles, was möglich ist"));
+                ElementsAre(L"Systemstandard", L"Nur aktives Teil", L"Alles, was möglich ist",
+                            L"Alle Teile der Baugruppe"));
 }
 
 // A number that does not fit into 16 bits is reported in the order the files are read: the

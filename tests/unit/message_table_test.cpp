@@ -41,8 +41,11 @@ TEST_F(MessageTableLoad, TheFilesTextsReplaceTheBuiltInOnesEntryByEntryAsStored)
     const auto texts = load(
         "[messages]\r\nAnzahlInfo=8\r\nInfo0=T\r\nInfo1=  Erfolg  \r\nInfo2=\"  zwei  \"\r\n"
         "Info3=3\r\nInfo4=4\r\nInfo5=5\r\nInfo6=6\r\nInfo7=7\r\nInfo8=8\r\nInfo9=9\r\n");
-    EXPECT_THAT(texts,
+    ASSERT_EQ(texts.size(), kMessageRoles);
+    EXPECT_THAT(std::vector(texts.begin(), texts.begin() + 9),
                 ElementsAre(L"T", L"Erfolg", L"  zwei  ", L"3", L"4", L"5", L"6", L"7", L"8"));
+    // The entries the file does not give are the built-in ones, not Info9 beyond its count.
+    EXPECT_EQ(texts[9], builtInMessages()[9]);
 }
 
 TEST_F(MessageTableLoad, AShortTableIsCompletedWithTheBuiltInTextsOfTheMissingRoles) {

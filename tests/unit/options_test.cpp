@@ -14,38 +14,38 @@ class Options : public testing::MainWindowFixture {
     void SetUp() override { start(); }
     std::vector<bool> marks() {
         return {form().mnuAnwendenSystemStandard.checked(),
-                form().mnuAnwendenNurAktivesTeil.checked(),
-                form().mnuAnwendenAllPossible.checked()};
+                form().mnuAnwendenNurAktivesTeil.checked(), form().mnuAnwendenAllPossible.checked(),
+                form().mnuAnwendenBaugruppe.checked()};
     }
     int mode() { return form().cmbAnwendenAuf.listIndex(); }
 };
 
 TEST_F(Options, StartUpSelectsActivePartOnlyAndTicksItsMenuItem) {
     EXPECT_EQ(mode(), 1);
-    EXPECT_THAT(marks(), ElementsAre(false, true, false));
+    EXPECT_THAT(marks(), ElementsAre(false, true, false, false));
 }
 
 TEST_F(Options, MenuAndListMoveTogetherFromEitherSide) {
     click(form().mnuAnwendenAllPossible);
     EXPECT_EQ(mode(), 2);
-    EXPECT_THAT(marks(), ElementsAre(false, false, true));
+    EXPECT_THAT(marks(), ElementsAre(false, false, true, false));
     click(form().mnuAnwendenSystemStandard);
     EXPECT_EQ(mode(), 0);
-    EXPECT_THAT(marks(), ElementsAre(true, false, false));
+    EXPECT_THAT(marks(), ElementsAre(true, false, false, false));
     form().cmbAnwendenAuf.setListIndex(1);
-    EXPECT_THAT(marks(), ElementsAre(false, true, false));
+    EXPECT_THAT(marks(), ElementsAre(false, true, false, false));
     click(form().mnuAnwendenNurAktivesTeil);
     EXPECT_EQ(mode(), 1);
-    EXPECT_THAT(marks(), ElementsAre(false, true, false));
+    EXPECT_THAT(marks(), ElementsAre(false, true, false, false));
 }
 
-TEST_F(Options, AnEntryBeyondTheThreeModesLeavesTheMarksAsTheyWere) {
+TEST_F(Options, AnEntryBeyondTheFourModesLeavesTheMarksAsTheyWere) {
     form().cmbAnwendenAuf.addItem(L"Noch etwas");
     click(form().mnuAnwendenAllPossible);
-    form().cmbAnwendenAuf.setListIndex(3);
-    EXPECT_THAT(marks(), ElementsAre(false, false, true));
+    form().cmbAnwendenAuf.setListIndex(4);
+    EXPECT_THAT(marks(), ElementsAre(false, false, true, false));
     form().cmbAnwendenAuf.setListIndex(-1);
-    EXPECT_THAT(marks(), ElementsAre(false, false, true));
+    EXPECT_THAT(marks(), ElementsAre(false, false, true, false));
 }
 
 TEST_F(Options, SuppressionOptionsFlipOnlyTheirOwnMark) {

@@ -11,6 +11,7 @@
 
 #include "about/about_layout.h"
 #include "app/main_window_layout.h"
+#include "assembly/assembly_layout.h"
 #include "config/density_catalogue.h"
 #include "config/message_table.h"
 #include "fakes.h"
@@ -57,6 +58,7 @@ std::map<std::wstring, std::vector<std::wstring>> sectionsOf(const std::wstring&
 // The keys the interface text loader reads for a control of that kind; none for the others.
 bool keyReadFor(forms::Kind kind, const std::wstring& key) {
     static const std::wregex item(L"AddItem(0|[1-9][0-9]*)");
+    static const std::wregex heading(L"Spalte[0-6]");
     switch (kind) {
         case forms::Kind::Menu:
             return key == L"Caption";
@@ -69,6 +71,8 @@ bool keyReadFor(forms::Kind kind, const std::wstring& key) {
         case forms::Kind::ListBox:
             return key == L"AnzahlListe" || key == L"ToolTipText" || key == L"Default" ||
                    std::regex_match(key, item);
+        case forms::Kind::ListView:
+            return key == L"ToolTipText" || std::regex_match(key, heading);
         default:
             return false;
     }
@@ -81,6 +85,7 @@ TEST_P(SampleTexts, EverySectionNamesAControlAndEveryKeyIsOneTheLoaderReads) {
     ASSERT_FALSE(bytes.empty()) << examplePath(GetParam());
     const app::MainWindowForm main;
     const about::AboutForm about;
+    const assembly::AssemblyForm assembly;
     const std::wregex info(L"Info(0|[1-9][0-9]*)");
     std::set<const forms::Control*> given;
     for (const auto& [section, keys] : sectionsOf(Windows1252().decode(bytes))) {
@@ -97,6 +102,7 @@ TEST_P(SampleTexts, EverySectionNamesAControlAndEveryKeyIsOneTheLoaderReads) {
         const forms::Form* form = nullptr;
         if (window == L"frmVelumarDichte") form = &main;
         if (window == L"frmAbout") form = &about;
+        if (window == L"frmBaugruppe") form = &assembly;
         ASSERT_NE(form, nullptr) << text::toUtf8(section);
         const forms::Control* control = form->find(section.substr(dot + 1));
         ASSERT_NE(control, nullptr) << text::toUtf8(section);
@@ -108,7 +114,8 @@ TEST_P(SampleTexts, EverySectionNamesAControlAndEveryKeyIsOneTheLoaderReads) {
     }
     // The sample is a whole interface: every control that has texts gets its section.
     for (const forms::Form* form :
-         {static_cast<const forms::Form*>(&main), static_cast<const forms::Form*>(&about)}) {
+         {static_cast<const forms::Form*>(&main), static_cast<const forms::Form*>(&about),
+          static_cast<const forms::Form*>(&assembly)}) {
         for (const auto& control : form->controls()) {
             if (keyReadFor(control->kind(), L"ToolTipText") ||
                 keyReadFor(control->kind(), L"Caption")) {
@@ -131,6 +138,18 @@ TEST_P(SampleTexts, TheMessageTableHasAllItsTextsAndNoEntryIsEmpty) {
     EXPECT_NE(table.texts[config::kMaterialSetsDensity].find(L"%1"), std::wstring::npos);
     EXPECT_NE(table.texts[config::kMaterialSetsDensity].find(L"%2"), std::wstring::npos);
     EXPECT_NE(table.texts[config::kMassComputedWith].find(L"%1"), std::wstring::npos);
+    // So do the texts the assembly window puts together, each with all of its values.
+    const std::pair<config::MessageRole, int> filled[] = {
+        {config::kAssemblyMaterial, 2}, {config::kReadingParts, 2},
+        {config::kPartsListed, 4},      {config::kWritingParts, 2},
+        {config::kPartsWritten, 3},     {config::kResultMaterialDecides, 1},
+        {config::kStoppedAfter, 2}};
+    for (const auto& [role, values] : filled) {
+        for (int value = 1; value <= values; ++value) {
+            EXPECT_NE(table.texts[role].find(L"%" + std::to_wstring(value)), std::wstring::npos)
+                << "Info" << static_cast<std::size_t>(role) << " %" << value;
+        }
+    }
     EXPECT_TRUE(table.notices.empty());
 }
 

@@ -1,0 +1,268 @@
+#include "assembly/assembly_window.h"
+
+#include <algorithm>
+
+#include "cad/density_link.h"
+#include "cad/member_call.h"
+#include "common/program_texts.h"
+#include "config/form_texts.h"
+#include "config/message_table.h"
+
+namespace velu::assembly {
+namespace {
+
+using config::fillIn;
+using config::MessageRole;
+using forms::Event;
+using Clock = std::chrono::steady_clock;
+
+}  // namespace
+
+AssemblyWindow::AssemblyWindow(AssemblyServices services, AssemblyTask task)
+    : services_(std::move(services)),
+      task_(std::move(task)),
+      table_(task_.messages, services_.locale.decimalSeparator()),
+      reader_(*task_.assembly) {
+    struct Binding {
+        const forms::Control& control;
+        Event event;
+        void (AssemblyWindow::*handler)();
+    };
+    const Binding bindings[] = {
+        {form_.cmdUebertragen, Event::Click, &AssemblyWindow::cmdUebertragen_Click},
+        {form_.cmdOhneMaterial, Event::Click, &AssemblyWindow::cmdOhneMaterial_Click},
+        {form_.cmdSchliessen, Event::Click, &AssemblyWindow::cmdSchliessen_Click},
+        {form_.lvwTeile, Event::Click, &AssemblyWindow::lvwTeile_Click},
+        {form_.lvwTeile, Event::ColumnClick, &AssemblyWindow::lvwTeile_ColumnClick},
+    };
+    for (const auto& binding : bindings) {
+        form_.on(binding.control, binding.event, [this, h = binding.handler] { (this->*h)(); });
+    }
+}
+
+void AssemblyWindow::Form_Load() {
+    modVelumarDichte::LoadFormTexts(form_, services_.profiles, services_.files);
+    form_.setCaption(task_.messages[MessageRole::kAssemblyCaption]);
+    form_.lblMaterial.setCaption(fillIn(task_.messages[MessageRole::kAssemblyMaterial],
+                                        {task_.material, table_.number(task_.density)}));
+    beginRun(Run::Listing);
+    form_.startWork([this] { return listStep(); });
+}
+
+void AssemblyWindow::beginRun(Run run) {
+    run_ = run;
+    cancel_ = false;
+    announced_ = false;
+    enableButtons();
+    closeCaption_ = form_.cmdSchliessen.caption();
+    form_.cmdSchliessen.setCaption(task_.messages[MessageRole::kCancelCaption]);
+}
+
+void AssemblyWindow::announceRun() {
+    if (announced_) return;
+    announced_ = true;
+    cad::on(texts::kSolidWorks, L"CommandInProgress",
+            [&] { task_.application->put(L"CommandInProgress", cad::Variant(true)); });
+}
+
+void AssemblyWindow::endRun() {
+    run_ = Run::None;
+    form_.stopWork();
+    // SolidWorks goes back to its usual updates even when the run ended in a failure; a
+    // failure of this call would only repeat the one already reported.
+    if (announced_) {
+        try {
+            task_.application->put(L"CommandInProgress", cad::Variant(false));
+        } catch (const cad::AutomationError&) {
+        }
+    }
+    form_.cmdSchliessen.setCaption(closeCaption_);
+    enableButtons();
+}
+
+bool AssemblyWindow::sliceOver(Clock::time_point start) const {
+    return Clock::now() - start >= services_.slice;
+}
+
+void AssemblyWindow::showProgress(std::size_t done, std::size_t total, MessageRole role) {
+    form_.prgFortschritt.setProgress(done, total);
+    form_.lblStatus.setCaption(
+        fillIn(task_.messages[role], {std::to_wstring(done), std::to_wstring(total)}));
+}
+
+bool AssemblyWindow::listStep() {
+    const auto start = Clock::now();
+    try {
+        if (!announced_) {
+            announceRun();
+            const std::wstring title = cad::on(texts::kAssembly, L"GetTitle", [&] {
+                return cad::textIn(task_.assembly->call(L"GetTitle", {}));
+            });
+            form_.setCaption(task_.messages[MessageRole::kAssemblyCaption] + L" \u2013 " + title);
+            reader_.begin();
+            showProgress(0, reader_.components(), MessageRole::kReadingParts);
+            // The window shows the count before the first component is read.
+            if (!reader_.done()) return true;
+        }
+        while (!reader_.done()) {
+            if (cancel_) {
+                finishListing(false);
+                return false;
+            }
+            reader_.readNext();
+            if (sliceOver(start)) break;
+        }
+        if (!reader_.done()) {
+            showProgress(reader_.read(), reader_.components(), MessageRole::kReadingParts);
+            return true;
+        }
+        finishListing(true);
+    } catch (const cad::AutomationError& error) {
+        finishListing(false);
+        reportFailure(error);
+    }
+    return false;
+}
+
+void AssemblyWindow::finishListing(bool complete) {
+    const std::size_t read = reader_.read();
+    const std::size_t total = reader_.components();
+    reader_.forgetComponents();
+    for (auto& part : reader_.parts()) {
+        const bool ticked = part.loaded() && !part.hasMaterial();
+        rows_.push_back({.part = std::move(part), .ticked = ticked});
+    }
+    reader_.parts().clear();
+    endRun();
+    showRows();
+    enableButtons();
+    form_.prgFortschritt.setProgress(read, total);
+    const std::wstring summary = table_.listingSummary(countListing(rows_), reader_.suppressed());
+    form_.lblStatus.setCaption(complete ? summary : table_.stopped(read, total, summary));
+}
+
+void AssemblyWindow::cmdUebertragen_Click() {
+    if (run_ != Run::None) return;
+    takeTicks();
+    toWrite_.clear();
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].ticked && rows_[i].part.loaded()) toWrite_.push_back(i);
+    }
+    if (toWrite_.empty()) return;
+    writeNext_ = 0;
+    counts_ = {};
+    beginRun(Run::Writing);
+    showProgress(0, toWrite_.size(), MessageRole::kWritingParts);
+    form_.startWork([this] { return writeStep(); });
+}
+
+bool AssemblyWindow::writeStep() {
+    const auto start = Clock::now();
+    try {
+        announceRun();
+        while (writeNext_ < toWrite_.size()) {
+            if (cancel_) {
+                finishWriting(false);
+                return false;
+            }
+            const std::size_t index = toWrite_[writeNext_];
+            PartRow& row = rows_[index];
+            try {
+                row.outcome = cad::writeDensity(row.part, task_.density);
+            } catch (const cad::AutomationError&) {
+                // What was written before the failing call shows all the same.
+                form_.lvwTeile.setRow(index, table_.listRow(row));
+                throw;
+            }
+            count(counts_, *row.outcome);
+            form_.lvwTeile.setRow(index, table_.listRow(row));
+            ++writeNext_;
+            if (sliceOver(start)) break;
+        }
+        if (writeNext_ < toWrite_.size()) {
+            showProgress(writeNext_, toWrite_.size(), MessageRole::kWritingParts);
+            return true;
+        }
+        finishWriting(true);
+    } catch (const cad::AutomationError& error) {
+        finishWriting(false);
+        reportFailure(error);
+    }
+    return false;
+}
+
+void AssemblyWindow::finishWriting(bool complete) {
+    endRun();
+    form_.prgFortschritt.setProgress(writeNext_, toWrite_.size());
+    const std::wstring summary = table_.writeSummary(counts_);
+    form_.lblStatus.setCaption(complete ? summary
+                                        : table_.stopped(writeNext_, toWrite_.size(), summary));
+    const bool success = counts_.written > 0 && counts_.refused == 0;
+    task_.showStatus(success ? cad::Status::Success : cad::Status::Error);
+}
+
+void AssemblyWindow::reportFailure(const cad::AutomationError& error) {
+    task_.showStatus(cad::Status::Error);
+    if (task_.errorsSuppressed()) return;
+    services_.boxes.show(cad::describeFailure(error), std::wstring(texts::kApplicationTitle),
+                         BoxStyle::Stop);
+}
+
+void AssemblyWindow::cmdOhneMaterial_Click() {
+    if (run_ != Run::None) return;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const cad::AssemblyPart& part = rows_[i].part;
+        rows_[i].ticked = part.loaded() && !part.hasMaterial();
+        form_.lvwTeile.setRowChecked(i, rows_[i].ticked);
+    }
+    enableButtons();
+}
+
+void AssemblyWindow::cmdSchliessen_Click() {
+    if (run_ != Run::None) {
+        cancel_ = true;
+        return;
+    }
+    if (services_.unload) services_.unload();
+}
+
+void AssemblyWindow::lvwTeile_Click() {
+    enableButtons();
+}
+
+void AssemblyWindow::lvwTeile_ColumnClick() {
+    // Rows keep their places while they are read or written.
+    if (run_ != Run::None) return;
+    const std::size_t column = form_.lvwTeile.clickedColumn();
+    if (column >= kColumns) return;
+    descending_ = column == sortColumn_ && !descending_;
+    sortColumn_ = column;
+    takeTicks();
+    table_.sort(rows_, static_cast<Column>(column), descending_);
+    showRows();
+}
+
+void AssemblyWindow::takeTicks() {
+    const auto& shown = form_.lvwTeile.rows();
+    for (std::size_t i = 0; i < rows_.size() && i < shown.size(); ++i) {
+        rows_[i].ticked = shown[i].checked;
+    }
+}
+
+void AssemblyWindow::showRows() {
+    std::vector<forms::ListRow> shown;
+    shown.reserve(rows_.size());
+    for (const auto& row : rows_) shown.push_back(table_.listRow(row));
+    form_.lvwTeile.setRows(std::move(shown));
+}
+
+void AssemblyWindow::enableButtons() {
+    const bool idle = run_ == Run::None;
+    const auto& shown = form_.lvwTeile.rows();
+    const bool anyTicked =
+        std::any_of(shown.begin(), shown.end(), [](const auto& row) { return row.checked; });
+    form_.cmdUebertragen.setEnabled(idle && anyTicked);
+    form_.cmdOhneMaterial.setEnabled(idle && !rows_.empty());
+}
+
+}  // namespace velu::assembly

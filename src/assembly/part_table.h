@@ -1,0 +1,58 @@
+#pragma once
+// The rows of the assembly window's parts list: what each column shows of a part, in the
+// user's number format and the words of the message table, and the order a column sorts by.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "assembly/assembly_layout.h"
+#include "cad/assembly_parts.h"
+#include "forms/control.h"
+
+namespace velu::assembly {
+
+struct PartRow {
+    cad::AssemblyPart part;
+    std::optional<cad::WriteOutcome> outcome;  // none until the part was written
+    bool ticked = false;
+};
+
+// What a listing or a write came to.
+struct ListingCounts {
+    std::size_t parts = 0;
+    std::size_t withoutMaterial = 0;  // loaded parts none of whose configurations has a material
+    std::size_t notLoaded = 0;
+};
+struct WriteCounts {
+    std::size_t written = 0;
+    std::size_t materialDecides = 0;
+    std::size_t refused = 0;
+};
+
+class PartTable {
+  public:
+    PartTable(const std::vector<std::wstring>& messages, wchar_t decimalSeparator);
+
+    std::wstring cell(const PartRow& row, Column column) const;
+    forms::ListRow listRow(const PartRow& row) const;
+
+    // Stable: rows that compare equal keep their order. Numbers sort by value, with the rows
+    // that have none last; texts without regard to case.
+    void sort(std::vector<PartRow>& rows, Column column, bool descending) const;
+
+    std::wstring number(double value) const;
+    std::wstring listingSummary(const ListingCounts& counts, std::size_t suppressed) const;
+    std::wstring writeSummary(const WriteCounts& counts) const;
+    // "Stopped after 3 of 12." followed by the summary.
+    std::wstring stopped(std::size_t done, std::size_t total, const std::wstring& summary) const;
+
+  private:
+    const std::vector<std::wstring>& messages_;
+    wchar_t separator_;
+};
+
+ListingCounts countListing(const std::vector<PartRow>& rows);
+void count(WriteCounts& counts, cad::WriteOutcome outcome);
+
+}  // namespace velu::assembly
