@@ -1,11 +1,16 @@
 #include "win32/application.h"
 
+#include "common/program_texts.h"
+#include "win32/creation_error.h"
+
 namespace velu::win32 {
 
 Application::Application(HINSTANCE instance, Process& process) : instance_(instance) {
     mainWindow_ = std::make_unique<app::MainWindow>(
         app::AppServices{boxes_, files_, locale_, process, automation_, profiles_});
     mainWindow_->setAboutOpener([this] { openAbout(); });
+    mainWindow_->setAssemblyOpener(
+        [this](assembly::AssemblyTask task) { openAssembly(std::move(task)); });
 }
 
 Application::~Application() {
@@ -31,6 +36,14 @@ void Application::openAbout() {
         ::SetForegroundWindow(about_->window->handle());
         return;
     }
+    try {
+        openNewAbout();
+    } catch (const CreationError& error) {
+        boxes_.show(error.text(), std::wstring(texts::kApplicationTitle), BoxStyle::Stop);
+    }
+}
+
+void Application::openNewAbout() {
     auto opening = std::make_unique<AboutInstance>();
     AboutInstance& instance = *opening;
     instance.box = std::make_unique<about::AboutBox>(about::AboutServices{
@@ -50,6 +63,50 @@ void Application::openAbout() {
     about_ = std::move(opening);
     ++openWindows_;
     about_->box->Form_Load();
+}
+
+void Application::openAssembly(assembly::AssemblyTask task) {
+    const HWND owner = mainFormWindow_->handle();
+    WindowsMessageBoxes boxes;
+    std::unique_ptr<FormWindow> window;
+    assembly::AssemblyWindow box(
+        assembly::AssemblyServices{.boxes = boxes,
+                                   .locale = locale_,
+                                   .profiles = profiles_,
+                                   .files = files_,
+                                   .unload =
+                                       [&] {
+                                           // The owner takes the activation back, not
+                                           // another program's window.
+                                           ::EnableWindow(owner, TRUE);
+                                           ::DestroyWindow(window->handle());
+                                       }},
+        std::move(task));
+    try {
+        window = std::make_unique<FormWindow>(box.form(), instance_,
+                                              FormWindow::Style{.resizable = true, .owner = owner});
+    } catch (const CreationError& error) {
+        boxes_.show(error.text(), std::wstring(texts::kApplicationTitle), BoxStyle::Stop);
+        return;
+    }
+    boxes.setOwner(window->handle());
+    assembly_ = OpenAssembly{&box, window.get()};
+    ::EnableWindow(owner, FALSE);
+    box.Form_Load();
+    window->show(SW_SHOWNORMAL);
+    if (assemblyOpened_) assemblyOpened_();
+    MSG message{};
+    while (::IsWindow(window->handle())) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            // The loop of the program ends too.
+            if (got == 0) ::PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        dispatch(message);
+    }
+    ::EnableWindow(owner, TRUE);
+    assembly_.reset();
 }
 
 void Application::aboutClosed() {
@@ -79,6 +136,7 @@ void Application::windowClosed() {
 
 bool Application::dispatch(MSG& message) {
     if (message.message == WM_QUIT) return false;
+    if (assembly_ && assembly_->window->preTranslate(message)) return true;
     if (mainFormWindow_ && mainFormWindow_->preTranslate(message)) return true;
     if (about_ && about_->window->preTranslate(message)) return true;
     ::TranslateMessage(&message);

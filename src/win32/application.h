@@ -4,11 +4,14 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "about/about_box.h"
 #include "app/main_window.h"
+#include "assembly/assembly_window.h"
 #include "win32/com_automation.h"
 #include "win32/form_window.h"
 #include "win32/platform_services.h"
@@ -31,12 +34,20 @@ class Application {
 
     // Opens the one About box, or brings it forward when it is open.
     void openAbout();
+    // Opens the assembly window, owned by the main window and modal to it, and returns when
+    // it is closed.
+    void openAssembly(assembly::AssemblyTask task);
+    // Runs as soon as the assembly window shows, while it is open (the tests drive it).
+    void whenAssemblyOpens(std::function<void()> work) { assemblyOpened_ = std::move(work); }
 
     app::MainWindow& mainWindow() { return *mainWindow_; }
     // The About box and its window while it is open; nothing otherwise.
     about::AboutBox* aboutBox() { return about_ ? about_->box.get() : nullptr; }
     FormWindow* aboutWindow() { return about_ ? about_->window.get() : nullptr; }
     FormWindow& mainFormWindow() { return *mainFormWindow_; }
+    // The assembly window and its window while it is open; nothing otherwise.
+    assembly::AssemblyWindow* assemblyWindow() { return assembly_ ? assembly_->box : nullptr; }
+    FormWindow* assemblyFormWindow() { return assembly_ ? assembly_->window : nullptr; }
 
   private:
     // One opening of the About box: its model, its window, and the boxes its handlers show,
@@ -47,6 +58,7 @@ class Application {
         std::unique_ptr<FormWindow> window;
     };
 
+    void openNewAbout();
     void windowClosed();
     void aboutClosed();
     // Discards the closed About boxes whose handlers have returned; the others follow when
@@ -66,6 +78,12 @@ class Application {
     std::unique_ptr<app::MainWindow> mainWindow_;
     std::unique_ptr<FormWindow> mainFormWindow_;
     std::unique_ptr<AboutInstance> about_;
+    struct OpenAssembly {
+        assembly::AssemblyWindow* box;
+        FormWindow* window;
+    };
+    std::optional<OpenAssembly> assembly_;
+    std::function<void()> assemblyOpened_;
     std::vector<std::unique_ptr<AboutInstance>> closedAbout_;
     int openWindows_ = 0;
 };

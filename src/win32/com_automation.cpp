@@ -1,7 +1,12 @@
 #include "win32/com_automation.h"
 
+#include <algorithm>
 #include <memory>
+#include <optional>
+#include <unordered_map>
 #include <vector>
+
+#include "support/text.h"
 
 #include "win32/support/com_object.h"
 #include "win32/support/com_values.h"
@@ -106,10 +111,72 @@ ComPtr<IMessageFilter> retryingFilter(std::chrono::milliseconds limit) {
     throw AutomationError(static_cast<std::int32_t>(code), std::wstring(member), L"", text);
 }
 
-ObjectRef wrap(ComPtr<IDispatch> dispatch, std::chrono::milliseconds retryLimit);
+// The dispatch ids of one kind of object, learnt once per connection and shared by every
+// object of that kind. Objects handed out by the same member of the same kind of object are
+// taken to be of one kind (the components of an assembly, the documents of its components).
+class MemberIds {
+  public:
+    std::optional<DISPID> find(std::wstring_view member) const {
+        const auto found = ids_.find(text::asciiUppercase(member));
+        if (found == ids_.end()) return std::nullopt;
+        return found->second;
+    }
+    void learn(std::wstring_view member, DISPID id) { ids_[text::asciiUppercase(member)] = id; }
+    void forget(std::wstring_view member) { ids_.erase(text::asciiUppercase(member)); }
+    // The kind of the objects this member hands out.
+    std::shared_ptr<MemberIds> handedOutBy(std::wstring_view member) {
+        auto& kind = handedOut_[text::asciiUppercase(member)];
+        if (!kind) kind = std::make_shared<MemberIds>();
+        return kind;
+    }
 
-cad::Variant fromVariant(VARIANT& value, std::wstring_view member,
-                         std::chrono::milliseconds retryLimit) {
+  private:
+    std::unordered_map<std::wstring, DISPID> ids_;
+    std::unordered_map<std::wstring, std::shared_ptr<MemberIds>> handedOut_;
+};
+
+struct Binding {
+    std::chrono::milliseconds retryLimit;
+    std::shared_ptr<MemberIds> ids;  // of the object's kind
+};
+
+ObjectRef wrap(ComPtr<IDispatch> dispatch, Binding binding);
+
+cad::Variant fromVariant(VARIANT& value, std::wstring_view member, const Binding& handedOut);
+
+// The elements of a one-dimensional array, each a value of its own.
+cad::Variant fromArray(const VARIANT& value, std::wstring_view member, const Binding& handedOut) {
+    SAFEARRAY* array = (value.vt & VT_BYREF) ? *value.pparray : value.parray;
+    if (!array || ::SafeArrayGetDim(array) != 1) fail(DISP_E_TYPEMISMATCH, member, nullptr);
+    LONG lower = 0;
+    LONG upper = -1;
+    ::SafeArrayGetLBound(array, 1, &lower);
+    ::SafeArrayGetUBound(array, 1, &upper);
+    cad::Elements elements;
+    elements.reserve(static_cast<std::size_t>(std::max(0L, upper - lower + 1)));
+    const VARTYPE type = value.vt & VT_TYPEMASK;
+    for (LONG i = lower; i <= upper; ++i) {
+        UniqueVariant element;
+        HRESULT result = S_OK;
+        if (type == VT_VARIANT) {
+            result = ::SafeArrayGetElement(array, &i, element.get());
+        } else if (type == VT_DISPATCH || type == VT_UNKNOWN) {
+            // The array keeps its own reference; the element's owner takes another one.
+            IUnknown* object = nullptr;
+            result = ::SafeArrayGetElement(array, &i, &object);
+            element.get()->vt = type;
+            element.get()->punkVal = object;
+        } else {
+            fail(DISP_E_TYPEMISMATCH, member, nullptr);
+        }
+        if (FAILED(result)) fail(result, member, nullptr);
+        elements.push_back(fromVariant(*element.get(), member, handedOut));
+    }
+    return elements;
+}
+
+cad::Variant fromVariant(VARIANT& value, std::wstring_view member, const Binding& handedOut) {
+    if (value.vt & VT_ARRAY) return fromArray(value, member, handedOut);
     switch (value.vt) {
         case VT_EMPTY:
         case VT_NULL:
@@ -129,10 +196,9 @@ cad::Variant fromVariant(VARIANT& value, std::wstring_view member,
         case VT_BSTR:
             return std::wstring(value.bstrVal ? value.bstrVal : L"");
         case VT_DISPATCH:
-            return wrap(ComPtr<IDispatch>(value.pdispVal), retryLimit);
+            return wrap(ComPtr<IDispatch>(value.pdispVal), handedOut);
         case VT_UNKNOWN:
-            return wrap(ComPtr<IUnknown>(value.punkVal).query<IDispatch>(IID_IDispatch),
-                        retryLimit);
+            return wrap(ComPtr<IUnknown>(value.punkVal).query<IDispatch>(IID_IDispatch), handedOut);
         default: {
             UniqueVariant converted;
             const HRESULT result = ::VariantChangeType(converted.get(), &value, 0, VT_I4);
@@ -164,8 +230,8 @@ UniqueVariant toVariant(const cad::Variant& value) {
 
 class DispatchObject final : public cad::Object {
   public:
-    DispatchObject(ComPtr<IDispatch> dispatch, std::chrono::milliseconds retryLimit)
-        : dispatch_(std::move(dispatch)), retryLimit_(retryLimit) {}
+    DispatchObject(ComPtr<IDispatch> dispatch, Binding binding)
+        : dispatch_(std::move(dispatch)), binding_(std::move(binding)) {}
 
     cad::Variant get(std::wstring_view member) override {
         return invoke(member, DISPATCH_PROPERTYGET | DISPATCH_METHOD, {}, false);
@@ -217,21 +283,21 @@ class DispatchObject final : public cad::Object {
     }
 
   private:
-    DISPID dispatchId(std::wstring_view member) {
+    DISPID lookUp(std::wstring_view member) {
         std::wstring name(member);
         LPOLESTR names[] = {name.data()};
         DISPID id = DISPID_UNKNOWN;
-        const HRESULT result = withRetries(retryLimit_, [&] {
+        const HRESULT result = withRetries(binding_.retryLimit, [&] {
             return dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
         });
         if (FAILED(result)) fail(result, member, nullptr);
+        binding_.ids->learn(member, id);
         return id;
     }
 
     cad::Variant invoke(std::wstring_view member, WORD flags, std::vector<VARIANT> arguments,
                         bool propertyPut) {
         WaitCursor waitCursor;
-        const DISPID id = dispatchId(member);
         // IDispatch takes the arguments in reverse order.
         std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
         DISPID putId = DISPID_PROPERTYPUT;
@@ -239,23 +305,33 @@ class DispatchObject final : public cad::Object {
                               static_cast<UINT>(reversed.size()), propertyPut ? 1u : 0u};
         UniqueVariant result;
         UniqueExcepInfo exception;
-        UINT wrongArgument = 0;
-        const HRESULT status = withRetries(retryLimit_, [&] {
-            return dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
-                                     propertyPut ? nullptr : result.get(), exception.get(),
-                                     &wrongArgument);
-        });
+        auto attempt = [&](DISPID id) {
+            UINT wrongArgument = 0;
+            return withRetries(binding_.retryLimit, [&] {
+                return dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                                         propertyPut ? nullptr : result.get(), exception.get(),
+                                         &wrongArgument);
+            });
+        };
+        const std::optional<DISPID> known = binding_.ids->find(member);
+        HRESULT status = attempt(known ? *known : lookUp(member));
+        // An id learnt from another object of the kind that this one does not know: its own.
+        if (known && status == DISP_E_MEMBERNOTFOUND) {
+            binding_.ids->forget(member);
+            status = attempt(lookUp(member));
+        }
         if (FAILED(status)) fail(status, member, &*exception);
-        return fromVariant(*result.get(), member, retryLimit_);
+        return fromVariant(*result.get(), member,
+                           {binding_.retryLimit, binding_.ids->handedOutBy(member)});
     }
 
     ComPtr<IDispatch> dispatch_;
-    std::chrono::milliseconds retryLimit_;
+    Binding binding_;
 };
 
-ObjectRef wrap(ComPtr<IDispatch> dispatch, std::chrono::milliseconds retryLimit) {
+ObjectRef wrap(ComPtr<IDispatch> dispatch, Binding binding) {
     if (!dispatch) return nullptr;
-    return std::make_shared<DispatchObject>(std::move(dispatch), retryLimit);
+    return std::make_shared<DispatchObject>(std::move(dispatch), std::move(binding));
 }
 
 // Creates the object on a helper thread, so that a server which takes its time to start
@@ -349,7 +425,8 @@ cad::ObjectRef ComAutomation::connect(std::wstring_view progId) {
     }
     if (!application) result = createWhilePainting(classId, retryLimit_, application);
     if (FAILED(result) || !application) fail(FAILED(result) ? result : E_NOINTERFACE, L"", nullptr);
-    return wrap(std::move(application), retryLimit_);
+    // Each connection learns the members' ids afresh.
+    return wrap(std::move(application), {retryLimit_, std::make_shared<MemberIds>()});
 }
 
 }  // namespace velu::win32

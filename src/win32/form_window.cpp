@@ -3,11 +3,13 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <climits>
 #include <string>
-#include <system_error>
 #include <utility>
 
-#include "win32/resource_ids.h"
+#include "win32/control_windows.h"
+#include "win32/creation_error.h"
+#include "win32/form_class.h"
 
 namespace velu::win32 {
 namespace {
@@ -16,88 +18,44 @@ using forms::Control;
 using forms::Kind;
 using forms::Property;
 
-constexpr wchar_t kWindowClass[] = L"VelumarDichteForm";
 constexpr UINT kFirstControlId = 100;  // above IDOK and IDCANCEL
 constexpr UINT kFirstMenuId = 1000;
 constexpr UINT kRunDeferred = WM_APP + 1;
-constexpr int kComboListHeight = 240;  // pixels of the opened list at 96 dpi
-
-// Pictures at their own size at 96 dpi: the tool 42 pixels, the faces 32.
-constexpr int kToolPixels = 42;
-constexpr int kFacePixels = 32;
-
-HICON loadIcon(HINSTANCE instance, int id, int pixels) {
-    return static_cast<HICON>(
-        ::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, pixels, pixels, 0));
-}
+// The timer that runs the form's work a step at a time. A timer's message comes after the
+// user's input and after painting, so the window stays usable and shows its progress.
+constexpr UINT_PTR kWorkTimer = 1;
 
 UINT dpiOf(HWND window) {
     const UINT dpi = window ? ::GetDpiForWindow(window) : 0;
     return dpi != 0 ? dpi : ::GetDpiForSystem();
 }
 
-std::wstring withoutAccessMarks(const std::wstring& caption) {
-    std::wstring plain;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == L'&' && i + 1 < caption.size()) ++i;
-        plain += caption[i];
-    }
-    return plain;
-}
-
-// The form's own window could not be made: there is nothing to show, so the caller learns
-// which call failed and why.
-[[noreturn]] void failed(const char* call) {
-    const auto error = static_cast<int>(::GetLastError());
-    throw std::system_error(error, std::system_category(),
-                            std::string(call) + " failed (error " + std::to_string(error) + ")");
-}
-
-bool hasWindow(const Control& control) {
-    switch (control.kind()) {
-        case Kind::Frame:
-            return control.definition().border;
-        case Kind::Image:
-            return control.definition().visible;
-        case Kind::Timer:
-        case Kind::Menu:
-        case Kind::Line:
-            return false;
-        default:
-            return true;
-    }
+bool isList(const Control& control) {
+    return control.kind() == Kind::ComboBox || control.kind() == Kind::ListBox;
 }
 
 }  // namespace
 
-PictureSet::PictureSet(HINSTANCE instance, UINT dpi)
-    : tool_(loadIcon(instance, VELU_ICON_TOOL, ::MulDiv(kToolPixels, dpi, 96))),
-      success_(loadIcon(instance, VELU_ICON_SUCCESS, ::MulDiv(kFacePixels, dpi, 96))),
-      error_(loadIcon(instance, VELU_ICON_ERROR, ::MulDiv(kFacePixels, dpi, 96))) {}
-
-HICON PictureSet::icon(forms::Picture picture) const {
-    switch (picture) {
-        case forms::Picture::Tool:
-            return tool_.get();
-        case forms::Picture::Success:
-            return success_.get();
-        case forms::Picture::Error:
-            return error_.get();
-        case forms::Picture::None:
-            break;
-    }
-    return nullptr;
-}
-
 FormWindow::FormWindow(forms::Form& form, HINSTANCE instance, Style style)
-    : form_(form), style_(std::move(style)), instance_(instance) {
+    : form_(form), style_(std::move(style)), layout_(form), instance_(instance) {
     createWindow(instance);
-    createMenuBar();
-    createControls(instance);
-    createToolTips(instance);
+    // What is made so far goes with the window when a part cannot be made.
+    try {
+        menuBar_.emplace(form_, window_, kFirstMenuId);
+        createControls(instance);
+        toolTips_.emplace(window_, instance, form_.name());
+        for (const auto& b : bound_) {
+            if (b.window) toolTips_->add(*b.control, b.window, b.id);
+        }
+    } catch (...) {
+        ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        ::DestroyWindow(window_);
+        throw;
+    }
     applyDpi(dpiOf(window_));
     for (const auto& b : bound_) updateTimer(b);
     form_.addObserver(this);
+    if (form_.working()) scheduleWork();
 }
 
 FormWindow::~FormWindow() {
@@ -109,62 +67,19 @@ FormWindow::~FormWindow() {
 }
 
 void FormWindow::createWindow(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    if (!::GetClassInfoExW(instance, kWindowClass, &windowClass)) {
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = &FormWindow::windowProc;
-        windowClass.hInstance = instance;
-        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.hIcon = loadIcon(instance, VELU_ICON_TOOL, ::GetSystemMetrics(SM_CXICON));
-        windowClass.hIconSm = loadIcon(instance, VELU_ICON_TOOL, ::GetSystemMetrics(SM_CXSMICON));
-        windowClass.lpszClassName = kWindowClass;
-        if (!::RegisterClassExW(&windowClass)) failed("RegisterClassExW");
-    }
-    const DWORD frame = style_.resizable ? WS_OVERLAPPEDWINDOW
-                                         : (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME);
-    const DWORD extended = style_.resizable ? WS_EX_APPWINDOW : WS_EX_DLGMODALFRAME;
-    window_ = ::CreateWindowExW(extended | WS_EX_CONTROLPARENT, kWindowClass,
-                                form_.caption().c_str(), frame, CW_USEDEFAULT, CW_USEDEFAULT, 100,
-                                100, nullptr, nullptr, instance, this);
-    if (!window_) failed("CreateWindowExW");
-}
-
-void FormWindow::createMenuBar() {
-    std::vector<Control*> items;
-    for (const auto& owned : form_.controls()) {
-        if (owned->kind() == Kind::Menu) items.push_back(owned.get());
-    }
-    if (items.empty()) return;
-    menuBar_ = ::CreateMenu();
-    std::vector<HMENU> levels{menuBar_};  // levels[n - 1] holds the items of level n
-    UINT id = kFirstMenuId;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        Control& item = *items[i];
-        const auto level = static_cast<std::size_t>(item.definition().menuLevel);
-        levels.resize(level);
-        Bound b;
-        b.control = &item;
-        b.id = id++;
-        b.parentMenu = levels[level - 1];
-        b.menuPosition = static_cast<UINT>(::GetMenuItemCount(b.parentMenu));
-        // An item opens a menu when the items that follow it are one level deeper.
-        const bool opensMenu =
-            i + 1 < items.size() && items[i + 1]->definition().menuLevel > static_cast<int>(level);
-        if (opensMenu) {
-            b.popup = ::CreatePopupMenu();
-            ::AppendMenuW(b.parentMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(b.popup),
-                          item.caption().c_str());
-            levels.push_back(b.popup);
-        } else if (item.isSeparator()) {
-            ::AppendMenuW(b.parentMenu, MF_SEPARATOR, b.id, nullptr);
-        } else {
-            ::AppendMenuW(b.parentMenu, MF_STRING, b.id, item.caption().c_str());
-        }
-        bound_.push_back(b);
-    }
-    ::SetMenu(window_, menuBar_);
+    const wchar_t* windowClass = formWindowClass(instance, &FormWindow::windowProc, form_.name());
+    DWORD frame = style_.resizable ? WS_OVERLAPPEDWINDOW
+                                   : (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME);
+    // A window owned by another is minimised with it, not on its own.
+    if (style_.owner) frame &= ~WS_MINIMIZEBOX;
+    const DWORD extended = !style_.resizable ? WS_EX_DLGMODALFRAME
+                           : style_.owner    ? 0
+                                             : WS_EX_APPWINDOW;
+    window_ =
+        created(::CreateWindowExW(extended | WS_EX_CONTROLPARENT, windowClass,
+                                  form_.caption().c_str(), frame, CW_USEDEFAULT, CW_USEDEFAULT, 100,
+                                  100, style_.owner, nullptr, instance, this),
+                form_.name(), L"das Fenster", L"CreateWindowExW");
 }
 
 void FormWindow::createControls(HINSTANCE instance) {
@@ -175,9 +90,8 @@ void FormWindow::createControls(HINSTANCE instance) {
         if (owned->kind() != Kind::Menu) order.push_back(owned.get());
     }
     std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
-        const int ta = a->definition().tabIndex.value_or(INT_MAX);
-        const int tb = b->definition().tabIndex.value_or(INT_MAX);
-        return ta < tb;
+        return a->definition().tabIndex.value_or(INT_MAX) <
+               b->definition().tabIndex.value_or(INT_MAX);
     });
 
     UINT id = kFirstControlId;
@@ -186,112 +100,27 @@ void FormWindow::createControls(HINSTANCE instance) {
         Bound b;
         b.control = control;
         b.id = id++;
-        if (hasWindow(*control)) {
-            const auto& d = control->definition();
-            const wchar_t* className = L"STATIC";
-            DWORD style = WS_CHILD | WS_VISIBLE;
-            DWORD extended = 0;
-            switch (control->kind()) {
-                case Kind::Frame:
-                    className = L"BUTTON";
-                    style |= BS_GROUPBOX;
-                    break;
-                case Kind::CommandButton:
-                    className = L"BUTTON";
-                    style |= WS_TABSTOP | (d.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-                    break;
-                case Kind::CheckBox:
-                    className = L"BUTTON";
-                    style |= WS_TABSTOP | BS_CHECKBOX;
-                    break;
-                case Kind::ComboBox:
-                    className = L"COMBOBOX";
-                    style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
-                    break;
-                case Kind::ListBox:
-                    className = L"LISTBOX";
-                    style |= WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY;
-                    extended = WS_EX_CLIENTEDGE;
-                    break;
-                case Kind::Image:
-                    style |= SS_ICON | SS_REALSIZEIMAGE;
-                    break;
-                case Kind::PictureBox:
-                    // A picture box takes the focus in its place of the tab order.
-                    style |= SS_ICON | SS_REALSIZEIMAGE | SS_NOTIFY | (d.tabIndex ? WS_TABSTOP : 0);
-                    break;
-                default:  // labels
-                    style |= SS_NOTIFY | (d.valueDisplay ? SS_RIGHT : SS_LEFT);
-                    break;
-            }
-            const std::wstring text = control->kind() == Kind::ComboBox ? L"" : control->caption();
-            b.window =
-                ::CreateWindowExW(extended, className, text.c_str(), style, 0, 0, 10, 10, window_,
-                                  reinterpret_cast<HMENU>(UINT_PTR{b.id}), instance, nullptr);
+        if (control->kind() == Kind::ListView) {
+            b.listView =
+                std::make_unique<ListViewWindow>(*control, window_, b.id, instance, form_.name());
+            b.window = b.listView->handle();
+        } else if (hasWindow(*control)) {
+            b.window = createControlWindow(*control, window_, b.id, instance, form_.name());
             if (control->kind() == Kind::Frame) frames.push_back(b.window);
         }
-        bound_.push_back(b);
+        bound_.push_back(std::move(b));
     }
     for (HWND frame : frames) {
         ::SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     for (auto& b : bound_) {
-        if (b.window &&
-            (b.control->kind() == Kind::ComboBox || b.control->kind() == Kind::ListBox)) {
-            syncList(b);
-        }
+        if (b.window && isList(*b.control)) syncList(b);
+        updateProgress(b);
     }
-}
-
-void FormWindow::createToolTips(HINSTANCE instance) {
-    toolTips_ =
-        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
-    for (const auto& b : bound_) {
-        if (!b.window) continue;
-        std::wstring text = b.control->toolTip();
-        TTTOOLINFOW tool = toolInfo(b);
-        tool.lpszText = text.data();
-        ::SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
-}
-
-// A frame lets the mouse through to the window beneath it, so its tool is the strip of its
-// caption on the form's own window; every other control is a tool of its own.
-TTTOOLINFOW FormWindow::toolInfo(const Bound& b) const {
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = window_;
-    if (b.control->kind() == Kind::Frame) {
-        tool.uId = b.id;
-        RECT frame{};
-        ::GetWindowRect(b.window, &frame);
-        ::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&frame), 2);
-        TEXTMETRICW metrics{};
-        const WindowDc dc(window_);
-        const SelectedObject font(dc.get(), font_.get());
-        ::GetTextMetricsW(dc.get(), &metrics);
-        tool.rect = {frame.left, frame.top, frame.right, frame.top + metrics.tmHeight};
-    } else {
-        tool.uFlags = TTF_IDISHWND;
-        tool.uId = reinterpret_cast<UINT_PTR>(b.window);
-    }
-    return tool;
-}
-
-forms::TwipsRect FormWindow::absoluteTwips(const Control& control) const {
-    forms::TwipsRect rect = control.definition().rect;
-    for (const Control* container = control.container(); container;
-         container = container->container()) {
-        rect.left += container->definition().rect.left;
-        rect.top += container->definition().rect.top;
-    }
-    return rect;
 }
 
 void FormWindow::applyDpi(UINT dpi) {
-    dpi_ = dpi;
+    layout_.setDpi(dpi);
     // The platform's dialog font, made for this window's DPI.
     LOGFONTW font{};
     ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
@@ -302,78 +131,51 @@ void FormWindow::applyDpi(UINT dpi) {
     for (const auto& b : bound_) {
         if (!b.window) continue;
         ::SendMessageW(b.window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        if (b.listView) b.listView->fitColumns();
         updatePicture(b);
-        placeControl(b);
     }
     resizeClientArea();
+    placeControls(false);
     ::InvalidateRect(window_, nullptr, TRUE);
 }
 
+SIZE FormWindow::clientSize() const {
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    return {client.right, client.bottom};
+}
+
 void FormWindow::resizeClientArea() {
-    const auto& area = form_.clientArea();
-    const int width = toPixels(area.width);
-    const int height = toPixels(area.height);
-    RECT rect{0, 0, width, height};
+    const SIZE wanted = layout_.clientSize();
+    RECT rect{0, 0, wanted.cx, wanted.cy};
     const auto style = static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_STYLE));
     const auto extended = static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_EXSTYLE));
-    ::AdjustWindowRectExForDpi(&rect, style, menuBar_ != nullptr, extended, dpi_);
+    ::AdjustWindowRectExForDpi(&rect, style, !menuBar_->empty(), extended, dpi());
     ::SetWindowPos(window_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // A menu bar that wraps onto a second line takes height from the client area.
-    RECT client{};
-    ::GetClientRect(window_, &client);
-    if (client.bottom != height || client.right != width) {
+    const SIZE client = clientSize();
+    if (client.cx != wanted.cx || client.cy != wanted.cy) {
         RECT outer{};
         ::GetWindowRect(window_, &outer);
-        ::SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left + width - client.right,
-                       outer.bottom - outer.top + height - client.bottom,
+        ::SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left + wanted.cx - client.cx,
+                       outer.bottom - outer.top + wanted.cy - client.cy,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
 void FormWindow::placeControl(const Bound& b) {
-    const Control& control = *b.control;
-    const auto rect = absoluteTwips(control);
-    int x = toPixels(rect.left);
-    int y = toPixels(rect.top);
-    int width = toPixels(rect.left + rect.width) - x;
-    int height = toPixels(rect.top + rect.height) - y;
-    const auto& d = control.definition();
-    if (control.kind() == Kind::Label && d.autoSize) {
-        const WindowDc dc(b.window);
-        const SelectedObject font(dc.get(), font_.get());
-        const std::wstring text = withoutAccessMarks(control.caption());
-        SIZE size{};
-        ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
-        width = size.cx;
-        height = size.cy;
+    layout_.place(*b.control, b.window, font_.get(), clientSize());
+    if (b.control->kind() == Kind::Frame) updateToolTip(b);
+}
+
+void FormWindow::placeControls(bool onlyFollowers) {
+    constexpr unsigned kFixed = forms::AnchorLeft | forms::AnchorTop;
+    for (const auto& b : bound_) {
+        if (!b.window) continue;
+        if (onlyFollowers && b.control->definition().anchors == kFixed) continue;
+        placeControl(b);
     }
-    if (control.kind() == Kind::ComboBox) {
-        // The closed list is as high as the layout says; the opened list hangs below it.
-        ::SetWindowPos(b.window, nullptr, x, y, width, height + toPixels(kComboListHeight * 15),
-                       SWP_NOZORDER | SWP_NOACTIVATE);
-        // The closed height follows the height of the selection field. The value asked back
-        // need not be the one given (Wine adds two pixels to it), so each step corrects the
-        // value last given rather than the one reported.
-        int item = static_cast<int>(
-            ::SendMessageW(b.window, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            RECT closed{};
-            ::GetWindowRect(b.window, &closed);
-            const int difference = height - (closed.bottom - closed.top);
-            if (difference == 0) break;
-            item = std::max(1, item + difference);
-            ::SendMessageW(b.window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item);
-        }
-        return;
-    }
-    if (control.kind() == Kind::Image || control.kind() == Kind::PictureBox) {
-        // A picture shows at its own size with its top-left corner fixed.
-        ::SetWindowPos(b.window, nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
-        return;
-    }
-    ::SetWindowPos(b.window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (control.kind() == Kind::Frame) updateToolTip(b);
 }
 
 void FormWindow::show(int showCommand) {
@@ -382,6 +184,7 @@ void FormWindow::show(int showCommand) {
     const Bound* first = nullptr;
     for (const auto& b : bound_) {
         if (!b.window || !(::GetWindowLongPtrW(b.window, GWL_STYLE) & WS_TABSTOP)) continue;
+        if (!::IsWindowEnabled(b.window)) continue;
         if (!first || b.control->definition().tabIndex < first->control->definition().tabIndex) {
             first = &b;
         }
@@ -391,12 +194,7 @@ void FormWindow::show(int showCommand) {
 
 bool FormWindow::preTranslate(MSG& message) {
     if (!::IsWindow(window_)) return false;
-    // The tool tips learn of the mouse from here rather than by subclassing every control,
-    // which would make each message to a control (filling a list of 32 767 entries) slow.
-    if (toolTips_ && message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST &&
-        (message.hwnd == window_ || ::IsChild(window_, message.hwnd))) {
-        ::SendMessageW(toolTips_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
-    }
+    toolTips_->relay(message);
     return ::IsDialogMessageW(window_, &message);
 }
 
@@ -406,6 +204,7 @@ HWND FormWindow::controlWindow(const Control& control) const {
 }
 
 UINT FormWindow::commandId(const Control& control) const {
+    if (control.kind() == Kind::Menu) return menuBar_->commandId(control);
     const Bound* b = bound(control);
     return b ? b->id : 0;
 }
@@ -443,13 +242,15 @@ Control* FormWindow::buttonWith(bool forms::ControlDefinition::*role) const {
 }
 
 void FormWindow::controlChanged(const Control& control, Property property) {
+    if (control.kind() == Kind::Menu) {
+        menuBar_->update(control);
+        return;
+    }
     Bound* b = bound(control);
     if (!b) return;
     switch (property) {
         case Property::Caption:
-            if (b->parentMenu) {
-                updateMenuItem(*b);
-            } else if (b->window) {
+            if (b->window) {
                 ::SetWindowTextW(b->window, control.caption().c_str());
                 if (control.definition().autoSize) placeControl(*b);
             }
@@ -473,7 +274,6 @@ void FormWindow::controlChanged(const Control& control, Property property) {
             }
             break;
         case Property::Checked:
-            updateMenuItem(*b);
             break;
         case Property::Picture:
             updatePicture(*b);
@@ -481,7 +281,27 @@ void FormWindow::controlChanged(const Control& control, Property property) {
         case Property::TimerEnabled:
             updateTimer(*b);
             break;
+        case Property::Enabled:
+            if (b->window) ::EnableWindow(b->window, control.enabled());
+            break;
+        case Property::Visible:
+            if (b->window) ::ShowWindow(b->window, control.visible() ? SW_SHOWNA : SW_HIDE);
+            break;
+        case Property::Columns:
+            if (b->listView) b->listView->showHeadings();
+            break;
+        case Property::Rows:
+            if (b->listView) b->listView->showRows();
+            break;
+        case Property::Progress:
+            updateProgress(*b);
+            break;
     }
+}
+
+void FormWindow::rowChanged(const Control& control, std::size_t row) {
+    Bound* b = bound(control);
+    if (b && b->listView) b->listView->showRow(row);
 }
 
 void FormWindow::captionChanged(const forms::Form& form) {
@@ -492,6 +312,14 @@ void FormWindow::captionChanged(const forms::Form& form) {
 void FormWindow::layerRequested(const forms::Form&, bool topmost) {
     ::SetWindowPos(window_, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                    SWP_NOSIZE | SWP_NOMOVE);
+}
+
+void FormWindow::workStarted(const forms::Form&) {
+    scheduleWork();
+}
+
+void FormWindow::scheduleWork() {
+    ::SetTimer(window_, kWorkTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
 void FormWindow::syncList(Bound& b) {
@@ -523,30 +351,8 @@ void FormWindow::syncList(Bound& b) {
     }
 }
 
-void FormWindow::updateMenuItem(const Bound& b) {
-    if (!b.parentMenu) return;
-    const Control& item = *b.control;
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_STATE;
-    const bool separator = item.isSeparator() && !b.popup;
-    info.fType = separator ? MFT_SEPARATOR : MFT_STRING;
-    std::wstring caption = item.caption();
-    info.dwTypeData = separator ? nullptr : caption.data();
-    info.fState = item.checked() ? MFS_CHECKED : MFS_UNCHECKED;
-    ::SetMenuItemInfoW(b.parentMenu, b.menuPosition, TRUE, &info);
-    if (b.parentMenu == menuBar_) ::DrawMenuBar(window_);
-}
-
 void FormWindow::updateToolTip(const Bound& b) {
-    if (!b.window || !toolTips_) return;
-    std::wstring text = b.control->toolTip();
-    TTTOOLINFOW tool = toolInfo(b);
-    tool.lpszText = text.data();
-    ::SendMessageW(toolTips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    if (b.control->kind() == Kind::Frame) {
-        ::SendMessageW(toolTips_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    if (b.window && toolTips_) toolTips_->update(*b.control, b.window, b.id, font_.get());
 }
 
 void FormWindow::updatePicture(const Bound& b) {
@@ -566,13 +372,24 @@ void FormWindow::updateTimer(const Bound& b) {
     }
 }
 
+void FormWindow::updateProgress(const Bound& b) {
+    if (!b.window || b.control->kind() != Kind::ProgressBar) return;
+    // The bar counts in 32 bits; a larger count is shown in proportion.
+    const auto maximum =
+        static_cast<double>(std::max<std::size_t>(b.control->progressMaximum(), 1));
+    const int position =
+        static_cast<int>(static_cast<double>(b.control->progress()) / maximum * 10000.0);
+    ::SendMessageW(b.window, PBM_SETRANGE32, 0, 10000);
+    ::SendMessageW(b.window, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
 void FormWindow::paintLines(HDC dc) {
     for (const auto& owned : form_.controls()) {
         if (owned->kind() != Kind::Line) continue;
         const auto rect = absoluteTwips(*owned);
         const auto& d = owned->definition();
         const auto colour = static_cast<COLORREF>(d.lineColour);
-        const int thickness = std::max(1, ::MulDiv(d.lineWidth, static_cast<int>(dpi_), 96));
+        const int thickness = std::max(1, ::MulDiv(d.lineWidth, static_cast<int>(dpi()), 96));
         const UniquePen pen(::CreatePen(PS_SOLID, thickness, colour));
         const SelectedObject selected(dc, pen.get());
         const int y = toPixels(rect.top);
@@ -588,16 +405,18 @@ void FormWindow::onCommand(WPARAM wParam, LPARAM lParam) {
         // Enter and Escape reach the window's default and cancel buttons, where it has them.
         Control* button = id == IDOK ? buttonWith(&forms::ControlDefinition::defaultButton)
                                      : buttonWith(&forms::ControlDefinition::cancelButton);
-        if (button) form_.click(*button);
+        if (button && button->enabled()) form_.click(*button);
+        return;
+    }
+    if (lParam == 0) {  // a menu item
+        if (Control* item = menuBar_->itemWithId(id); item && !item->isSeparator()) {
+            form_.click(*item);
+        }
         return;
     }
     Bound* b = boundById(id);
     if (!b) return;
     Control& control = *b->control;
-    if (lParam == 0) {  // a menu item
-        if (!b->popup && !control.isSeparator()) form_.click(control);
-        return;
-    }
     switch (control.kind()) {
         case Kind::CommandButton:
         case Kind::CheckBox:
@@ -618,6 +437,25 @@ void FormWindow::onCommand(WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
+}
+
+bool FormWindow::onNotify(const NMHDR& header) {
+    const Bound* b = boundByWindow(header.hwndFrom);
+    if (!b || !b->listView) return false;
+    bool refuse = false;
+    const auto notice = b->listView->read(header, refuse);
+    Control& control = *b->control;
+    switch (notice.kind) {
+        case ListViewWindow::Notice::Kind::Ticked:
+            runHandler([&] { control.setRowChecked(notice.index, notice.checked); });
+            break;
+        case ListViewWindow::Notice::Kind::HeadingClicked:
+            runHandler([&] { control.clickHeading(notice.index); });
+            break;
+        case ListViewWindow::Notice::Kind::None:
+            break;
+    }
+    return refuse;
 }
 
 void FormWindow::defer(std::function<void()> work) {
@@ -648,8 +486,15 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             runHandler([&] { onCommand(wParam, lParam); });
             return 0;
+        case WM_NOTIFY:
+            return onNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
         case WM_TIMER:
-            if (Bound* b = boundById(static_cast<UINT>(wParam))) {
+            if (wParam == kWorkTimer) {
+                ::KillTimer(window_, kWorkTimer);
+                bool more = false;
+                runHandler([&] { more = form_.runWork(); });
+                if (more && ::IsWindow(window_)) scheduleWork();
+            } else if (Bound* b = boundById(static_cast<UINT>(wParam))) {
                 runHandler([&] { form_.tick(*b->control); });
             }
             return 0;
@@ -677,6 +522,29 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             paintLines(paint.get());
             return 0;
         }
+        case WM_SIZE:
+            if (wParam != SIZE_MINIMIZED && layout_.followsFrame()) placeControls(true);
+            return 0;
+        case WM_GETMINMAXINFO:
+            // A window whose controls follow its frame is never smaller than designed.
+            if (window_ && layout_.followsFrame()) {
+                const SIZE client = layout_.clientSize();
+                RECT rect{0, 0, client.cx, client.cy};
+                ::AdjustWindowRectExForDpi(
+                    &rect, static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
+                    static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_EXSTYLE)), dpi());
+                auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+                limits->ptMinTrackSize = {rect.right - rect.left, rect.bottom - rect.top};
+            }
+            return 0;
+        case WM_CLOSE:
+            // Closing a window that has a cancel button is pressing it: it may close the
+            // window, or stop what the window is doing.
+            if (Control* cancel = buttonWith(&forms::ControlDefinition::cancelButton)) {
+                runHandler([&] { form_.click(*cancel); });
+                return 0;
+            }
+            return ::DefWindowProcW(window_, message, wParam, lParam);
         case WM_DPICHANGED: {
             applyDpi(HIWORD(wParam));
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);
@@ -688,6 +556,7 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             for (const auto& b : bound_) {
                 if (b.control->kind() == Kind::Timer) ::KillTimer(window_, b.id);
             }
+            ::KillTimer(window_, kWorkTimer);
             if (style_.onDestroyed) style_.onDestroyed();
             return 0;
         }

@@ -1,46 +1,40 @@
 #pragma once
 // Renders a form model as a Win32 window and forwards the user's input into the model.
 //
-// Controls are created from their definitions and placed at their twips positions scaled by
-// the window's DPI; every property change in the model is mirrored into the matching window,
-// menu item or timer. Borderless frames are pure containers and get no window of their own;
-// invisible picture holders carry their picture in the model only.
+// It ties the parts together: the window class and the window itself, the menu bar
+// (menu_bar), a child window per control (control_windows, list_view), the tool tips
+// (tool_tips) and the layout at the window's DPI (control_layout). Every property change in
+// the model is mirrored into the matching window, menu item or timer; every message that
+// means a user's action runs the model's handler, counted as running while it does.
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <functional>
-#include <map>
+#include <memory>
+#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "forms/form.h"
+#include "win32/control_layout.h"
+#include "win32/list_view.h"
+#include "win32/menu_bar.h"
+#include "win32/picture_set.h"
 #include "win32/support/gdi.h"
-#include "win32/support/user.h"
+#include "win32/tool_tips.h"
 
 namespace velu::win32 {
-
-// The three pictures of the program at one DPI.
-class PictureSet {
-  public:
-    PictureSet(HINSTANCE instance, UINT dpi);
-    HICON icon(forms::Picture picture) const;
-
-  private:
-    UniqueIcon tool_;
-    UniqueIcon success_;
-    UniqueIcon error_;
-};
 
 class FormWindow final : public forms::FormObserver {
   public:
     struct Style {
         bool resizable = true;  // ordinary resizable frame with minimise and maximise boxes
         std::function<void()> onDestroyed;
+        // The window that owns this one (it stays above it and has no task-bar button).
+        HWND owner = nullptr;
     };
 
+    // Throws CreationError when the window or a part of it cannot be made.
     FormWindow(forms::Form& form, HINSTANCE instance, Style style);
     ~FormWindow() override;
     FormWindow(const FormWindow&) = delete;
@@ -51,10 +45,12 @@ class FormWindow final : public forms::FormObserver {
     HWND controlWindow(const forms::Control& control) const;
     // Command id of a control or menu item, as WM_COMMAND carries it.
     UINT commandId(const forms::Control& control) const;
-    UINT dpi() const { return dpi_; }
-    int toPixels(int twips) const { return ::MulDiv(twips, static_cast<int>(dpi_), 1440); }
+    UINT dpi() const { return layout_.dpi(); }
+    int toPixels(int twips) const { return layout_.toPixels(twips); }
     // Position of a control in twips relative to the client area.
-    forms::TwipsRect absoluteTwips(const forms::Control& control) const;
+    forms::TwipsRect absoluteTwips(const forms::Control& control) const {
+        return layout_.absoluteTwips(control);
+    }
 
     // The icon this window shows for a picture at its present DPI.
     HICON iconOf(forms::Picture picture) const { return pictures_->icon(picture); }
@@ -65,8 +61,10 @@ class FormWindow final : public forms::FormObserver {
     bool preTranslate(MSG& message);
 
     void controlChanged(const forms::Control& control, forms::Property property) override;
+    void rowChanged(const forms::Control& control, std::size_t row) override;
     void captionChanged(const forms::Form& form) override;
     void layerRequested(const forms::Form& form, bool topmost) override;
+    void workStarted(const forms::Form& form) override;
 
     // Runs the work later, from whatever message loop runs next on this thread (also a
     // modal box's); for work that must not run inside a handler of this window.
@@ -82,45 +80,45 @@ class FormWindow final : public forms::FormObserver {
         forms::Control* control = nullptr;
         HWND window = nullptr;
         UINT id = 0;
-        HMENU parentMenu = nullptr;  // menu items: the menu that holds the item
-        UINT menuPosition = 0;
-        HMENU popup = nullptr;       // menu items that open a menu
+        std::unique_ptr<ListViewWindow> listView;
         std::size_t shownItems = 0;  // lists: how many of the entries the window shows
     };
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void onCommand(WPARAM wParam, LPARAM lParam);
+    // A notification of a list view; true when the change it announces is refused.
+    bool onNotify(const NMHDR& header);
     // Runs a handler of the form, counting it as running while it does.
     void runHandler(const std::function<void()>& handler);
+    void scheduleWork();
 
     void createWindow(HINSTANCE instance);
     void createControls(HINSTANCE instance);
-    void createMenuBar();
-    void createToolTips(HINSTANCE instance);
     void applyDpi(UINT dpi);
     void resizeClientArea();
+    SIZE clientSize() const;
     void placeControl(const Bound& bound);
+    void placeControls(bool onlyFollowers);
     void syncList(Bound& bound);
-    void updateMenuItem(const Bound& bound);
     void updateToolTip(const Bound& bound);
     void updatePicture(const Bound& bound);
     void updateTimer(const Bound& bound);
+    void updateProgress(const Bound& bound);
     void paintLines(HDC dc);
     Bound* bound(const forms::Control& control);
     const Bound* bound(const forms::Control& control) const;
     Bound* boundById(UINT id);
     const Bound* boundByWindow(HWND window) const;
-    TTTOOLINFOW toolInfo(const Bound& b) const;
     // The window's default or cancel button, where it has one.
     forms::Control* buttonWith(bool forms::ControlDefinition::*role) const;
 
     forms::Form& form_;
     Style style_;
     HWND window_ = nullptr;
-    HWND toolTips_ = nullptr;
-    HMENU menuBar_ = nullptr;
-    UINT dpi_ = 96;
+    ControlLayout layout_;
+    std::optional<MenuBar> menuBar_;
+    std::optional<ToolTips> toolTips_;
     UniqueFont font_;
     std::unique_ptr<PictureSet> pictures_;
     HINSTANCE instance_ = nullptr;

@@ -5,14 +5,24 @@
 
 #include <commctrl.h>
 
+#include "common/program_texts.h"
 #include "win32/application.h"
+#include "win32/creation_error.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
+                                                       ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
     velu::win32::WindowsProcess process;
     velu::win32::Application application(instance, process);
-    application.start(showCommand);
+    try {
+        application.start(showCommand);
+    } catch (const velu::win32::CreationError& error) {
+        // No window with a part missing: the user learns which part and why.
+        ::MessageBoxW(nullptr, error.text().c_str(),
+                      std::wstring(velu::texts::kApplicationTitle).c_str(), MB_OK | MB_ICONERROR);
+        return 1;
+    }
     return application.run();
 }

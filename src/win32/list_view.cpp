@@ -1,0 +1,134 @@
+#include "win32/list_view.h"
+
+#include "common/program_texts.h"
+#include "win32/creation_error.h"
+
+namespace velu::win32 {
+namespace {
+
+// The check box images of LVS_EX_CHECKBOXES: none, clear, ticked.
+constexpr UINT kNoCheckBox = 0;
+constexpr UINT kClear = 1;
+constexpr UINT kTicked = 2;
+
+UINT checkImage(const forms::ListRow& row) {
+    if (!row.checkable) return kNoCheckBox;
+    return row.checked ? kTicked : kClear;
+}
+
+}  // namespace
+
+ListViewWindow::ListViewWindow(const forms::Control& control, HWND parent, UINT id,
+                               HINSTANCE instance, std::wstring_view formName)
+    : control_(control) {
+    window_ = created(
+        ::CreateWindowExW(
+            WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL, 0,
+            0, 10, 10, parent, reinterpret_cast<HMENU>(UINT_PTR{id}), instance, nullptr),
+        formName, texts::controlNamed(control.name()), L"CreateWindowExW");
+    ListView_SetExtendedListViewStyle(window_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    const auto& columns = control.definition().columns;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.fmt = columns[i].numeric && i > 0 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+        std::wstring heading = control.headings()[i];
+        column.pszText = heading.data();
+        column.cx = 50;
+        column.iSubItem = static_cast<int>(i);
+        ListView_InsertColumn(window_, static_cast<int>(i), &column);
+    }
+    showRows();
+}
+
+void ListViewWindow::showHeadings() {
+    for (std::size_t i = 0; i < control_.headings().size(); ++i) {
+        std::wstring heading = control_.headings()[i];
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT;
+        column.pszText = heading.data();
+        ListView_SetColumn(window_, static_cast<int>(i), &column);
+    }
+    fitColumns();
+}
+
+void ListViewWindow::showRows() {
+    showing_ = true;
+    ::SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(window_);
+    const auto& rows = control_.rows();
+    ListView_SetItemCount(window_, static_cast<int>(rows.size()));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(i);
+        std::wstring first = rows[i].cells.empty() ? L"" : rows[i].cells[0];
+        item.pszText = first.data();
+        const int at = ListView_InsertItem(window_, &item);
+        setCells(at, rows[i]);
+        setCheck(at, rows[i]);
+    }
+    ::SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+    showing_ = false;
+    fitColumns();
+    ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+void ListViewWindow::showRow(std::size_t index) {
+    if (index >= control_.rows().size()) return;
+    showing_ = true;
+    const auto& row = control_.rows()[index];
+    setCells(static_cast<int>(index), row);
+    setCheck(static_cast<int>(index), row);
+    showing_ = false;
+}
+
+void ListViewWindow::setCells(int item, const forms::ListRow& row) {
+    for (std::size_t column = 0; column < row.cells.size(); ++column) {
+        std::wstring cell = row.cells[column];
+        ListView_SetItemText(window_, item, static_cast<int>(column), cell.data());
+    }
+}
+
+void ListViewWindow::setCheck(int item, const forms::ListRow& row) {
+    ListView_SetItemState(window_, item, INDEXTOSTATEIMAGEMASK(checkImage(row)),
+                          LVIS_STATEIMAGEMASK);
+}
+
+void ListViewWindow::fitColumns() {
+    for (std::size_t i = 0; i < control_.headings().size(); ++i) {
+        ListView_SetColumnWidth(window_, static_cast<int>(i), LVSCW_AUTOSIZE_USEHEADER);
+    }
+}
+
+ListViewWindow::Notice ListViewWindow::read(const NMHDR& header, bool& refuse) const {
+    refuse = false;
+    if (showing_) return {};
+    switch (header.code) {
+        case LVN_COLUMNCLICK: {
+            const auto& view = reinterpret_cast<const NMLISTVIEW&>(header);
+            return {Notice::Kind::HeadingClicked, static_cast<std::size_t>(view.iSubItem)};
+        }
+        case LVN_ITEMCHANGING:
+        case LVN_ITEMCHANGED: {
+            const auto& view = reinterpret_cast<const NMLISTVIEW&>(header);
+            if (!(view.uChanged & LVIF_STATE) || view.iItem < 0) return {};
+            const UINT before = (view.uOldState & LVIS_STATEIMAGEMASK) >> 12;
+            const UINT after = (view.uNewState & LVIS_STATEIMAGEMASK) >> 12;
+            if (before == after) return {};
+            const auto index = static_cast<std::size_t>(view.iItem);
+            if (index >= control_.rows().size()) return {};
+            if (header.code == LVN_ITEMCHANGING) {
+                // A row that cannot be ticked keeps no check box.
+                refuse = !control_.rows()[index].checkable;
+                return {};
+            }
+            return {Notice::Kind::Ticked, index, after == kTicked};
+        }
+        default:
+            return {};
+    }
+}
+
+}  // namespace velu::win32
