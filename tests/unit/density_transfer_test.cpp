@@ -18,6 +18,7 @@ const std::wstring kNoDocument = L"*** No document opened ***";
 const std::wstring kNotAPart = L"*** Active document is not a part ***";
 const std::wstring kNothingWritten = L"*** Not able to set density for active document ***";
 const std::wstring kSystemInstead = L"Trying to set system defaults";
+const std::wstring kNeither = L"*** Active document is neither a part nor an assembly ***";
 
 struct Row {
     int mode;
@@ -100,12 +101,59 @@ INSTANTIATE_TEST_SUITE_P(
             true,
             true,
             false},
-        Row{2, Document::Part, {L"doc", L"app"}, {}, true, true, true}));
+        Row{2, Document::Part, {L"doc", L"app"}, {}, true, true, true},
+        Row{3, Document::None, {}, {kNoDocument + L"\r\n" + kNothingWritten}, false, false, false},
+        Row{3, Document::Drawing, {}, {kNeither + L"\r\n" + kNothingWritten}, false, false, false},
+        Row{3, Document::Part, {L"doc"}, {}, true, true, false}));
 
 class Transfer : public testing::MainWindowFixture {
   protected:
     void SetUp() override { start(); }
 };
+
+// An active assembly opens the assembly window with the selected material; nothing else
+// happens in the click, and everything is let go once the window is closed.
+TEST_F(Transfer, ModeThreeOpensTheAssemblyWindowForAnActiveAssembly) {
+    std::vector<std::wstring> opened;
+    window->setAssemblyOpener([&](const assembly::AssemblyTask& task) {
+        opened.push_back(task.material);
+        EXPECT_EQ(&task.density, &window->materialDensities()[2]);
+        EXPECT_TRUE(task.assembly);
+    });
+    cad.activeDocument = Document::Assembly;
+    click(form().mnuAnwendenBaugruppe);
+    EXPECT_TRUE(form().mnuAnwendenBaugruppe.checked());
+    click(form().cmdSetDensity);
+    EXPECT_THAT(opened, ElementsAre(L"Stahl"));
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(cad.liveObjects, 0);
+}
+
+// A file that lists three apply-to entries leaves three; the menu offers no fourth.
+TEST_F(Transfer, AListOfThreeEntriesHidesTheAssemblysMenuItem) {
+    EXPECT_TRUE(form().mnuAnwendenBaugruppe.visible());
+    files.writeBeside(L"default.ini",
+                      "[frmVelumarDichte.cmbAnwendenAuf]\r\nAnzahlListe=3\r\n");
+    start();
+    EXPECT_EQ(form().cmbAnwendenAuf.items().size(), 3u);
+    EXPECT_FALSE(form().mnuAnwendenBaugruppe.visible());
+}
+
+// ActiveDoc answered with an empty value rather than a null object still means no document.
+TEST_F(Transfer, AnEmptyActiveDocIsNoDocument) {
+    cad.answers[L"app.ActiveDoc"] = cad::Variant();
+    click(form().cmdSetDensity);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, kNoDocument + L"\r\n" + kNothingWritten);
+}
+
+TEST_F(Transfer, AFailedCallWithErrorsSuppressedShowsOnlyTheErrorPicture) {
+    click(form().mnuShowErrors);
+    cad.failures[L"app.Visible"] = 5;
+    click(form().cmdSetDensity);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(form().imgVis.picture(), forms::Picture::Error);
+}
 
 TEST_F(Transfer, TheCataloguesOwnDoubleIsHandedOverByReference) {
     files.writeBeside(L"velu.ini",

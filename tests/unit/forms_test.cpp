@@ -75,6 +75,30 @@ TEST_F(FormModel, EmptyingAListClearsItsSelectionWithoutAClick) {
     EXPECT_EQ(clicks, 1);
 }
 
+// A window that closes while it hears of a change removes itself; from then on, even within
+// that same change, nothing reaches it.
+TEST_F(FormModel, AnObserverRemovedIsNeverToldAgain) {
+    struct Closing final : ::velu::forms::FormObserver {
+        Form* form = nullptr;
+        ::velu::forms::FormObserver* other = nullptr;
+        int heard = 0;
+        void controlChanged(const Control&, Property) override {
+            ++heard;
+            if (other) form->removeObserver(other);
+        }
+    } first, second;
+    first.form = &form;
+    first.other = &second;
+    form.addObserver(&first);
+    form.addObserver(&second);
+    box.setValue(1);
+    EXPECT_EQ(first.heard, 1);
+    EXPECT_EQ(second.heard, 0);
+    form.removeObserver(&first);
+    box.setValue(0);
+    EXPECT_EQ(first.heard, 1);
+}
+
 TEST_F(FormModel, AControlKnowsItsContainerAndAContainerMustComeFirst) {
     EXPECT_EQ(inFrame.container(), &frame);
     EXPECT_EQ(frame.container(), nullptr);
