@@ -21,13 +21,14 @@ AboutBox::AboutBox(AboutServices services) : services_(std::move(services)) {
 
 void AboutBox::Form_Load() {
     const std::wstring title(texts::kApplicationTitle);
-    form_.setCaption(title + L"-Info");
+    form_.setCaption(texts::aboutCaption());
     form_.lblTitle.setCaption(title);
     form_.lblVersion.setCaption(texts::versionLine());
-    form_.lblDescription.setCaption(std::wstring(texts::kDescription));
-    form_.lblDisclaimer.setCaption(std::wstring(texts::kDisclaimer));
+    form_.lblDescription.setCaption(std::wstring(texts::kDescription) + L" " +
+                                    std::wstring(texts::kDisclaimer));
+    form_.lblDisclaimer.setCaption(std::wstring(texts::kContact));
     if (services_.show) services_.show();
-    modVelumarDichte::LoadFormTexts(form_, services_.profiles, services_.files);
+    config::LoadFormTexts(form_, services_.profiles, services_.files);
 }
 
 void AboutBox::cmdOK_Click() {
@@ -48,8 +49,7 @@ void AboutBox::StartSysInfo() {
         }
     };
     auto startExisting = [this](const std::wstring& program) {
-        return modVelumarDichte::FileExists(services_.files, program) &&
-               services_.programs.start(program);
+        return FileExists(services_.files, program) && services_.programs.start(program);
     };
 
     // The registry may still name the program of an older installation that is gone; what it

@@ -1,26 +1,12 @@
 #pragma once
 // frmAbout: title, version, description and the start of the system information program.
 
-#include <functional>
 #include <string>
 
 #include "about/about_layout.h"
 #include "about/about_services.h"
-#include "common/services.h"
-#include "config/ini_file.h"
 
 namespace velu::about {
-
-struct AboutServices {
-    MessageBoxes& boxes;  // boxes that belong to the About box
-    const FileSystem& files;
-    const AnsiCodePage& ansi;
-    config::ProfileReader& profiles;
-    Registry& registry;
-    Programs& programs;
-    std::function<void()> show;    // shows the box, non-modal and without owner
-    std::function<void()> unload;  // closes the box and discards it
-};
 
 class AboutBox {
   public:

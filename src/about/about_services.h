@@ -1,8 +1,13 @@
 #pragma once
-// The platform services the About box needs beyond the common ones.
+// The services the About box works with: the common ones, and the registry and program
+// start it needs beyond them.
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "common/services.h"
+#include "config/ini_file.h"
 
 namespace velu::about {
 
@@ -32,6 +37,17 @@ class Programs {
     virtual bool start(const std::wstring& programFile) = 0;
     // The Windows system directory, without a trailing backslash.
     virtual std::wstring systemDirectory() const = 0;
+};
+
+struct AboutServices {
+    MessageBoxes& boxes;  // boxes that belong to the About box
+    const FileSystem& files;
+    const AnsiCodePage& ansi;
+    config::ProfileReader& profiles;
+    Registry& registry;
+    Programs& programs;
+    std::function<void()> show;    // shows the box, non-modal and without owner
+    std::function<void()> unload;  // closes the box and discards it
 };
 
 }  // namespace velu::about

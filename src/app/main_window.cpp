@@ -3,6 +3,7 @@
 #include "app/always_on_top.h"
 #include "common/number_text.h"
 #include "config/density_catalogue.h"
+#include "config/file_names.h"
 #include "config/form_texts.h"
 #include "config/message_table.h"
 
@@ -49,25 +50,18 @@ void MainWindow::bindHandlers() {
     }
 }
 
-std::wstring MainWindow::catalogueFile() const {
-    return services_.files.executableDirectory() + L"\\velu.ini";
-}
-
-std::wstring MainWindow::interfaceTextFile() const {
-    return services_.files.executableDirectory() + L"\\default.ini";
-}
-
 void MainWindow::show(const std::vector<Notice>& notices) {
     for (const Notice& notice : notices) services_.boxes.report(notice);
 }
 
 void MainWindow::Form_Load() {
-    modVelumarDichte::LoadFormTexts(form_, services_.profiles, services_.files);
+    config::LoadFormTexts(form_, services_.profiles, services_.files);
 
     form_.imgVis.setPicture(form_.imgSWTool.picture());
 
-    auto catalogue = config::loadDensityCatalogue(services_.profiles.open(catalogueFile()),
-                                                  services_.locale.decimalSeparator());
+    auto catalogue = config::loadDensityCatalogue(
+        services_.profiles.open(config::catalogueFile(services_.files)),
+        services_.locale.decimalSeparator());
     show(catalogue.notices);
     MaterialNames = std::move(catalogue.names);
     MaterialDensities = std::move(catalogue.densities);
@@ -80,7 +74,8 @@ void MainWindow::Form_Load() {
     form_.mnuAnwendenBaugruppe.setVisible(form_.cmbAnwendenAuf.items().size() > 3);
     form_.cmbAnwendenAuf.setListIndex(1);
 
-    auto messages = config::loadMessageTable(services_.profiles.open(interfaceTextFile()));
+    auto messages = config::loadMessageTable(
+        services_.profiles.open(config::interfaceTextFile(services_.files)));
     show(messages.notices);
     MessageTexts = std::move(messages.texts);
 }
@@ -150,7 +145,7 @@ void MainWindow::mnuShowSuccess_Click() {
 
 void MainWindow::mnuAlwaysOnTop_Click() {
     form_.mnuAlwaysOnTop.setChecked(!form_.mnuAlwaysOnTop.checked());
-    modVelumarDichte::SetAlwaysOnTop(form_, form_.mnuAlwaysOnTop.checked() ? -1 : 0);
+    SetAlwaysOnTop(form_, form_.mnuAlwaysOnTop.checked() ? -1 : 0);
 }
 
 void MainWindow::timImage_Timer() {

@@ -59,9 +59,6 @@ class MainWindow final : private cad::LinkWindow {
     const std::vector<double>& materialDensities() const { return MaterialDensities; }
     const std::vector<std::wstring>& messageTexts() const { return MessageTexts; }
 
-    std::wstring catalogueFile() const;
-    std::wstring interfaceTextFile() const;
-
   private:
     void bindHandlers();
     void show(const std::vector<Notice>& notices);

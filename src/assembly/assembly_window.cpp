@@ -41,7 +41,7 @@ AssemblyWindow::AssemblyWindow(AssemblyServices services, AssemblyTask task)
 }
 
 void AssemblyWindow::Form_Load() {
-    modVelumarDichte::LoadFormTexts(form_, services_.profiles, services_.files);
+    config::LoadFormTexts(form_, services_.profiles, services_.files);
     form_.setCaption(task_.messages[MessageRole::kAssemblyCaption]);
     form_.lblMaterial.setCaption(fillIn(task_.messages[MessageRole::kAssemblyMaterial],
                                         {task_.material, table_.number(task_.density)}));

@@ -1,6 +1,7 @@
 #include "cad/automation.h"
 
 #include "common/number_text.h"
+#include "common/program_texts.h"
 #include "support/text.h"
 
 namespace velu::cad {
@@ -51,7 +52,7 @@ Elements Variant::elements() const {
 }
 
 AutomationError typeMismatch() {
-    return AutomationError(kTypeMismatch, L"", L"", L"Type mismatch");
+    return AutomationError(kTypeMismatch, L"", L"", std::wstring(texts::kTypeMismatch));
 }
 
 AutomationError::AutomationError(std::int32_t code, std::wstring member, std::wstring object,

@@ -2,17 +2,17 @@
 
 #include <cstdio>
 
+#include "config/file_names.h"
 #include "velu_version.h"
 
 namespace velu::texts {
 namespace {
 
-constexpr std::wstring_view kCatalogueSection = L"Dichtewerte";
 constexpr std::wstring_view kUseBuiltInCatalogue =
     L"\r\nEs wird die eingebaute Materialliste verwendet (Wasser, Aluminium, Stahl).";
 
 std::wstring inCatalogue(const std::wstring& path, const std::wstring& key) {
-    return L"Datei \"" + path + L"\", Abschnitt [" + std::wstring(kCatalogueSection) +
+    return L"Datei \"" + path + L"\", Abschnitt [" + std::wstring(config::kCatalogueSection) +
            L"], Schlüssel \"" + key + L"\"";
 }
 
@@ -36,12 +36,18 @@ std::wstring versionLine() {
            std::to_wstring(version::kMinor) + L"." + std::to_wstring(version::kRevision);
 }
 
+std::wstring aboutCaption() {
+    return std::wstring(kApplicationTitle) + L"-Info";
+}
+
 const std::wstring_view kDescription =
     L"VelumarDichte stellt einem Solidworksanwender die Möglichkeit zur Verfügung, die Dichte "
-    L"bequem aus einer Dropliste auszuwählen und einzutragen. Der Autor übernimmt keinerlei "
-    L"Haftung für die korrekte Arbeit dieser Tools.";
+    L"bequem aus einer Dropliste auszuwählen und einzutragen.";
 
 const std::wstring_view kDisclaimer =
+    L"Der Autor übernimmt keinerlei Haftung für die korrekte Arbeit dieser Tools.";
+
+const std::wstring_view kContact =
     L"Velumar – Konstruktion und Entwicklung\r\nFragen und Hinweise bitte an "
     L"kontakt@velumar.example";
 

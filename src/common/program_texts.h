@@ -16,10 +16,15 @@ inline constexpr std::wstring_view kApplicationTitle = L"velu";
 
 // --- About box ----------------------------------------------------------------------------
 
+// "velu-Info": the caption of the About box.
+std::wstring aboutCaption();
 // "Version 1.1.6", from the program's version.
 std::wstring versionLine();
+// What the program does, and that its author takes no liability: the About box's text.
 extern const std::wstring_view kDescription;
 extern const std::wstring_view kDisclaimer;
+// Who made it and how to reach them.
+extern const std::wstring_view kContact;
 Notice systemInformationNotAvailable();
 
 // --- Configuration files ------------------------------------------------------------------
@@ -50,6 +55,8 @@ std::wstring cadUnreachable(std::wstring_view progId, std::int32_t code,
 std::wstring cadCallFailed(std::wstring_view member, std::wstring_view object, std::int32_t code,
                            std::wstring_view systemText);
 extern const std::wstring_view kNoMaterialSelected;
+// An answer of SolidWorks that has not the type the program needs.
+inline constexpr std::wstring_view kTypeMismatch = L"Type mismatch";
 
 // --- Windows ------------------------------------------------------------------------------
 

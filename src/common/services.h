@@ -53,6 +53,12 @@ class FileSystem {
     virtual bool isOrdinaryFile(const std::wstring& path) const = 0;
 };
 
+// True for an existing ordinary file; false for the empty path, directories, hidden and
+// system files, and whatever cannot be searched.
+inline bool FileExists(const FileSystem& files, const std::wstring& path) {
+    return !path.empty() && files.isOrdinaryFile(path);
+}
+
 // Conversion of 8-bit text in the system's ANSI code page.
 class AnsiCodePage {
   public:

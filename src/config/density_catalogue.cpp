@@ -2,11 +2,12 @@
 
 #include "common/number_text.h"
 #include "common/program_texts.h"
+#include "config/file_names.h"
 
 namespace velu::config {
 namespace {
 
-constexpr const wchar_t* kSection = L"Dichtewerte";
+const std::wstring kSection(kCatalogueSection);
 
 // The built-in catalogue in place of a file that cannot be used, with what was said so far.
 DensityCatalogue builtInAfter(std::vector<Notice> notices) {

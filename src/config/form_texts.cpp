@@ -3,8 +3,9 @@
 #include <algorithm>
 
 #include "common/number_text.h"
+#include "config/file_names.h"
 
-namespace velu::modVelumarDichte {
+namespace velu::config {
 namespace {
 
 using forms::Control;
@@ -63,13 +64,8 @@ class ControlTexts {
 
 }  // namespace
 
-bool FileExists(const FileSystem& files, const std::wstring& path) {
-    if (path.empty()) return false;
-    return files.isOrdinaryFile(path);
-}
-
 void LoadFormTexts(forms::Form& window, config::ProfileReader& profiles, const FileSystem& files) {
-    const std::wstring path = files.executableDirectory() + L"\\default.ini";
+    const std::wstring path = interfaceTextFile(files);
     if (!FileExists(files, path)) return;
     const config::ProfileFile file = profiles.open(path);
 
@@ -104,4 +100,4 @@ void LoadFormTexts(forms::Form& window, config::ProfileReader& profiles, const F
     }
 }
 
-}  // namespace velu::modVelumarDichte
+}  // namespace velu::config

@@ -7,7 +7,7 @@
 #include "fakes.h"
 #include "windows1252.h"
 
-namespace velu::modVelumarDichte {
+namespace velu::config {
 namespace {
 
 using forms::Kind;
@@ -176,4 +176,4 @@ TEST(FileExistsTest, OnlyOrdinaryFilesExist) {
 }
 
 }  // namespace
-}  // namespace velu::modVelumarDichte
+}  // namespace velu::config
