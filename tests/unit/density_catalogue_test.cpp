@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "fakes.h"
+#include "profile_file_fixture.h"
 
 namespace velu::config {
 namespace {
@@ -11,21 +11,14 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-class Catalogue : public ::testing::Test {
+class Catalogue : public testing::ProfileFileFixture {
   protected:
-    // Loads the catalogue; what it reports is kept in `notices`.
+    Catalogue() : ProfileFileFixture(L"C:\\Velumar\\velu.ini") {}
     DensityCatalogue load(wchar_t separator = L',') {
-        auto catalogue = loadDensityCatalogue(ini.open(path), separator);
+        auto catalogue = loadDensityCatalogue(open(), separator);
         notices = catalogue.notices;
         return catalogue;
     }
-    void write(const std::string& text) { files.write(path, text); }
-
-    testing::MemoryFiles files;
-    Windows1252 ansi;
-    ProfileReader ini{files, ansi};
-    std::vector<Notice> notices;
-    std::wstring path = L"C:\\Velumar\\velu.ini";
 };
 
 TEST_F(Catalogue, WithoutAFileOrAnzahlTheBuiltInThreeMaterialsAreUsedWithStahlSelected) {

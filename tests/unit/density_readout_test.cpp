@@ -2,10 +2,13 @@
 
 #include <gmock/gmock.h>
 
+#include "built_in_texts.h"
 #include "main_window_fixture.h"
 
 namespace velu::app {
 namespace {
+
+using testing::builtIn;
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -64,11 +67,11 @@ TEST_F(Readout, TheSystemDefaultNeedsNoDocument) {
 TEST_F(Readout, NoDocumentOrNotAPartGivesOneWarningTitledVeluAndKeepsTheLabel) {
     struct Case {
         Document document;
-        const wchar_t* prompt;
+        std::wstring prompt;
     };
-    for (const Case& c : {Case{Document::None, L"*** No document opened ***"},
-                          Case{Document::Assembly, L"*** Active document is not a part ***"},
-                          Case{Document::Drawing, L"*** Active document is not a part ***"}}) {
+    for (const Case& c : {Case{Document::None, builtIn(config::kNoDocument)},
+                          Case{Document::Assembly, builtIn(config::kNotAPart)},
+                          Case{Document::Drawing, builtIn(config::kNotAPart)}}) {
         boxes.shown.clear();
         form().lblDensity.setCaption(L"vorher");
         form().timImage.setTimerEnabled(false);
@@ -96,7 +99,7 @@ TEST_F(Readout, SuppressedErrorsShowNoBoxButStillTheErrorPicture) {
 TEST_F(Readout, AZeroValueShowsMessageEntryOneInsteadOfANumber) {
     cad.documentDensity = 0;
     click(form().cmdGetDensity);
-    EXPECT_EQ(shown(), L"Success to set the values");
+    EXPECT_EQ(shown(), builtIn(config::kSuccess));
 }
 
 TEST_F(Readout, AFailingCallIsReportedByNameWithItsCodeAndTheProgramGoesOn) {

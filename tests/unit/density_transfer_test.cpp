@@ -2,23 +2,26 @@
 
 #include <gmock/gmock.h>
 
+#include "built_in_texts.h"
 #include "main_window_fixture.h"
 
 namespace velu::app {
 namespace {
 
+using testing::builtIn;
+
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using Document = testing::FakeCad::Document;
 
-constexpr const wchar_t* kTitle = L"Velumar Density Info";
-constexpr const wchar_t* kSuccess = L"Success to set the values";
-constexpr const wchar_t* kFailure = L"*** Couldn't set the density values ***";
-const std::wstring kNoDocument = L"*** No document opened ***";
-const std::wstring kNotAPart = L"*** Active document is not a part ***";
-const std::wstring kNothingWritten = L"*** Not able to set density for active document ***";
-const std::wstring kSystemInstead = L"Trying to set system defaults";
-const std::wstring kNeither = L"*** Active document is neither a part nor an assembly ***";
+const std::wstring kTitle = builtIn(config::kBoxTitle);
+const std::wstring kSuccess = builtIn(config::kSuccess);
+const std::wstring kFailure = builtIn(config::kFailure);
+const std::wstring kNoDocument = builtIn(config::kNoDocument);
+const std::wstring kNotAPart = builtIn(config::kNotAPart);
+const std::wstring kNothingWritten = builtIn(config::kNothingWritten);
+const std::wstring kSystemInstead = builtIn(config::kSystemDefaultInstead);
+const std::wstring kNeither = builtIn(config::kNeitherPartNorAssembly);
 
 struct Row {
     int mode;
@@ -132,8 +135,7 @@ TEST_F(Transfer, ModeThreeOpensTheAssemblyWindowForAnActiveAssembly) {
 // A file that lists three apply-to entries leaves three; the menu offers no fourth.
 TEST_F(Transfer, AListOfThreeEntriesHidesTheAssemblysMenuItem) {
     EXPECT_TRUE(form().mnuAnwendenBaugruppe.visible());
-    files.writeBeside(L"default.ini",
-                      "[frmVelumarDichte.cmbAnwendenAuf]\r\nAnzahlListe=3\r\n");
+    files.writeBeside(L"default.ini", "[frmVelumarDichte.cmbAnwendenAuf]\r\nAnzahlListe=3\r\n");
     start();
     EXPECT_EQ(form().cmbAnwendenAuf.items().size(), 3u);
     EXPECT_FALSE(form().mnuAnwendenBaugruppe.visible());

@@ -2,39 +2,32 @@
 
 #include <gmock/gmock.h>
 
-#include "fakes.h"
+#include "profile_file_fixture.h"
 
 namespace velu::config {
 namespace {
 
 using ::testing::ElementsAre;
 
-class MessageTableLoad : public ::testing::Test {
+class MessageTableLoad : public testing::ProfileFileFixture {
   protected:
-    // Loads the table; what it reports is kept in `notices`.
+    MessageTableLoad() : ProfileFileFixture(L"C:\\Velumar\\default.ini") {}
     std::vector<std::wstring> load() {
-        auto table = loadMessageTable(ini.open(path));
+        auto table = loadMessageTable(open());
         notices = table.notices;
         return table.texts;
     }
     std::vector<std::wstring> load(const std::string& text) {
-        files.write(path, text);
+        write(text);
         return load();
     }
-    testing::MemoryFiles files;
-    Windows1252 ansi;
-    ProfileReader ini{files, ansi};
-    std::vector<Notice> notices;
-    std::wstring path = L"C:\\Velumar\\default.ini";
 };
 
-TEST_F(MessageTableLoad, WithoutAFileOrAnzahlInfoTheSevenBuiltInTextsAreUsed) {
+TEST_F(MessageTableLoad, WithoutAFileOrAnzahlInfoTheBuiltInTextsAreUsed) {
     const auto builtIn =
         std::vector<std::wstring>(builtInMessages().begin(), builtInMessages().end());
     EXPECT_EQ(load(), builtIn);
     EXPECT_EQ(load("[messages]\r\nInfo0=ignoriert\r\n"), builtIn);
-    EXPECT_EQ(builtIn[0], L"Velumar Density Info");
-    EXPECT_EQ(builtIn[6], L"*** Couldn't set the density values ***");
 }
 
 TEST_F(MessageTableLoad, TheFilesTextsReplaceTheBuiltInOnesEntryByEntryAsStored) {
@@ -53,8 +46,8 @@ TEST_F(MessageTableLoad, AShortTableIsCompletedWithTheBuiltInTextsOfTheMissingRo
     ASSERT_EQ(texts.size(), kMessageRoles);
     EXPECT_EQ(texts[0], L"Titel");
     EXPECT_EQ(texts[1], L"");  // present in the table, but empty in the file
-    EXPECT_EQ(texts[2], L"*** Active document is not a part ***");
-    EXPECT_EQ(texts[6], L"*** Couldn't set the density values ***");
+    EXPECT_EQ(texts[2], builtInMessages()[kNotAPart]);
+    EXPECT_EQ(texts[6], builtInMessages()[kFailure]);
 }
 
 TEST_F(MessageTableLoad, AnOverflowingCountGivesEntryZeroFromTheFileAndTheRestBuiltIn) {
@@ -63,13 +56,13 @@ TEST_F(MessageTableLoad, AnOverflowingCountGivesEntryZeroFromTheFileAndTheRestBu
     EXPECT_EQ(notices[0].text, L"Error: 6. Overflow");
     EXPECT_EQ(notices[0].title, L"INIGetSettingInteger");
     EXPECT_EQ(texts[0], L"Titel");
-    EXPECT_EQ(texts[1], L"Success to set the values");
+    EXPECT_EQ(texts[1], builtInMessages()[kSuccess]);
 }
 
 TEST_F(MessageTableLoad, ACountBelowMinusOneGivesTheBuiltInTexts) {
     const auto texts = load("[messages]\r\nAnzahlInfo=-7\r\nInfo0=Titel\r\n");
     EXPECT_EQ(texts.size(), kMessageRoles);
-    EXPECT_EQ(texts[0], L"Velumar Density Info");
+    EXPECT_EQ(texts[0], builtInMessages()[kBoxTitle]);
 }
 
 }  // namespace

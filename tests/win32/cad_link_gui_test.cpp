@@ -15,6 +15,7 @@
 #include <string_view>
 #include <thread>
 
+#include "../unit/built_in_texts.h"
 #include "app_driver.h"
 #include "cadsim_state.h"
 #include "stand_in.h"
@@ -23,6 +24,8 @@
 
 namespace velu::win32 {
 namespace {
+
+using testing::builtIn;
 
 using testing::BoxCatcher;
 using ::testing::HasSubstr;
@@ -120,9 +123,8 @@ TEST_F(CadLink, ReadsTheSystemDefaultWhileANonPartIsActive) {
 }
 
 TEST_F(CadLink, NoDocumentOrAnAssemblyGivesTheWarningAndKeepsTheLabel) {
-    for (auto [kind, prompt] :
-         {std::pair{cadsim::DocKind::none, L"*** No document opened ***"},
-          std::pair{cadsim::DocKind::assembly, L"*** Active document is not a part ***"}}) {
+    for (auto [kind, prompt] : {std::pair{cadsim::DocKind::none, builtIn(config::kNoDocument)},
+                                std::pair{cadsim::DocKind::assembly, builtIn(config::kNotAPart)}}) {
         scenario.activeDoc = kind;
         apply();
         BoxCatcher catcher;
@@ -141,7 +143,7 @@ TEST_F(CadLink, AZeroDensityShowsMessageEntryOne) {
     scenario.documentDensity = 0;
     apply();
     press(form().cmdGetDensity);
-    EXPECT_EQ(text(form().lblDensity), L"Success to set the values");
+    EXPECT_EQ(text(form().lblDensity), builtIn(config::kSuccess));
 }
 
 TEST_F(CadLink, AFailingCallIsNamedTheLabelStaysAndTheNextClickWorks) {
@@ -221,7 +223,7 @@ TEST_P(CadTransfer, WritesExactlyWhatTheModeTableSays) {
     std::vector<std::wstring> prompts;
     for (const auto& box : catcher.boxes) {
         prompts.push_back(box.text);
-        EXPECT_EQ(box.title, L"Velumar Density Info");
+        EXPECT_EQ(box.title, builtIn(config::kBoxTitle));
     }
     EXPECT_EQ(prompts, row.prompts);
     if (!row.writes.empty()) {
@@ -232,11 +234,11 @@ TEST_P(CadTransfer, WritesExactlyWhatTheModeTableSays) {
     }
 }
 
-const std::wstring kNoDoc = L"*** No document opened ***";
-const std::wstring kNotPart = L"*** Active document is not a part ***";
-const std::wstring kNotSet = L"*** Not able to set density for active document ***";
-const std::wstring kTrying = L"Trying to set system defaults";
-const std::wstring kOk = L"Success to set the values";
+const std::wstring kNoDoc = builtIn(config::kNoDocument);
+const std::wstring kNotPart = builtIn(config::kNotAPart);
+const std::wstring kNotSet = builtIn(config::kNothingWritten);
+const std::wstring kTrying = builtIn(config::kSystemDefaultInstead);
+const std::wstring kOk = builtIn(config::kSuccess);
 
 INSTANTIATE_TEST_SUITE_P(
     EveryRow, CadTransfer,
@@ -404,7 +406,7 @@ TEST_F(CadLink, AnErrorFromEachMemberInTurnStopsTheClickAtThatCall) {
     BoxCatcher catcher;
     press(form().cmdSetDensity);
     ASSERT_EQ(catcher.boxes.size(), 1u);
-    EXPECT_EQ(catcher.boxes[0].text, L"Success to set the values");
+    EXPECT_EQ(catcher.boxes[0].text, builtIn(config::kSuccess));
 }
 
 TEST_F(CadLink, AnAnswerOfTheWrongTypeNamesItsCallAndNothingIsWrittenAfterIt) {
@@ -432,7 +434,7 @@ TEST_F(CadLink, ADocumentClosedBetweenTwoClicksIsNoticedAtTheSecond) {
     BoxCatcher catcher;
     press(form().cmdSetDensity);
     ASSERT_EQ(catcher.boxes.size(), 1u);
-    EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"*** No document opened ***"));
+    EXPECT_THAT(catcher.boxes[0].text, HasSubstr(builtIn(config::kNoDocument)));
     EXPECT_EQ(writes().size(), 1u);
 }
 
@@ -455,7 +457,7 @@ TEST_F(CadLink, AServerThatDiesInAWriteIsReportedAndTheNextClickStartsItAgain) {
     BoxCatcher catcher;
     press(form().cmdSetDensity);
     ASSERT_FALSE(catcher.boxes.empty());
-    EXPECT_EQ(catcher.boxes.back().text, L"Success to set the values");
+    EXPECT_EQ(catcher.boxes.back().text, builtIn(config::kSuccess));
     EXPECT_EQ(cadState().systemDensity, 7850.0);
 }
 
@@ -549,7 +551,7 @@ class CadMaterial : public CadLink {
         return title + L" | " + iconName + L" | " + text;
     }
     static std::wstring success() {
-        return describe(kTitle, MB_ICONINFORMATION, L"Success to set the values");
+        return describe(kTitle, MB_ICONINFORMATION, builtIn(config::kSuccess));
     }
     static std::wstring warning(const std::wstring& material, const std::wstring& density) {
         return describe(kTitle, MB_ICONWARNING,
@@ -564,7 +566,7 @@ class CadMaterial : public CadLink {
         return queries;
     }
 
-    static constexpr const wchar_t* kTitle = L"Velumar Density Info";
+    inline static const std::wstring kTitle = builtIn(config::kBoxTitle);
 };
 
 struct MaterialRow {
