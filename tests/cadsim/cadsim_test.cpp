@@ -964,7 +964,7 @@ TEST_F(CadSimServer, APartWithoutABodyHasNoMassProperties) {
     EXPECT_EQ(properties->vt, VT_DISPATCH);
     EXPECT_EQ(properties->pdispVal, nullptr);
     EXPECT_EQ(readLog().back().result, (LogValue{"VT_DISPATCH", "null"}));
-    EXPECT_EQ(liveObjectsSettlingAt(2), 2);  // the document and the extension only
+    EXPECT_EQ(liveObjectsSettlingAt(3), 3);  // the application, the document and the extension
 }
 
 TEST_F(CadSimServer, ANewMemberNamedInTextAnswerAnswersWithAWrongType) {
@@ -974,7 +974,7 @@ TEST_F(CadSimServer, ANewMemberNamedInTextAnswerAnswersWithAWrongType) {
     auto extension = object(doc.get(), L"Extension");
     auto massProperty = object(extension.get(), L"CreateMassProperty");
     ASSERT_TRUE(config && extension && massProperty);
-    const long live = *liveObjectsSettlingAt(4);
+    const long live = *liveObjectsSettlingAt(5);
     struct Case {
         const char* name;
         IDispatch* target;
@@ -1055,20 +1055,41 @@ TEST_F(CadSimServer, DieInMemberEndsTheServerInTheMassProperties) {
 
 TEST_F(CadSimServer, LiveObjectsCountWhatClientsHoldUntilTheyLetGo) {
     auto app = connect();
-    EXPECT_EQ(liveObjectsSettlingAt(0), 0);  // the application is not counted
+    EXPECT_EQ(liveObjectsSettlingAt(1), 1);  // the application
     {
         auto doc = activeDoc(app.get());
         auto again = activeDoc(app.get());  // every call hands out an object of its own
-        EXPECT_EQ(liveObjectsSettlingAt(2), 2);
+        EXPECT_EQ(liveObjectsSettlingAt(3), 3);
         auto config = object(doc.get(), L"GetActiveConfiguration");
         auto extension = object(doc.get(), L"Extension");
         auto massProperty = object(extension.get(), L"CreateMassProperty");
-        EXPECT_EQ(liveObjectsSettlingAt(5), 5);
+        EXPECT_EQ(liveObjectsSettlingAt(6), 6);
         const auto printed = server_->output(L"/live --progid " + std::wstring(kProgId));
-        EXPECT_EQ(printed, "5\n");
+        EXPECT_EQ(printed, "6\n");
         again.reset();
-        EXPECT_EQ(liveObjectsSettlingAt(4), 4);
+        EXPECT_EQ(liveObjectsSettlingAt(5), 5);
     }
+    EXPECT_EQ(liveObjectsSettlingAt(1), 1);
+    app.reset();
+    EXPECT_EQ(liveObjectsSettlingAt(0), 0);
+}
+
+// The running object table and the class factory hold the application all along; it counts
+// only while a client holds it, whether the client created it or attached to it.
+TEST_F(CadSimServer, TheApplicationCountsWhileAClientHoldsIt) {
+    stopServer();
+    auto created = connect();
+    EXPECT_EQ(liveObjectsSettlingAt(1), 1);
+    created.reset();
+    EXPECT_EQ(liveObjectsSettlingAt(0), 0);
+    // Still registered as the running instance once every client let go.
+    ComPtr<IUnknown> running;
+    ASSERT_EQ(GetActiveObject(clsid_, nullptr, running.put()), S_OK);
+    auto attached = running.query<IDispatch>(IID_IDispatch);
+    running.reset();
+    EXPECT_EQ(call(attached.get(), L"Visible", kGet, {}), S_OK);
+    EXPECT_EQ(liveObjectsSettlingAt(1), 1);
+    attached.reset();
     EXPECT_EQ(liveObjectsSettlingAt(0), 0);
 }
 

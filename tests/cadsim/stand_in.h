@@ -41,8 +41,8 @@ class StandIn {
     void forgetCalls() const;
 
     // How many objects the running instance has handed out that its clients have not released
-    // yet (the application object is not counted); nothing when no instance runs. Asked of
-    // the instance directly, so the answer is exact at the moment it is given.
+    // yet, the application among them while a client holds it; nothing when no instance runs.
+    // Asked of the instance directly, so the answer is exact at the moment it is given.
     std::optional<long> liveObjects() const;
     // The same once the releases of a click have reached the instance: a release may arrive
     // a moment after the client let go, so it is waited for up to a second.

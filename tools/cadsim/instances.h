@@ -26,7 +26,8 @@ std::wstring windowClassFor(std::wstring_view progId);
 std::vector<HWND> instanceWindows(std::wstring_view progId);
 
 // The message a status window answers with the number of live objects: objects its server
-// handed to clients that they have not released yet. It is answered on the server's own
+// handed to clients that they have not released yet, and the application while a client
+// holds it. It is answered on the server's own
 // thread, between two calls, so the number is exact when it is given.
 UINT liveObjectsMessage();
 

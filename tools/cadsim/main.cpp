@@ -176,9 +176,14 @@ int serve(const Options& options) {
     filter.attach(new MessageFilter(server));
     const velu::win32::MessageFilterRegistration filterRegistration(filter);
     DisconnectOnExit disconnectApp(server.app());
+    // A weak entry, so that only clients' references count as connections of the application
+    // (a strong one would be a connection of its own, and the application would always look
+    // held). COM keeps a weakly registered object reachable after its last client let go
+    // because the object has external connections; without them GetActiveObject would fail
+    // from then on.
     const CookieRegistration running(
         [&](DWORD* cookie) {
-            return RegisterActiveObject(server.app(), clsid, ACTIVEOBJECT_STRONG, cookie);
+            return RegisterActiveObject(server.app(), clsid, ACTIVEOBJECT_WEAK, cookie);
         },
         [](DWORD cookie) { RevokeActiveObject(cookie, nullptr); });
     if (FAILED(running.result())) {

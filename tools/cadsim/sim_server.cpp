@@ -69,10 +69,54 @@ std::pair<std::wstring, std::wstring> describeCall(const LogEntry& entry) {
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
+// ExternalConnections
+
+HRESULT STDMETHODCALLTYPE ExternalConnections::QueryInterface(REFIID iid, void** out) {
+    return owner_.QueryInterface(iid, out);
+}
+
+ULONG STDMETHODCALLTYPE ExternalConnections::AddRef() {
+    return owner_.AddRef();
+}
+
+ULONG STDMETHODCALLTYPE ExternalConnections::Release() {
+    return owner_.Release();
+}
+
+DWORD STDMETHODCALLTYPE ExternalConnections::AddConnection(DWORD type, DWORD) {
+    if (!(type & EXTCONN_STRONG)) return static_cast<DWORD>(strong_);
+    ++strong_;
+    owner_.clientsChanged();
+    return static_cast<DWORD>(strong_);
+}
+
+// A last release that "closes" would have the object disconnect itself; the application stays
+// registered for the next client instead, as the CAD program does.
+DWORD STDMETHODCALLTYPE ExternalConnections::ReleaseConnection(DWORD type, DWORD, BOOL) {
+    if (!(type & EXTCONN_STRONG) || strong_ == 0) return static_cast<DWORD>(strong_);
+    --strong_;
+    owner_.clientsChanged();
+    return static_cast<DWORD>(strong_);
+}
+
+// ---------------------------------------------------------------------------------------------
 // SimObject
 
 SimObject::SimObject(SimServer& server, ObjectKind kind) : server_(server), kind_(kind) {
     if (kind_ != ObjectKind::app) server_.madeObject(this);
+}
+
+HRESULT STDMETHODCALLTYPE SimObject::QueryInterface(REFIID iid, void** out) {
+    if (kind_ == ObjectKind::app && out != nullptr && IsEqualIID(iid, IID_IExternalConnection)) {
+        *out = static_cast<IExternalConnection*>(&connections_);
+        AddRef();
+        return S_OK;
+    }
+    return ComObject::QueryInterface(iid, out);
+}
+
+void SimObject::clientsChanged() {
+    server_.appConnectionsChanged();
 }
 
 SimObject::~SimObject() {
@@ -161,6 +205,10 @@ SimServer::~SimServer() {
     std::vector<ComPtr<IDispatch>> handedOut;
     for (SimObject* object : live_) handedOut.emplace_back(object);
     for (const auto& object : handedOut) CoDisconnectObject(object.get(), 0);
+}
+
+long SimServer::liveObjects() const {
+    return static_cast<long>(live_.size()) + (app_->heldByClients() ? 1 : 0);
 }
 
 void SimServer::lostObject(SimObject* object) {

@@ -21,15 +21,45 @@ using velu::win32::ComPtr;
 
 class StatusWindow;
 class SimServer;
+class SimObject;
+
+// Whether clients hold the application. The running object table and the class factory hold
+// the application for as long as the server runs, so its reference count cannot tell; COM
+// tells an object that implements IExternalConnection when the first reference of a client
+// arrives and when the last one is gone (Wine calls AddConnection when its stub manager's
+// external references go from none to some and ReleaseConnection when they drop to none;
+// Windows calls them for every strong connection; either way the count is positive exactly
+// while a client holds the object). A part of the application object, sharing its identity.
+class ExternalConnections final : public IExternalConnection {
+  public:
+    explicit ExternalConnections(SimObject& owner) : owner_(owner) {}
+    bool held() const { return strong_ > 0; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    DWORD STDMETHODCALLTYPE AddConnection(DWORD type, DWORD reserved) override;
+    DWORD STDMETHODCALLTYPE ReleaseConnection(DWORD type, DWORD reserved,
+                                              BOOL lastReleaseCloses) override;
+
+  private:
+    SimObject& owner_;
+    LONG strong_ = 0;
+};
 
 // The IDispatch of every object the stand-in serves; each hands its calls to SimServer.
 // Every object but the application is made for the call that hands it out and counts as
-// live until its last reference is gone.
+// live until its last reference is gone; the application counts while a client holds it.
 class SimObject final : public ComObject<IDispatch, IID_IDispatch> {
   public:
     SimObject(SimServer& server, ObjectKind kind);
     ObjectKind kind() const { return kind_; }
+    // Only the application answers: whether a client holds it.
+    bool heldByClients() const { return connections_.held(); }
+    // From its external connections: a client took the application or let go of it.
+    void clientsChanged();
 
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
@@ -43,6 +73,7 @@ class SimObject final : public ComObject<IDispatch, IID_IDispatch> {
 
     SimServer& server_;
     ObjectKind kind_;
+    ExternalConnections connections_{*this};
 };
 
 // Hands the one application object to every CreateInstance (REGCLS_MULTIPLEUSE).
@@ -82,10 +113,12 @@ class SimServer {
     SimServer& operator=(const SimServer&) = delete;
 
     IDispatch* app() const { return app_.get(); }
+    // From the application: a client took it or let go of it.
+    void appConnectionsChanged() { refreshWindow(); }
 
-    // The objects handed to clients and not released yet (the application is not among them:
-    // the running object table and the class factory hold it for as long as the server runs).
-    long liveObjects() const { return static_cast<long>(live_.size()); }
+    // The objects handed to clients and not released yet, the application among them while a
+    // client holds it.
+    long liveObjects() const;
     // From SimObject: an object other than the application was made or is gone.
     void madeObject(SimObject* object) { live_.push_back(object); }
     void lostObject(SimObject* object);
@@ -117,7 +150,7 @@ class SimServer {
     std::wstring statePath_;
     std::wstring logPath_;
     StatusWindow* window_;
-    ComPtr<IDispatch> app_;
+    ComPtr<SimObject> app_;
     std::vector<SimObject*> live_;  // in the order they were made
     std::uint64_t nextSequence_ = 1;
     bool visible_ = false;
