@@ -192,11 +192,16 @@ State parseWithoutProblems(std::string_view text) {
     return state;
 }
 
-// Parses a text of nothing but bad lines: the state keeps its defaults, and the problems
-// found, one a line, mention what is expected of each.
-void expectOnlyProblems(std::string_view text, const std::vector<std::string>& mentions) {
+// Parses a text of nothing but bad lines: the state keeps its defaults (unless its sections
+// add parts or components), and the problems found, one a line, mention what is expected of
+// each.
+void expectOnlyProblems(std::string_view text, const std::vector<std::string>& mentions,
+                        bool keepsDefaults = true) {
     std::vector<std::string> problems;
-    EXPECT_EQ(parse(text, &problems), State{});
+    const State state = parse(text, &problems);
+    if (keepsDefaults) {
+        EXPECT_EQ(state, State{});
+    }
     ASSERT_EQ(problems.size(), mentions.size());
     for (std::size_t i = 0; i < mentions.size(); ++i) {
         EXPECT_NE(problems[i].find(mentions[i]), std::string::npos) << problems[i];
@@ -282,7 +287,10 @@ TEST(StateText, ThePartAndEveryFailureRoundTrip) {
     EXPECT_NE(text.find("\nFail.Doc.GetMaterialPropertyName2=0x80040108\n"), std::string::npos);
     EXPECT_NE(text.find("\nFail.MassProperty.Volume=0x8004010E\n"), std::string::npos);
     // Every member's failure is written once.
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 11 + 15 + 4);
+    std::size_t failures = 0;
+    for (auto at = text.find("\nFail."); at != std::string::npos; at = text.find("\nFail.", at + 1))
+        ++failures;
+    EXPECT_EQ(failures, kMembers.size());
 }
 
 TEST(StateText, TheMassIsTheMaterialsOrElseTheDocumentsDensityTimesTheVolume) {
@@ -316,6 +324,170 @@ TEST(StateText, TheWindowShowsTheMaterialAndTheMassOrThatThereIsNone) {
 
     s.bodies = 0;
     EXPECT_EQ(describeScenario(s)[4], "Mass: none, the part has no body");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The assembly
+
+// Two sub-assemblies, one of them suppressed; a part used twice in two configurations, a
+// read-only one, one whose write fails, a virtual one.
+Assembly sampleAssembly() {
+    Assembly a;
+    AssemblyPart welle{"C:\\Konstruktion\\Welle.SLDPRT"};
+    welle.configurations = {{"Standard", "AISI 304", "SOLIDWORKS Materials", 8000}, {"Leicht"}};
+    welle.density = 7850;
+    welle.volume = 0.002;
+    AssemblyPart lager{"C:\\Konstruktion\\Lager.SLDPRT", "Lager", {{"Standard"}}};
+    lager.readOnly = true;
+    AssemblyPart deckel{"C:\\Konstruktion\\Deckel.SLDPRT", "", {{"Standard"}}};
+    deckel.failWrite = static_cast<std::int32_t>(0x80004005u);
+    AssemblyPart blech{"C:\\Temp\\swx4711\\Blech^Baugruppe1.SLDPRT", "", {{"Standard"}}};
+    blech.isVirtual = true;
+    blech.bodies = 0;
+    a.parts = {welle, lager, deckel, blech};
+    a.subAssemblies = {"C:\\Konstruktion\\Getriebe.SLDASM", "C:\\Konstruktion\\Halter.SLDASM"};
+    a.components = {
+        {"Getriebe-1", a.subAssemblies[0]},
+        {"Welle-1", welle.path, "Standard", Suppression::resolved, 0},
+        {"Welle-2", welle.path, "Leicht", Suppression::lightweight, 0},
+        {"Lager-1", lager.path, "Standard", Suppression::resolved, 0},
+        {"Halter-1", a.subAssemblies[1], "Standard", Suppression::suppressed},
+        {"Deckel-1", deckel.path, "Standard", Suppression::resolved, 4},  // in the suppressed one
+        {"Deckel-1", deckel.path},
+        {"Blech^Baugruppe1-1", blech.path},
+    };
+    return a;
+}
+
+TEST(AssemblyText, TheAssemblyAndEveryNewKeyRoundTrip) {
+    State s;
+    s.activeDoc = DocKind::assembly;
+    s.assembly = sampleAssembly();
+    s.assembly.title = "Getriebe komplett.SLDASM";
+    s.assembly.componentsAsVariants = true;
+    s.generate = {50, 10, 2};
+    s.writtenDensities = {{"C:\\a=b.SLDPRT", 2700.5}, {"C:\\Konstruktion\\Teil0001.SLDPRT", 1e-3}};
+    s.commandInProgress = true;
+    s.callDelayMs = 250;
+    ASSERT_EQ(s.fail.set("Component.Name2", 3), 1u);
+    ASSERT_EQ(s.fail.set("PartDoc.GetType", 4), 1u);
+    std::vector<std::string> problems;
+    const std::string text = toText(s);
+    EXPECT_EQ(parse(text, &problems), s);
+    EXPECT_EQ(problems, std::vector<std::string>{});
+    for (const char* line :
+         {"\n[part C:\\Konstruktion\\Welle.SLDPRT]\nTitle=\nDensity=7850\n", "\nReadOnly=1\n",
+          "\nConfiguration=Leicht\nMaterial=\n", "\nFailWrite=0x80004005\n",
+          "\n[component Welle-2]\nDocument=C:\\Konstruktion\\Welle.SLDPRT\nConfiguration=Leicht\n"
+          "Suppression=lightweight\nParent=0\n",
+          "\n[subassembly C:\\Konstruktion\\Halter.SLDASM]\n", "\nGenerate=50,10,2\n",
+          "\nFail.Component.Name2=0x00000003\n", "\n[densities]\nC:\\a=b.SLDPRT=2700.5\n"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+    }
+}
+
+TEST(AssemblyText, BadSectionsAndValuesAreReportedAndSkipped) {
+    expectOnlyProblems(
+        "[part]\nDensity=1\n[assembly]\nGenerate=5,0\nGenerate=1,1,9\nColour=red\n"
+        "[part C:\\x.SLDPRT]\nMaterial=Stahl\nConfiguration=\n[component A-1]\nParent=0\n"
+        "Suppression=halb\n[densities]\nC:\\x.SLDPRT=schwer\n[subassembly C:\\y.SLDASM]\nTitle=y\n",
+        {"[part] names nothing", "Generate", "Generate", "unknown key \"Colour\"",
+         "Material before any Configuration", "Configuration", "Parent", "Suppression",
+         "C:\\x.SLDPRT", "unknown key \"Title\""},
+        /*keepsDefaults=*/false);
+    // Bare member names keep naming the active part's objects only.
+    State s;
+    EXPECT_EQ(s.fail.set("GetType", 1), 1u);
+    EXPECT_EQ(s.failureFor("PartDoc", "GetType"), 0);
+    EXPECT_TRUE(findMember(ObjectKind::partDoc, "getcomponents"));
+    EXPECT_FALSE(findMember(ObjectKind::component, "GetType"));
+}
+
+TEST(AssemblyModel, ComponentsAreListedAsGetComponentsAnswersWithTheirNames) {
+    const Assembly a = sampleAssembly();
+    struct Case {
+        int root;
+        bool topLevelOnly;
+        std::vector<std::size_t> listed;
+        std::vector<std::string> names;
+    };
+    for (const Case& c : std::vector<Case>{
+             {-1, true, {0, 4, 6, 7}, {"Getriebe-1", "Halter-1", "Deckel-1", "Blech^Baugruppe1-1"}},
+             {-1,
+              false,
+              {0, 1, 2, 3, 4, 6, 7},
+              {"Getriebe-1", "Getriebe-1/Welle-1", "Getriebe-1/Welle-2", "Getriebe-1/Lager-1",
+               "Halter-1", "Deckel-1", "Blech^Baugruppe1-1"}},
+             {0, false, {1, 2, 3}, {"Welle-1", "Welle-2", "Lager-1"}},
+             {4, true, {5}, {"Deckel-1"}},
+             {1, false, {}, {}}}) {
+        const auto listed = listComponents(a, c.root, c.topLevelOnly);
+        EXPECT_EQ(listed, c.listed) << c.root << c.topLevelOnly;
+        std::vector<std::string> names;
+        for (std::size_t i : listed) names.push_back(componentName2(a, i, c.root));
+        EXPECT_EQ(names, c.names);
+    }
+    EXPECT_EQ(a.parts[0].massDensity(), 8000.0);  // its active configuration's material
+    EXPECT_EQ(a.parts[1].massDensity(), 1000.0);  // none: its density setting
+    EXPECT_EQ(a.parts[0].configuration("leicht"), &a.parts[0].configurations[1]);
+    EXPECT_EQ(a.parts[0].configuration(""), &a.parts[0].configurations[0]);
+    EXPECT_EQ(a.parts[1].shownTitle(), "Lager");
+    EXPECT_EQ(a.parts[2].shownTitle(), "Deckel.SLDPRT");
+}
+
+TEST(AssemblyModel, TheGeneratorMakesWhatTheReadmeSays) {
+    struct Case {
+        Generation g;
+        std::size_t subAssemblies, topLevel, suppressed, lightweight, virtualParts, readOnly;
+    };
+    for (const Case& c : std::vector<Case>{{{5000, 1000, 3}, 6, 716, 249, 250, 5, 10},
+                                           {{10, 3, 3}, 2, 5, 0, 0, 0, 0},
+                                           {{1, 1, 1}, 0, 1, 0, 0, 0, 0}}) {
+        const Assembly a = generateAssembly(c.g);
+        SCOPED_TRACE(formatGeneration(c.g));
+        EXPECT_EQ(a.components.size(), c.g.components);
+        EXPECT_EQ(a.parts.size(), c.g.parts);
+        EXPECT_EQ(a.subAssemblies.size(), c.subAssemblies);
+        EXPECT_EQ(listComponents(a, -1, true).size(), c.topLevel);
+        EXPECT_EQ(listComponents(a, -1, false).size(), c.g.components);
+        auto count = [&](auto&& range, auto&& predicate) {
+            return static_cast<std::size_t>(std::count_if(range.begin(), range.end(), predicate));
+        };
+        EXPECT_EQ(
+            count(a.components, [](auto& x) { return x.suppression == Suppression::suppressed; }),
+            c.suppressed);
+        EXPECT_EQ(
+            count(a.components, [](auto& x) { return x.suppression == Suppression::lightweight; }),
+            c.lightweight);
+        EXPECT_EQ(count(a.parts, [](auto& p) { return p.isVirtual; }), c.virtualParts);
+        EXPECT_EQ(count(a.parts, [](auto& p) { return p.readOnly; }), c.readOnly);
+        EXPECT_EQ(generateAssembly(c.g), a);  // the same every time
+    }
+    const Assembly big = generateAssembly({5000, 1000, 3});
+    EXPECT_EQ(big.parts[0].path, "C:\\Konstruktion\\Teil0001.SLDPRT");
+    EXPECT_EQ(big.parts[199].path, "C:\\Temp\\swx4711\\Teil0200^Baugruppe1.SLDPRT");
+    EXPECT_EQ(big.components[0].name, "Gruppe01-1");
+    EXPECT_EQ(componentName2(big, 2, -1), "Gruppe01-1/Gruppe02-1/Teil0003-1");
+    EXPECT_EQ(parseGeneration("5000,1000"), (Generation{5000, 1000, 1}));
+    EXPECT_FALSE(parseGeneration("5000,1000,3,1"));
+}
+
+TEST(AssemblyModel, ExplicitPartsAndWrittenDensitiesAreLaidOverTheGeneratedOnes) {
+    Assembly explicitParts;
+    AssemblyPart failing{"c:\\konstruktion\\teil0002.sldprt", "", {{"Standard"}}};
+    failing.failWrite = 5;
+    explicitParts.parts = {failing, AssemblyPart{"C:\\Extra.SLDPRT"}};
+    explicitParts.components = {{"Extra-1", "C:\\Extra.SLDPRT"}};
+    const Assembly played =
+        playedAssembly(explicitParts, {20, 5, 2},
+                       {{"C:\\Konstruktion\\Teil0001.SLDPRT", 7}, {"C:\\Extra.SLDPRT", 8}});
+    ASSERT_EQ(played.parts.size(), 6u);
+    EXPECT_EQ(played.parts[1].failWrite, 5);
+    EXPECT_EQ(played.parts[0].density, 7.0);
+    EXPECT_EQ(played.parts[5].density, 8.0);
+    EXPECT_EQ(played.components.size(), 21u);
+    EXPECT_EQ(played.components.back().name, "Extra-1");
+    EXPECT_EQ(playedAssembly(explicitParts, {}, {}), explicitParts);
 }
 
 TEST(Objects, OneVocabularyOfObjectNamesAndTheirMembers) {

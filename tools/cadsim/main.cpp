@@ -170,7 +170,7 @@ int serve(const Options& options) {
     serverForWindow = &server;
 
     // A slow start: the client waits for the class object while this sleeps.
-    if (const std::uint32_t delay = server.loadState().createDelayMs; delay > 0) Sleep(delay);
+    if (const std::uint32_t delay = server.state().createDelayMs; delay > 0) Sleep(delay);
 
     ComPtr<IMessageFilter> filter;
     filter.attach(new MessageFilter(server));
