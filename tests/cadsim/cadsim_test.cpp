@@ -1265,6 +1265,19 @@ TEST_F(CadSimServer, TheApplicationCountsWhileAClientHoldsIt) {
     EXPECT_EQ(liveObjectsSettlingAt(0), 0);
 }
 
+TEST_F(CadSimServer, TheCallsAreCountedNameLookUpsAndInvocationsApart) {
+    auto app = connect();
+    ASSERT_TRUE(server_->resetCallCounts());
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(call(app.get(), L"Visible", kGet, {}), S_OK);
+    DISPID id = 0;
+    LPOLESTR name[] = {const_cast<LPOLESTR>(L"NoSuchMember")};
+    EXPECT_EQ(app->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(server_->callCounts(), (CallCounts{4, 3}));
+    EXPECT_EQ(server_->output(L"/counts --reset --progid " + std::wstring(kProgId)),
+              "GetIDsOfNames 4\nInvoke 3\n");
+    EXPECT_EQ(server_->callCounts(), (CallCounts{0, 0}));
+}
+
 TEST_F(CadSimServer, LiveObjectsAreNotKnownWithoutARunningInstance) {
     stopServer();
     EXPECT_EQ(server_->liveObjects(), std::nullopt);

@@ -90,6 +90,14 @@ std::optional<long> StandIn::liveObjects() const {
     return cadsim::win::liveObjectsOf(progId_);
 }
 
+std::optional<cadsim::CallCounts> StandIn::callCounts() const {
+    return cadsim::win::callCountsOf(progId_);
+}
+
+bool StandIn::resetCallCounts() const {
+    return cadsim::win::resetCallCountsOf(progId_);
+}
+
 std::optional<long> StandIn::liveObjectsOnceReleased() const {
     std::optional<long> live;
     pumpUntil(

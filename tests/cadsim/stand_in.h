@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cadsim_state.h"
@@ -47,6 +48,12 @@ class StandIn {
     // The same once the releases of a click have reached the instance: a release may arrive
     // a moment after the client let go, so it is waited for up to a second.
     std::optional<long> liveObjectsOnceReleased() const;
+
+    // The calls the running instance received since it started or they were reset, name
+    // look-ups and invocations apart; nothing when no instance runs.
+    std::optional<cadsim::CallCounts> callCounts() const;
+    // Sets the running instance's call counts to 0; false when no instance runs.
+    bool resetCallCounts() const;
 
     const std::wstring& logPath() const { return logPath_; }
 

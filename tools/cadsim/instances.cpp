@@ -43,15 +43,46 @@ UINT liveObjectsMessage() {
     return message;
 }
 
-std::optional<long> liveObjectsOf(std::wstring_view progId, std::chrono::milliseconds limit) {
+namespace {
+
+// What the instance of the ProgID answers to the message; nothing when none runs or it does
+// not answer within the limit.
+std::optional<DWORD_PTR> ask(std::wstring_view progId, UINT message, WPARAM wParam,
+                             std::chrono::milliseconds limit) {
     const std::vector<HWND> windows = instanceWindows(progId);
     if (windows.empty()) return std::nullopt;
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(windows.front(), liveObjectsMessage(), 0, 0, SMTO_ABORTIFHUNG,
+    if (!SendMessageTimeoutW(windows.front(), message, wParam, 0, SMTO_ABORTIFHUNG,
                              static_cast<UINT>(limit.count()), &answer)) {
         return std::nullopt;
     }
-    return static_cast<long>(answer);
+    return answer;
+}
+
+}  // namespace
+
+std::optional<long> liveObjectsOf(std::wstring_view progId, std::chrono::milliseconds limit) {
+    const auto answer = ask(progId, liveObjectsMessage(), 0, limit);
+    return answer ? std::optional<long>(static_cast<long>(*answer)) : std::nullopt;
+}
+
+UINT callCountsMessage() {
+    static const UINT message = RegisterWindowMessageW(L"VelumarCadSimCallCounts");
+    return message;
+}
+
+std::optional<CallCounts> callCountsOf(std::wstring_view progId, std::chrono::milliseconds limit) {
+    const auto names =
+        ask(progId, callCountsMessage(), static_cast<WPARAM>(CallCountsQuery::nameLookups), limit);
+    const auto invocations =
+        ask(progId, callCountsMessage(), static_cast<WPARAM>(CallCountsQuery::invocations), limit);
+    if (!names || !invocations) return std::nullopt;
+    return CallCounts{*names, *invocations};
+}
+
+bool resetCallCountsOf(std::wstring_view progId, std::chrono::milliseconds limit) {
+    return ask(progId, callCountsMessage(), static_cast<WPARAM>(CallCountsQuery::reset), limit) ==
+           1u;
 }
 
 }  // namespace cadsim::win
