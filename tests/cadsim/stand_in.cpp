@@ -83,7 +83,8 @@ std::vector<cadsim::LogEntry> StandIn::calls() const {
 }
 
 void StandIn::forgetCalls() const {
-    ::DeleteFileW(logPath_.c_str());
+    // Emptied, not deleted: a running server keeps the log open.
+    cadsim::win::emptyFile(logPath_);
 }
 
 std::optional<long> StandIn::liveObjects() const {

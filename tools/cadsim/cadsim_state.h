@@ -200,10 +200,12 @@ std::vector<std::string> describeScenario(const State& state);
 std::string describeAssembly(const Assembly& assembly);
 
 // The calls a running stand-in received since it started or its counts were reset: name
-// look-ups (GetIDsOfNames) and invocations (Invoke), each counted apart.
+// look-ups (GetIDsOfNames) and invocations (Invoke), each counted apart, and the time it spent
+// inside them, so that a benchmark can tell the stand-in's share from COM's.
 struct CallCounts {
     std::uint64_t nameLookups = 0;
     std::uint64_t invocations = 0;
+    std::uint64_t microseconds = 0;
 
     bool operator==(const CallCounts&) const = default;
 };

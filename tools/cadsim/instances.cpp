@@ -72,12 +72,14 @@ UINT callCountsMessage() {
 }
 
 std::optional<CallCounts> callCountsOf(std::wstring_view progId, std::chrono::milliseconds limit) {
-    const auto names =
-        ask(progId, callCountsMessage(), static_cast<WPARAM>(CallCountsQuery::nameLookups), limit);
-    const auto invocations =
-        ask(progId, callCountsMessage(), static_cast<WPARAM>(CallCountsQuery::invocations), limit);
-    if (!names || !invocations) return std::nullopt;
-    return CallCounts{*names, *invocations};
+    auto answer = [&](CallCountsQuery query) {
+        return ask(progId, callCountsMessage(), static_cast<WPARAM>(query), limit);
+    };
+    const auto names = answer(CallCountsQuery::nameLookups);
+    const auto invocations = answer(CallCountsQuery::invocations);
+    const auto microseconds = answer(CallCountsQuery::microseconds);
+    if (!names || !invocations || !microseconds) return std::nullopt;
+    return CallCounts{*names, *invocations, *microseconds};
 }
 
 bool resetCallCountsOf(std::wstring_view progId, std::chrono::milliseconds limit) {

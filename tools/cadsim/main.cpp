@@ -10,7 +10,8 @@
 // Without -Embedding (started by hand) the window is shown at once; started by COM it stays
 // hidden until a client sets Visible. /live prints how many objects the running instance has
 // handed to clients that they have not released yet; /counts how many calls it received
-// (name look-ups and invocations), and --reset sets them to 0 after printing them.
+// (name look-ups and invocations) and how long it spent inside them, and --reset sets them
+// to 0 after printing them.
 
 #include <windows.h>
 
@@ -146,6 +147,8 @@ LRESULT answerCallCounts(SimServer& server, WPARAM query) {
             return static_cast<LRESULT>(server.callCounts().nameLookups);
         case CallCountsQuery::invocations:
             return static_cast<LRESULT>(server.callCounts().invocations);
+        case CallCountsQuery::microseconds:
+            return static_cast<LRESULT>(server.callCounts().microseconds);
         case CallCountsQuery::reset:
             server.resetCallCounts();
             return 1;
@@ -273,7 +276,9 @@ int counts(const Options& options) {
         return kFailed;
     }
     writeTo(STD_OUTPUT_HANDLE, "GetIDsOfNames " + std::to_string(answered->nameLookups) +
-                                   "\nInvoke " + std::to_string(answered->invocations) + "\n");
+                                   "\nInvoke " + std::to_string(answered->invocations) +
+                                   "\nMicroseconds " + std::to_string(answered->microseconds) +
+                                   "\n");
     return kOk;
 }
 

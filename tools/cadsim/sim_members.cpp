@@ -56,7 +56,7 @@ std::string_view titleOf(DocKind kind) {
 
 HRESULT SimServer::work(const Call& call, const SimObject& object, const Document& document,
                         WORD flags, Arguments& arguments, VARIANT* result) {
-    const State& state = store_.current();
+    const State& state = store_.last();
     const Target& target = object.target();
     const ObjectKind kind = object.kind();
     AssemblyPart* const part = document.part;  // null: the active part (or a sub-assembly)

@@ -51,6 +51,29 @@ std::pair<std::wstring, std::wstring> describeCall(const LogEntry& entry) {
     return {fromUtf8(call), fromUtf8(formatOutcome(entry))};
 }
 
+// Adds the time from its making to its end to a total, in microseconds.
+class Stopwatch {
+  public:
+    explicit Stopwatch(std::uint64_t& total) : total_(total) { QueryPerformanceCounter(&start_); }
+    ~Stopwatch() {
+        static const LONGLONG frequency = [] {
+            LARGE_INTEGER f{};
+            QueryPerformanceFrequency(&f);
+            return f.QuadPart;
+        }();
+        LARGE_INTEGER end{};
+        QueryPerformanceCounter(&end);
+        total_ +=
+            static_cast<std::uint64_t>((end.QuadPart - start_.QuadPart) * 1'000'000 / frequency);
+    }
+    Stopwatch(const Stopwatch&) = delete;
+    Stopwatch& operator=(const Stopwatch&) = delete;
+
+  private:
+    std::uint64_t& total_;
+    LARGE_INTEGER start_{};
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -169,7 +192,7 @@ DWORD STDMETHODCALLTYPE MessageFilter::MessagePending(HTASK, DWORD, DWORD) {
 // SimServer
 
 SimServer::SimServer(std::wstring statePath, std::wstring logPath, StatusWindow* window)
-    : store_(std::move(statePath)), logPath_(std::move(logPath)), window_(window) {
+    : store_(std::move(statePath)), logPath_(std::move(logPath)), log_(logPath_), window_(window) {
     app_.attach(new SimObject(*this, ObjectKind::app));
     // The sequence goes on from the last line an earlier run left in the log.
     if (auto text = readFile(logPath_)) {
@@ -204,7 +227,7 @@ const State& SimServer::state() {
 }
 
 void SimServer::playAssembly() {
-    const State& state = store_.current();
+    const State& state = store_.last();
     played_ = playedAssembly(state.assembly, state.generate, state.writtenDensities);
     partsByPath_.clear();
     subAssemblies_.clear();
@@ -232,7 +255,7 @@ void SimServer::refreshWindow() {
 void SimServer::showState() {
     if (window_ == nullptr) return;
     if (scenarioVersion_ != store_.version() || scenarioLines_.empty()) {
-        const State& state = store_.current();
+        const State& state = store_.last();
         scenarioLines_.clear();
         for (const std::string& line : describeScenario(state)) {
             scenarioLines_.push_back(fromUtf8(line));
@@ -244,7 +267,9 @@ void SimServer::showState() {
     }
     std::vector<std::wstring> lines = scenarioLines_;
     lines.push_back(L"Calls received: " + std::to_wstring(counts_.nameLookups) +
-                    L" name look-ups, " + std::to_wstring(counts_.invocations) + L" invocations");
+                    L" name look-ups, " + std::to_wstring(counts_.invocations) +
+                    L" invocations, served in " + std::to_wstring(counts_.microseconds / 1000) +
+                    L" ms");
     lines.push_back(L"Objects handed out and not released: " + std::to_wstring(liveObjects()));
     lines.push_back(L"Last call: " + lastCall_.first);
     lines.push_back(lastCall_.second.empty() ? std::wstring()
@@ -253,6 +278,7 @@ void SimServer::showState() {
 }
 
 HRESULT SimServer::getIdsOfNames(ObjectKind kind, LPOLESTR* names, UINT count, DISPID* ids) {
+    const Stopwatch serving(counts_.microseconds);
     ++counts_.nameLookups;
     if (names == nullptr || ids == nullptr) return E_POINTER;
     if (count == 0) return S_OK;
@@ -293,6 +319,7 @@ bool SimServer::rejectIncoming(IUnknown* target, REFIID iid, WORD method) {
 HRESULT SimServer::invoke(const SimObject& object, DISPID id, LCID lcid, WORD flags,
                           DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                           UINT* argError) {
+    const Stopwatch serving(counts_.microseconds);
     ++counts_.invocations;
     // When the filter's "retry later" was ignored, the call arrives here and is rejected below.
     filterRejected_.reset();
@@ -315,15 +342,17 @@ HRESULT SimServer::invoke(const SimObject& object, DISPID id, LCID lcid, WORD fl
             call.entry.arguments.push_back(describe(params->rgvarg[i]));
     }
 
-    if (const std::uint32_t delay = state().callDelayMs; delay > 0) Sleep(delay);
-    if (state().retryLater > 0) {
+    // The state file is looked at once a call.
+    const State& current = state();
+    if (current.callDelayMs > 0) Sleep(current.callDelayMs);
+    if (current.retryLater > 0) {
         --store_.edit().retryLater;
         store_.save();
         call.entry.outcome = Outcome::retryLater;
         finish(call.entry);
         return RPC_E_SERVERCALL_RETRYLATER;
     }
-    if (call.member != nullptr && state().diesIn(call.entry.object, call.entry.member)) {
+    if (call.member != nullptr && current.diesIn(call.entry.object, call.entry.member)) {
         store_.edit().dieInMember.clear();
         store_.save();
         call.entry.outcome = Outcome::died;
@@ -413,7 +442,7 @@ HRESULT SimServer::perform(Call& call, const SimObject& object, LCID lcid, WORD 
             break;
     }
 
-    const State& state = store_.current();
+    const State& state = store_.last();
     if (const std::int32_t failure = state.fail.of(member->object, member->name)) {
         return static_cast<HRESULT>(failure);
     }
@@ -439,7 +468,7 @@ HRESULT SimServer::resolve(const Call& call, const SimObject& object, Document& 
     switch (object.kind()) {
         case ObjectKind::doc:
             // Only an assembly lists components.
-            if (id == MemberId::getComponents && store_.current().activeDoc != DocKind::assembly) {
+            if (id == MemberId::getComponents && store_.last().activeDoc != DocKind::assembly) {
                 return DISP_E_MEMBERNOTFOUND;
             }
             return S_OK;
@@ -482,7 +511,7 @@ void SimServer::handOut(ObjectKind kind, Target target, VARIANT* result) {
 }
 
 void SimServer::finish(const LogEntry& entry) {
-    appendToFile(logPath_, formatLogLine(entry) + "\n");
+    log_.append(formatLogLine(entry) + "\n");
     lastCall_ = describeCall(entry);
     showState();
 }

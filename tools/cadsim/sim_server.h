@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cadsim_state.h"
+#include "files.h"
 #include "state_store.h"
 #include "win32/support/com.h"
 #include "win32/support/com_object.h"
@@ -201,6 +202,7 @@ class SimServer {
 
     StateStore store_;
     std::wstring logPath_;
+    AppendedFile log_;
     StatusWindow* window_;
     ComPtr<SimObject> app_;
     std::unordered_set<SimObject*> live_;

@@ -25,6 +25,8 @@ class StateStore {
     // Changes whenever the state does: read anew, saved or a density appended.
     std::uint64_t version() const { return version_; }
 
+    // The state as last read or changed, without a look at the file.
+    const State& last() const { return state_; }
     // The state to change before save() or appendDensity().
     State& edit() { return state_; }
     // Writes the whole state (through a temporary file, so a reader never sees half of it).
