@@ -14,10 +14,12 @@
 #include <chrono>
 #include <clocale>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "cadsim_state.h"
@@ -440,7 +442,7 @@ TEST(AssemblyModel, TheGeneratorMakesWhatTheReadmeSays) {
         Generation g;
         std::size_t subAssemblies, topLevel, suppressed, lightweight, virtualParts, readOnly;
     };
-    for (const Case& c : std::vector<Case>{{{5000, 1000, 3}, 6, 716, 249, 250, 5, 10},
+    for (const Case& c : std::vector<Case>{{{5000, 1000, 3}, 6, 716, 262, 263, 5, 10},
                                            {{10, 3, 3}, 2, 5, 0, 0, 0, 0},
                                            {{1, 1, 1}, 0, 1, 0, 0, 0, 0}}) {
         const Assembly a = generateAssembly(c.g);
@@ -791,6 +793,65 @@ class CadSimServer : public ::testing::Test {
         if (FAILED(hr)) return L"<failed " + velu::text::fromUtf8(formatHresult(hr)) + L">";
         if (name->vt != VT_BSTR) return L"<not a text>";
         return std::wstring(name->bstrVal, SysStringLen(name->bstrVal));
+    }
+
+    // The active document is this assembly.
+    static void writeAssembly(Assembly assembly) {
+        State s;
+        s.activeDoc = DocKind::assembly;
+        s.assembly = std::move(assembly);
+        writeState(s);
+    }
+
+    // What a member answers (VB style); VT_ERROR with the HRESULT if the call fails.
+    static UniqueVariant valueOf(IDispatch* target, const wchar_t* member,
+                                 std::vector<UniqueVariant> args = {}) {
+        UniqueVariant value;
+        if (const HRESULT hr = call(target, member, kVbStyle, std::move(args), &value);
+            FAILED(hr)) {
+            value->vt = VT_ERROR;
+            value->scode = hr;
+        }
+        return value;
+    }
+
+    static std::wstring textOf(IDispatch* target, const wchar_t* member) {
+        const UniqueVariant value = valueOf(target, member);
+        return value->vt == VT_BSTR ? std::wstring(value->bstrVal, SysStringLen(value->bstrVal))
+                                    : L"<not a text>";
+    }
+
+    // The components GetComponents answers with, walked as a C++ client walks the array:
+    // each element taken out with SafeArrayGetElement is a reference of its own.
+    static std::vector<ComPtr<IDispatch>> componentsOf(IDispatch* doc, bool topLevelOnly,
+                                                       VARTYPE form = VT_ARRAY | VT_DISPATCH) {
+        const UniqueVariant answer =
+            valueOf(doc, L"GetComponents", {UniqueVariant::fromBool(topLevelOnly)});
+        std::vector<ComPtr<IDispatch>> components;
+        EXPECT_EQ(answer->vt, form);
+        if (answer->vt != form) return components;
+        LONG lower = 0, upper = -1;
+        SafeArrayGetLBound(answer->parray, 1, &lower);
+        SafeArrayGetUBound(answer->parray, 1, &upper);
+        for (LONG i = lower; i <= upper; ++i) {
+            ComPtr<IDispatch> component;
+            if (form == (VT_ARRAY | VT_VARIANT)) {
+                UniqueVariant element;
+                EXPECT_EQ(SafeArrayGetElement(answer->parray, &i, element.get()), S_OK);
+                EXPECT_EQ(element->vt, VT_DISPATCH);
+                if (element->vt == VT_DISPATCH) component = ComPtr<IDispatch>(element->pdispVal);
+            } else {
+                EXPECT_EQ(SafeArrayGetElement(answer->parray, &i, component.put()), S_OK);
+            }
+            components.push_back(std::move(component));
+        }
+        return components;
+    }
+
+    static std::vector<std::wstring> names2(const std::vector<ComPtr<IDispatch>>& components) {
+        std::vector<std::wstring> names;
+        for (const auto& component : components) names.push_back(textOf(component.get(), L"Name2"));
+        return names;
     }
 
     // The stand-in's live objects once they have settled at `expected`: a release may reach
@@ -1612,6 +1673,247 @@ TEST_F(CadSimServer, ASlowStartIsWaitedFor) {
     UniqueVariant visible;
     EXPECT_EQ(call(app.get(), L"Visible", kGet, {}, &visible), S_OK);
     writeState(State{});
+}
+
+// ---------------------------------------------------------------------------------------------
+// The assembly, end to end
+
+TEST_F(CadSimServer, TheAssemblyListsItsComponentsAsAnArrayOfObjects) {
+    writeAssembly(sampleAssembly());
+    auto app = connect();
+    auto doc = activeDoc(app.get());
+    EXPECT_EQ(textOf(doc.get(), L"GetTitle"), L"Baugruppe1.SLDASM");
+    {
+        const auto all = componentsOf(doc.get(), false);
+        EXPECT_EQ(names2(all),
+                  (std::vector<std::wstring>{L"Getriebe-1", L"Getriebe-1/Welle-1",
+                                             L"Getriebe-1/Welle-2", L"Getriebe-1/Lager-1",
+                                             L"Halter-1", L"Deckel-1", L"Blech^Baugruppe1-1"}));
+        EXPECT_EQ(liveObjectsSettlingAt(9), 9);  // the application, the document, 7 components
+        EXPECT_EQ(componentsOf(doc.get(), true).size(), 4u);
+    }
+    EXPECT_EQ(liveObjectsSettlingAt(2), 2);
+    EXPECT_EQ(readLog()[2].result, (LogValue{"VT_ARRAY|VT_DISPATCH", "array[7]"}));
+    EXPECT_EQ(readLog()[3].object, "component");
+    writeAssembly(Assembly{});
+    EXPECT_EQ(valueOf(doc.get(), L"GetComponents", {UniqueVariant::fromBool(false)})->vt, VT_EMPTY);
+}
+
+TEST_F(CadSimServer, TheComponentsCanComeAsVariantsHoldingObjects) {
+    Assembly a = sampleAssembly();
+    a.componentsAsVariants = true;
+    writeAssembly(a);
+    auto doc = activeDoc(connect().get());
+    EXPECT_EQ(names2(componentsOf(doc.get(), true, VT_ARRAY | VT_VARIANT)),
+              (std::vector<std::wstring>{L"Getriebe-1", L"Halter-1", L"Deckel-1",
+                                         L"Blech^Baugruppe1-1"}));
+    EXPECT_EQ(readLog()[1].result, (LogValue{"VT_ARRAY|VT_VARIANT", "array[4]"}));
+}
+
+TEST_F(CadSimServer, ComponentsTellTheirDocumentConfigurationAndState) {
+    const Assembly a = sampleAssembly();
+    writeAssembly(a);
+    auto doc = activeDoc(connect().get());
+    const auto components = componentsOf(doc.get(), false);
+    const std::vector<std::size_t> listed{0, 1, 2, 3, 4, 6, 7};
+    ASSERT_EQ(components.size(), listed.size());
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        const AssemblyComponent& expected = a.components[listed[i]];
+        IDispatch* component = components[i].get();
+        SCOPED_TRACE(expected.name);
+        EXPECT_EQ(textOf(component, L"GetPathName"), velu::text::fromUtf8(expected.document));
+        EXPECT_EQ(textOf(component, L"ReferencedConfiguration"),
+                  velu::text::fromUtf8(expected.configuration));
+        EXPECT_EQ(valueOf(component, L"GetSuppression2")->lVal,
+                  static_cast<LONG>(expected.suppression));
+        EXPECT_EQ(valueOf(component, L"IsVirtual")->boolVal,
+                  listed[i] == 7 ? VARIANT_TRUE : VARIANT_FALSE);
+        // Only a resolved component has its document loaded.
+        const UniqueVariant model = valueOf(component, L"GetModelDoc2");
+        EXPECT_EQ(model->vt, VT_DISPATCH);
+        EXPECT_EQ(model->pdispVal != nullptr, expected.suppression == Suppression::resolved);
+    }
+    // A sub-assembly's document lists its own components, named from within it.
+    auto getriebe = object(components[0].get(), L"GetModelDoc2");
+    EXPECT_EQ(valueOf(getriebe.get(), L"GetType")->lVal, 2);
+    EXPECT_EQ(textOf(getriebe.get(), L"GetTitle"), L"Getriebe.SLDASM");
+    EXPECT_EQ(names2(componentsOf(getriebe.get(), true)),
+              (std::vector<std::wstring>{L"Welle-1", L"Welle-2", L"Lager-1"}));
+    EXPECT_EQ(valueOf(getriebe.get(), L"Extension")->scode, DISP_E_MEMBERNOTFOUND);
+    auto welle = object(components[1].get(), L"GetModelDoc2");
+    EXPECT_EQ(valueOf(welle.get(), L"GetType")->lVal, 1);
+    EXPECT_EQ(valueOf(welle.get(), L"GetComponents", {UniqueVariant::fromBool(true)})->scode,
+              DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(readLog().back().object, "partDoc");
+}
+
+TEST_F(CadSimServer, APartReachedThroughAComponentHasItsOwnMaterialsMassAndDensity) {
+    writeAssembly(sampleAssembly());
+    auto app = connect();
+    const auto components = componentsOf(activeDoc(app.get()).get(), false);
+    auto welle = object(components[1].get(), L"GetModelDoc2");
+    EXPECT_EQ(textOf(welle.get(), L"GetTitle"), L"Welle.SLDPRT");
+    for (const auto& [configuration, material] : {std::pair{L"Standard", L"AISI 304"},
+                                                  {L"", L"AISI 304"},
+                                                  {L"LEICHT", L""},
+                                                  {L"Unbekannt", L""}}) {
+        UniqueBstr database(L"vorher");
+        EXPECT_EQ(materialOf(welle.get(), configuration, textReference(database)), material);
+        EXPECT_EQ(database.view(), *material ? L"SOLIDWORKS Materials" : L"");
+    }
+    EXPECT_EQ(textOf(object(welle.get(), L"GetActiveConfiguration").get(), L"Name"), L"Standard");
+    auto mass = object(object(welle.get(), L"Extension").get(), L"CreateMassProperty");
+    EXPECT_EQ(valueOf(mass.get(), L"Density")->dblVal, 8000.0);  // the active configuration's
+    EXPECT_EQ(valueOf(mass.get(), L"Mass")->dblVal, 16.0);
+    double value = 2700;
+    EXPECT_EQ(valueOf(welle.get(), L"SetUserPreferenceDoubleValue",
+                      {UniqueVariant::fromI4(kDensity), UniqueVariant::refR8(&value)})
+                  ->boolVal,
+              VARIANT_TRUE);
+    EXPECT_EQ(
+        valueOf(welle.get(), L"GetUserPreferenceDoubleValue", {UniqueVariant::fromI4(kDensity)})
+            ->dblVal,
+        2700.0);
+    EXPECT_EQ(readState().assembly.parts[0].density, 2700.0);
+    EXPECT_EQ(server_->partDensity("c:\\konstruktion\\welle.sldprt"), 2700.0);
+    EXPECT_EQ(readState().documentDensity, 1000.0);  // the active document's is another
+    // The virtual part has no body, so no mass properties.
+    auto blech = object(components[6].get(), L"GetModelDoc2");
+    EXPECT_FALSE(object(object(blech.get(), L"Extension").get(), L"CreateMassProperty"));
+}
+
+TEST_F(CadSimServer, APartsWriteIsRefusedWhenReadOnlyAndFailsWhereItIsToldTo) {
+    writeAssembly(sampleAssembly());
+    const auto components = componentsOf(activeDoc(connect().get()).get(), false);
+    double value = 2700;
+    auto write = [&](std::size_t component) {
+        return valueOf(object(components[component].get(), L"GetModelDoc2").get(),
+                       L"SetUserPreferenceDoubleValue",
+                       {UniqueVariant::fromI4(kDensity), UniqueVariant::refR8(&value)});
+    };
+    EXPECT_EQ(write(3)->boolVal, VARIANT_FALSE);                    // Lager: read-only
+    EXPECT_EQ(write(5)->scode, static_cast<HRESULT>(0x80004005u));  // Deckel: its write fails
+    EXPECT_EQ(write(1)->boolVal, VARIANT_TRUE);  // and the next part is written as ever
+    const State after = readState();
+    EXPECT_EQ(after.assembly.parts[0].density, 2700.0);
+    EXPECT_EQ(after.assembly.parts[1].density, 1000.0);
+    EXPECT_EQ(after.assembly.parts[2].density, 1000.0);
+}
+
+TEST_F(CadSimServer, FailuresTextAnswersAndDeathsReachTheAssemblysObjects) {
+    State s;
+    s.activeDoc = DocKind::assembly;
+    s.assembly = sampleAssembly();
+    writeState(s);
+    const auto components = componentsOf(activeDoc(connect().get()).get(), false);
+    auto welle = object(components[1].get(), L"GetModelDoc2");
+    constexpr auto kCode = static_cast<HRESULT>(0x80040301u);
+    for (const auto& [key, target, member] :
+         {std::tuple{"Component.Name2", components[1].get(), L"Name2"},
+          {"PartDoc.GetType", welle.get(), L"GetType"}}) {
+        State failing = s;
+        ASSERT_EQ(failing.fail.set(key, kCode), 1u) << key;
+        writeState(failing);
+        EXPECT_EQ(valueOf(target, member)->scode, kCode) << key;
+    }
+    // A member named without its object stays the active part's.
+    State bare = s;
+    bare.fail.set("GetType", kCode);
+    writeState(bare);
+    EXPECT_EQ(valueOf(welle.get(), L"GetType")->lVal, 1);
+    State text = s;
+    text.textAnswer = "Component.GetSuppression2";
+    writeState(text);
+    EXPECT_EQ(textOf(components[1].get(), L"GetSuppression2"), L"kein Wert");
+    State dies = s;
+    dies.dieInMember = "PartDoc.GetTitle";
+    writeState(dies);
+    const HRESULT hr = call(welle.get(), L"GetTitle", kVbStyle, {});
+    EXPECT_TRUE(serverIsGone(hr)) << formatHresult(hr);
+    EXPECT_EQ(readLog().back().object, "partDoc");
+    EXPECT_EQ(readLog().back().outcome, Outcome::died);
+}
+
+TEST_F(CadSimServer, CommandInProgressIsKeptAndLogged) {
+    auto app = connect();
+    EXPECT_EQ(valueOf(app.get(), L"CommandInProgress")->boolVal, VARIANT_FALSE);
+    for (bool value : {true, false}) {
+        ASSERT_EQ(call(app.get(), L"CommandInProgress", DISPATCH_PROPERTYPUT,
+                       {UniqueVariant::fromBool(value)}),
+                  S_OK);
+        EXPECT_EQ(readState().commandInProgress, value);
+        EXPECT_EQ(valueOf(app.get(), L"commandinprogress")->boolVal,
+                  value ? VARIANT_TRUE : VARIANT_FALSE);
+    }
+    const auto log = readLog();
+    ASSERT_EQ(log.size(), 5u);
+    EXPECT_EQ(log[1].kind, "put");
+    EXPECT_EQ(log[1].arguments, (std::vector<LogValue>{{"VT_BOOL", "true"}}));
+    EXPECT_EQ(log[3].arguments, (std::vector<LogValue>{{"VT_BOOL", "false"}}));
+}
+
+// Lists a generated assembly of 5000 components and asks each five things, then writes a
+// density into every part it uses (through the first resolved component of each), as the
+// program does: every call after its name's look-up. Prints how long that took (README.md).
+TEST_F(CadSimServer, AGeneratedAssemblyIsListedAndWrittenThroughCom) {
+    State s;
+    s.activeDoc = DocKind::assembly;
+    s.generate = {5000, 1000, 3};
+    writeState(s);
+    const Assembly expected = generateAssembly(s.generate);
+    auto doc = activeDoc(connect().get());
+    ASSERT_TRUE(server_->resetCallCounts());
+    const auto start = std::chrono::steady_clock::now();
+    const auto components = componentsOf(doc.get(), false);
+    ASSERT_EQ(components.size(), expected.components.size());
+    std::size_t matching = 0;
+    std::map<std::string, std::size_t> firstResolved;  // part path → component
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        const AssemblyComponent& c = expected.components[i];
+        IDispatch* component = components[i].get();
+        matching +=
+            textOf(component, L"Name2") == velu::text::fromUtf8(componentName2(expected, i, -1)) &&
+            textOf(component, L"GetPathName") == velu::text::fromUtf8(c.document) &&
+            textOf(component, L"ReferencedConfiguration") ==
+                velu::text::fromUtf8(c.configuration) &&
+            valueOf(component, L"GetSuppression2")->lVal == static_cast<LONG>(c.suppression) &&
+            valueOf(component, L"IsVirtual")->vt == VT_BOOL;
+        if (c.suppression == Suppression::resolved && c.document.ends_with(".SLDPRT"))
+            firstResolved.emplace(c.document, i);
+    }
+    const auto listed = std::chrono::steady_clock::now();
+    EXPECT_EQ(matching, components.size());
+    const auto listing = server_->callCounts();
+    ASSERT_TRUE(listing);
+    EXPECT_EQ(listing->nameLookups, 25001u);
+    EXPECT_EQ(listing->invocations, 25001u);
+
+    std::size_t accepted = 0;
+    for (const auto& [path, component] : firstResolved) {
+        double value = 2000;
+        accepted += valueOf(object(components[component].get(), L"GetModelDoc2").get(),
+                            L"SetUserPreferenceDoubleValue",
+                            {UniqueVariant::fromI4(kDensity), UniqueVariant::refR8(&value)})
+                        ->boolVal == VARIANT_TRUE;
+    }
+    const auto written = std::chrono::steady_clock::now();
+    EXPECT_EQ(firstResolved.size(), 1000u);
+    EXPECT_EQ(accepted, 990u);  // ten are read-only
+    EXPECT_EQ(server_->partDensity("C:\\Konstruktion\\Teil0001.SLDPRT"), 2000.0);
+    EXPECT_EQ(server_->partDensity("C:\\Konstruktion\\Teil0008.SLDPRT"), 1000.0);
+    EXPECT_EQ(readState().writtenDensities.size(), 990u);
+    using std::chrono::duration_cast;
+    using std::chrono::milliseconds;
+    const std::uint64_t ownWhileWriting =
+        server_->callCounts().value_or(CallCounts{}).microseconds - listing->microseconds;
+    std::printf(
+        "listed 5000 components and asked each five things (25001 invocations, as many "
+        "name look-ups): %lld ms, the stand-in's own %llu ms; wrote 1000 parts (2000 "
+        "invocations, as many look-ups): %lld ms, the stand-in's own %llu ms\n",
+        static_cast<long long>(duration_cast<milliseconds>(listed - start).count()),
+        static_cast<unsigned long long>(listing->microseconds / 1000),
+        static_cast<long long>(duration_cast<milliseconds>(written - listed).count()),
+        static_cast<unsigned long long>(ownWhileWriting / 1000));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -37,6 +37,10 @@ class StandIn {
     bool write(const cadsim::State& scenario) const;
     // The scenario as the server left it (densities it wrote, failures it used up).
     cadsim::State scenario() const;
+    // The density setting of the part with this path (any case) in the assembly the scenario
+    // plays, as the server left it: also a density written into a generated part. Nothing if
+    // there is no such part.
+    std::optional<double> partDensity(std::string_view path) const;
     // Every call the server logged, in order.
     std::vector<cadsim::LogEntry> calls() const;
     void forgetCalls() const;
