@@ -48,8 +48,8 @@ AssemblyPart generatedPart(std::uint32_t p, int width, std::string_view assembly
     // A virtual part lives inside the assembly; the CAD program names it after both and
     // shows a path in its temporary folder.
     part.path = part.isVirtual
-                    ? "C:\\Temp\\swx4711\\" + name + "^" + std::string(assemblyStem) + ".SLDPRT"
-                    : "C:\\Konstruktion\\" + name + ".SLDPRT";
+                    ? R"(C:\Temp\swx4711\)" + name + "^" + std::string(assemblyStem) + ".SLDPRT"
+                    : R"(C:\Konstruktion\)" + name + ".SLDPRT";
     part.readOnly = p % 100 == 7;
     part.bodies = p % 50 == 49 ? 0 : 1;
     part.volume = 0.0001 * (1 + p % 10);
@@ -89,7 +89,7 @@ class Generator {
             for (int i = 0; i < 2; ++i) {
                 const std::uint32_t number = ++lastContainer_;
                 const std::string document =
-                    "C:\\Konstruktion\\" + numbered("Gruppe", number, 2) + ".SLDASM";
+                    R"(C:\Konstruktion\)" + numbered("Gruppe", number, 2) + ".SLDASM";
                 out_.subAssemblies.push_back(document);
                 out_.components.push_back(AssemblyComponent{numbered("Gruppe", number, 2) + "-1",
                                                             document, "Standard",
@@ -279,7 +279,7 @@ std::string componentName2(const Assembly& assembly, std::size_t index, int root
     // Parents come first, so the walk up ends; a parent listed after its child ends it too.
     while (parent >= 0 && parent != root && static_cast<std::size_t>(parent) < index) {
         index = static_cast<std::size_t>(parent);
-        name = assembly.components[index].name + "/" + name;
+        name.insert(0, assembly.components[index].name + "/");
         parent = assembly.components[index].parent;
     }
     return name;

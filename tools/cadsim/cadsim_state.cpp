@@ -241,15 +241,8 @@ std::vector<std::string> describeScenario(const State& state) {
 }
 
 std::string describeAssembly(const Assembly& assembly) {
-    const auto parts = static_cast<std::size_t>(std::count_if(
-        assembly.components.begin(), assembly.components.end(), [&](const AssemblyComponent& c) {
-            return std::none_of(
-                assembly.subAssemblies.begin(), assembly.subAssemblies.end(),
-                [&](const std::string& path) { return samePath(path, c.document); });
-        }));
     return "Assembly " + assembly.title + ": " + std::to_string(assembly.components.size()) +
-           " components (" + std::to_string(parts) + " of parts), " +
-           std::to_string(assembly.parts.size()) + " part documents, " +
+           " components, " + std::to_string(assembly.parts.size()) + " parts, " +
            std::to_string(assembly.subAssemblies.size()) + " sub-assemblies";
 }
 

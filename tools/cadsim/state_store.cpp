@@ -13,7 +13,7 @@ namespace {
 // How long after a file was written its size and time may still miss a change: a file
 // system's clock advances in ticks (Linux: a few milliseconds; the time Wine reports comes
 // from it), so a second write in the same tick with the same length looks like the first.
-constexpr std::uint64_t kSettledAfter = 200 * 10'000;  // 200 ms in FILETIME units
+constexpr std::uint64_t kSettledAfter = std::uint64_t{200} * 10'000;  // 200 ms in FILETIME units
 
 std::uint64_t ticks(const FILETIME& time) {
     return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
