@@ -14,10 +14,12 @@
 #include <chrono>
 #include <clocale>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "cadsim_state.h"
@@ -192,11 +194,16 @@ State parseWithoutProblems(std::string_view text) {
     return state;
 }
 
-// Parses a text of nothing but bad lines: the state keeps its defaults, and the problems
-// found, one a line, mention what is expected of each.
-void expectOnlyProblems(std::string_view text, const std::vector<std::string>& mentions) {
+// Parses a text of nothing but bad lines: the state keeps its defaults (unless its sections
+// add parts or components), and the problems found, one a line, mention what is expected of
+// each.
+void expectOnlyProblems(std::string_view text, const std::vector<std::string>& mentions,
+                        bool keepsDefaults = true) {
     std::vector<std::string> problems;
-    EXPECT_EQ(parse(text, &problems), State{});
+    const State state = parse(text, &problems);
+    if (keepsDefaults) {
+        EXPECT_EQ(state, State{});
+    }
     ASSERT_EQ(problems.size(), mentions.size());
     for (std::size_t i = 0; i < mentions.size(); ++i) {
         EXPECT_NE(problems[i].find(mentions[i]), std::string::npos) << problems[i];
@@ -282,7 +289,10 @@ TEST(StateText, ThePartAndEveryFailureRoundTrip) {
     EXPECT_NE(text.find("\nFail.Doc.GetMaterialPropertyName2=0x80040108\n"), std::string::npos);
     EXPECT_NE(text.find("\nFail.MassProperty.Volume=0x8004010E\n"), std::string::npos);
     // Every member's failure is written once.
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 11 + 15 + 4);
+    std::size_t failures = 0;
+    for (auto at = text.find("\nFail."); at != std::string::npos; at = text.find("\nFail.", at + 1))
+        ++failures;
+    EXPECT_EQ(failures, kMembers.size());
 }
 
 TEST(StateText, TheMassIsTheMaterialsOrElseTheDocumentsDensityTimesTheVolume) {
@@ -316,6 +326,170 @@ TEST(StateText, TheWindowShowsTheMaterialAndTheMassOrThatThereIsNone) {
 
     s.bodies = 0;
     EXPECT_EQ(describeScenario(s)[4], "Mass: none, the part has no body");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The assembly
+
+// Two sub-assemblies, one of them suppressed; a part used twice in two configurations, a
+// read-only one, one whose write fails, a virtual one.
+Assembly sampleAssembly() {
+    Assembly a;
+    AssemblyPart welle{"C:\\Konstruktion\\Welle.SLDPRT"};
+    welle.configurations = {{"Standard", "AISI 304", "SOLIDWORKS Materials", 8000}, {"Leicht"}};
+    welle.density = 7850;
+    welle.volume = 0.002;
+    AssemblyPart lager{"C:\\Konstruktion\\Lager.SLDPRT", "Lager", {{"Standard"}}};
+    lager.readOnly = true;
+    AssemblyPart deckel{"C:\\Konstruktion\\Deckel.SLDPRT", "", {{"Standard"}}};
+    deckel.failWrite = static_cast<std::int32_t>(0x80004005u);
+    AssemblyPart blech{"C:\\Temp\\swx4711\\Blech^Baugruppe1.SLDPRT", "", {{"Standard"}}};
+    blech.isVirtual = true;
+    blech.bodies = 0;
+    a.parts = {welle, lager, deckel, blech};
+    a.subAssemblies = {"C:\\Konstruktion\\Getriebe.SLDASM", "C:\\Konstruktion\\Halter.SLDASM"};
+    a.components = {
+        {"Getriebe-1", a.subAssemblies[0]},
+        {"Welle-1", welle.path, "Standard", Suppression::resolved, 0},
+        {"Welle-2", welle.path, "Leicht", Suppression::lightweight, 0},
+        {"Lager-1", lager.path, "Standard", Suppression::resolved, 0},
+        {"Halter-1", a.subAssemblies[1], "Standard", Suppression::suppressed},
+        {"Deckel-1", deckel.path, "Standard", Suppression::resolved, 4},  // in the suppressed one
+        {"Deckel-1", deckel.path},
+        {"Blech^Baugruppe1-1", blech.path},
+    };
+    return a;
+}
+
+TEST(AssemblyText, TheAssemblyAndEveryNewKeyRoundTrip) {
+    State s;
+    s.activeDoc = DocKind::assembly;
+    s.assembly = sampleAssembly();
+    s.assembly.title = "Getriebe komplett.SLDASM";
+    s.assembly.componentsAsVariants = true;
+    s.generate = {50, 10, 2};
+    s.writtenDensities = {{"C:\\a=b.SLDPRT", 2700.5}, {"C:\\Konstruktion\\Teil0001.SLDPRT", 1e-3}};
+    s.commandInProgress = true;
+    s.callDelayMs = 250;
+    ASSERT_EQ(s.fail.set("Component.Name2", 3), 1u);
+    ASSERT_EQ(s.fail.set("PartDoc.GetType", 4), 1u);
+    std::vector<std::string> problems;
+    const std::string text = toText(s);
+    EXPECT_EQ(parse(text, &problems), s);
+    EXPECT_EQ(problems, std::vector<std::string>{});
+    for (const char* line :
+         {"\n[part C:\\Konstruktion\\Welle.SLDPRT]\nTitle=\nDensity=7850\n", "\nReadOnly=1\n",
+          "\nConfiguration=Leicht\nMaterial=\n", "\nFailWrite=0x80004005\n",
+          "\n[component Welle-2]\nDocument=C:\\Konstruktion\\Welle.SLDPRT\nConfiguration=Leicht\n"
+          "Suppression=lightweight\nParent=0\n",
+          "\n[subassembly C:\\Konstruktion\\Halter.SLDASM]\n", "\nGenerate=50,10,2\n",
+          "\nFail.Component.Name2=0x00000003\n", "\n[densities]\nC:\\a=b.SLDPRT=2700.5\n"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+    }
+}
+
+TEST(AssemblyText, BadSectionsAndValuesAreReportedAndSkipped) {
+    expectOnlyProblems(
+        "[part]\nDensity=1\n[assembly]\nGenerate=5,0\nGenerate=1,1,9\nColour=red\n"
+        "[part C:\\x.SLDPRT]\nMaterial=Stahl\nConfiguration=\n[component A-1]\nParent=0\n"
+        "Suppression=halb\n[densities]\nC:\\x.SLDPRT=schwer\n[subassembly C:\\y.SLDASM]\nTitle=y\n",
+        {"[part] names nothing", "Generate", "Generate", "unknown key \"Colour\"",
+         "Material before any Configuration", "Configuration", "Parent", "Suppression",
+         "C:\\x.SLDPRT", "unknown key \"Title\""},
+        /*keepsDefaults=*/false);
+    // Bare member names keep naming the active part's objects only.
+    State s;
+    EXPECT_EQ(s.fail.set("GetType", 1), 1u);
+    EXPECT_EQ(s.failureFor("PartDoc", "GetType"), 0);
+    EXPECT_TRUE(findMember(ObjectKind::partDoc, "getcomponents"));
+    EXPECT_FALSE(findMember(ObjectKind::component, "GetType"));
+}
+
+TEST(AssemblyModel, ComponentsAreListedAsGetComponentsAnswersWithTheirNames) {
+    const Assembly a = sampleAssembly();
+    struct Case {
+        int root;
+        bool topLevelOnly;
+        std::vector<std::size_t> listed;
+        std::vector<std::string> names;
+    };
+    for (const Case& c : std::vector<Case>{
+             {-1, true, {0, 4, 6, 7}, {"Getriebe-1", "Halter-1", "Deckel-1", "Blech^Baugruppe1-1"}},
+             {-1,
+              false,
+              {0, 1, 2, 3, 4, 6, 7},
+              {"Getriebe-1", "Getriebe-1/Welle-1", "Getriebe-1/Welle-2", "Getriebe-1/Lager-1",
+               "Halter-1", "Deckel-1", "Blech^Baugruppe1-1"}},
+             {0, false, {1, 2, 3}, {"Welle-1", "Welle-2", "Lager-1"}},
+             {4, true, {5}, {"Deckel-1"}},
+             {1, false, {}, {}}}) {
+        const auto listed = listComponents(a, c.root, c.topLevelOnly);
+        EXPECT_EQ(listed, c.listed) << c.root << c.topLevelOnly;
+        std::vector<std::string> names;
+        for (std::size_t i : listed) names.push_back(componentName2(a, i, c.root));
+        EXPECT_EQ(names, c.names);
+    }
+    EXPECT_EQ(a.parts[0].massDensity(), 8000.0);  // its active configuration's material
+    EXPECT_EQ(a.parts[1].massDensity(), 1000.0);  // none: its density setting
+    EXPECT_EQ(a.parts[0].configuration("leicht"), &a.parts[0].configurations[1]);
+    EXPECT_EQ(a.parts[0].configuration(""), &a.parts[0].configurations[0]);
+    EXPECT_EQ(a.parts[1].shownTitle(), "Lager");
+    EXPECT_EQ(a.parts[2].shownTitle(), "Deckel.SLDPRT");
+}
+
+TEST(AssemblyModel, TheGeneratorMakesWhatTheReadmeSays) {
+    struct Case {
+        Generation g;
+        std::size_t subAssemblies, topLevel, suppressed, lightweight, virtualParts, readOnly;
+    };
+    for (const Case& c : std::vector<Case>{{{5000, 1000, 3}, 6, 716, 262, 263, 5, 10},
+                                           {{10, 3, 3}, 2, 5, 0, 0, 0, 0},
+                                           {{1, 1, 1}, 0, 1, 0, 0, 0, 0}}) {
+        const Assembly a = generateAssembly(c.g);
+        SCOPED_TRACE(formatGeneration(c.g));
+        EXPECT_EQ(a.components.size(), c.g.components);
+        EXPECT_EQ(a.parts.size(), c.g.parts);
+        EXPECT_EQ(a.subAssemblies.size(), c.subAssemblies);
+        EXPECT_EQ(listComponents(a, -1, true).size(), c.topLevel);
+        EXPECT_EQ(listComponents(a, -1, false).size(), c.g.components);
+        auto count = [&](auto&& range, auto&& predicate) {
+            return static_cast<std::size_t>(std::count_if(range.begin(), range.end(), predicate));
+        };
+        EXPECT_EQ(
+            count(a.components, [](auto& x) { return x.suppression == Suppression::suppressed; }),
+            c.suppressed);
+        EXPECT_EQ(
+            count(a.components, [](auto& x) { return x.suppression == Suppression::lightweight; }),
+            c.lightweight);
+        EXPECT_EQ(count(a.parts, [](auto& p) { return p.isVirtual; }), c.virtualParts);
+        EXPECT_EQ(count(a.parts, [](auto& p) { return p.readOnly; }), c.readOnly);
+        EXPECT_EQ(generateAssembly(c.g), a);  // the same every time
+    }
+    const Assembly big = generateAssembly({5000, 1000, 3});
+    EXPECT_EQ(big.parts[0].path, "C:\\Konstruktion\\Teil0001.SLDPRT");
+    EXPECT_EQ(big.parts[199].path, "C:\\Temp\\swx4711\\Teil0200^Baugruppe1.SLDPRT");
+    EXPECT_EQ(big.components[0].name, "Gruppe01-1");
+    EXPECT_EQ(componentName2(big, 2, -1), "Gruppe01-1/Gruppe02-1/Teil0003-1");
+    EXPECT_EQ(parseGeneration("5000,1000"), (Generation{5000, 1000, 1}));
+    EXPECT_FALSE(parseGeneration("5000,1000,3,1"));
+}
+
+TEST(AssemblyModel, ExplicitPartsAndWrittenDensitiesAreLaidOverTheGeneratedOnes) {
+    Assembly explicitParts;
+    AssemblyPart failing{"c:\\konstruktion\\teil0002.sldprt", "", {{"Standard"}}};
+    failing.failWrite = 5;
+    explicitParts.parts = {failing, AssemblyPart{"C:\\Extra.SLDPRT"}};
+    explicitParts.components = {{"Extra-1", "C:\\Extra.SLDPRT"}};
+    const Assembly played =
+        playedAssembly(explicitParts, {20, 5, 2},
+                       {{"C:\\Konstruktion\\Teil0001.SLDPRT", 7}, {"C:\\Extra.SLDPRT", 8}});
+    ASSERT_EQ(played.parts.size(), 6u);
+    EXPECT_EQ(played.parts[1].failWrite, 5);
+    EXPECT_EQ(played.parts[0].density, 7.0);
+    EXPECT_EQ(played.parts[5].density, 8.0);
+    EXPECT_EQ(played.components.size(), 21u);
+    EXPECT_EQ(played.components.back().name, "Extra-1");
+    EXPECT_EQ(playedAssembly(explicitParts, {}, {}), explicitParts);
 }
 
 TEST(Objects, OneVocabularyOfObjectNamesAndTheirMembers) {
@@ -619,6 +793,65 @@ class CadSimServer : public ::testing::Test {
         if (FAILED(hr)) return L"<failed " + velu::text::fromUtf8(formatHresult(hr)) + L">";
         if (name->vt != VT_BSTR) return L"<not a text>";
         return std::wstring(name->bstrVal, SysStringLen(name->bstrVal));
+    }
+
+    // The active document is this assembly.
+    static void writeAssembly(Assembly assembly) {
+        State s;
+        s.activeDoc = DocKind::assembly;
+        s.assembly = std::move(assembly);
+        writeState(s);
+    }
+
+    // What a member answers (VB style); VT_ERROR with the HRESULT if the call fails.
+    static UniqueVariant valueOf(IDispatch* target, const wchar_t* member,
+                                 std::vector<UniqueVariant> args = {}) {
+        UniqueVariant value;
+        if (const HRESULT hr = call(target, member, kVbStyle, std::move(args), &value);
+            FAILED(hr)) {
+            value->vt = VT_ERROR;
+            value->scode = hr;
+        }
+        return value;
+    }
+
+    static std::wstring textOf(IDispatch* target, const wchar_t* member) {
+        const UniqueVariant value = valueOf(target, member);
+        return value->vt == VT_BSTR ? std::wstring(value->bstrVal, SysStringLen(value->bstrVal))
+                                    : L"<not a text>";
+    }
+
+    // The components GetComponents answers with, walked as a C++ client walks the array:
+    // each element taken out with SafeArrayGetElement is a reference of its own.
+    static std::vector<ComPtr<IDispatch>> componentsOf(IDispatch* doc, bool topLevelOnly,
+                                                       VARTYPE form = VT_ARRAY | VT_DISPATCH) {
+        const UniqueVariant answer =
+            valueOf(doc, L"GetComponents", {UniqueVariant::fromBool(topLevelOnly)});
+        std::vector<ComPtr<IDispatch>> components;
+        EXPECT_EQ(answer->vt, form);
+        if (answer->vt != form) return components;
+        LONG lower = 0, upper = -1;
+        SafeArrayGetLBound(answer->parray, 1, &lower);
+        SafeArrayGetUBound(answer->parray, 1, &upper);
+        for (LONG i = lower; i <= upper; ++i) {
+            ComPtr<IDispatch> component;
+            if (form == (VT_ARRAY | VT_VARIANT)) {
+                UniqueVariant element;
+                EXPECT_EQ(SafeArrayGetElement(answer->parray, &i, element.get()), S_OK);
+                EXPECT_EQ(element->vt, VT_DISPATCH);
+                if (element->vt == VT_DISPATCH) component = ComPtr<IDispatch>(element->pdispVal);
+            } else {
+                EXPECT_EQ(SafeArrayGetElement(answer->parray, &i, component.put()), S_OK);
+            }
+            components.push_back(std::move(component));
+        }
+        return components;
+    }
+
+    static std::vector<std::wstring> names2(const std::vector<ComPtr<IDispatch>>& components) {
+        std::vector<std::wstring> names;
+        for (const auto& component : components) names.push_back(textOf(component.get(), L"Name2"));
+        return names;
     }
 
     // The stand-in's live objects once they have settled at `expected`: a release may reach
@@ -964,7 +1197,7 @@ TEST_F(CadSimServer, APartWithoutABodyHasNoMassProperties) {
     EXPECT_EQ(properties->vt, VT_DISPATCH);
     EXPECT_EQ(properties->pdispVal, nullptr);
     EXPECT_EQ(readLog().back().result, (LogValue{"VT_DISPATCH", "null"}));
-    EXPECT_EQ(liveObjectsSettlingAt(2), 2);  // the document and the extension only
+    EXPECT_EQ(liveObjectsSettlingAt(3), 3);  // the application, the document and the extension
 }
 
 TEST_F(CadSimServer, ANewMemberNamedInTextAnswerAnswersWithAWrongType) {
@@ -974,7 +1207,7 @@ TEST_F(CadSimServer, ANewMemberNamedInTextAnswerAnswersWithAWrongType) {
     auto extension = object(doc.get(), L"Extension");
     auto massProperty = object(extension.get(), L"CreateMassProperty");
     ASSERT_TRUE(config && extension && massProperty);
-    const long live = *liveObjectsSettlingAt(4);
+    const long live = *liveObjectsSettlingAt(5);
     struct Case {
         const char* name;
         IDispatch* target;
@@ -1055,21 +1288,60 @@ TEST_F(CadSimServer, DieInMemberEndsTheServerInTheMassProperties) {
 
 TEST_F(CadSimServer, LiveObjectsCountWhatClientsHoldUntilTheyLetGo) {
     auto app = connect();
-    EXPECT_EQ(liveObjectsSettlingAt(0), 0);  // the application is not counted
+    EXPECT_EQ(liveObjectsSettlingAt(1), 1);  // the application
     {
         auto doc = activeDoc(app.get());
         auto again = activeDoc(app.get());  // every call hands out an object of its own
-        EXPECT_EQ(liveObjectsSettlingAt(2), 2);
+        EXPECT_EQ(liveObjectsSettlingAt(3), 3);
         auto config = object(doc.get(), L"GetActiveConfiguration");
         auto extension = object(doc.get(), L"Extension");
         auto massProperty = object(extension.get(), L"CreateMassProperty");
-        EXPECT_EQ(liveObjectsSettlingAt(5), 5);
+        EXPECT_EQ(liveObjectsSettlingAt(6), 6);
         const auto printed = server_->output(L"/live --progid " + std::wstring(kProgId));
-        EXPECT_EQ(printed, "5\n");
+        EXPECT_EQ(printed, "6\n");
         again.reset();
-        EXPECT_EQ(liveObjectsSettlingAt(4), 4);
+        EXPECT_EQ(liveObjectsSettlingAt(5), 5);
     }
+    EXPECT_EQ(liveObjectsSettlingAt(1), 1);
+    app.reset();
     EXPECT_EQ(liveObjectsSettlingAt(0), 0);
+}
+
+// The running object table and the class factory hold the application all along; it counts
+// only while a client holds it, whether the client created it or attached to it.
+TEST_F(CadSimServer, TheApplicationCountsWhileAClientHoldsIt) {
+    stopServer();
+    auto created = connect();
+    EXPECT_EQ(liveObjectsSettlingAt(1), 1);
+    created.reset();
+    EXPECT_EQ(liveObjectsSettlingAt(0), 0);
+    // Still registered as the running instance once every client let go.
+    ComPtr<IUnknown> running;
+    ASSERT_EQ(GetActiveObject(clsid_, nullptr, running.put()), S_OK);
+    auto attached = running.query<IDispatch>(IID_IDispatch);
+    running.reset();
+    EXPECT_EQ(call(attached.get(), L"Visible", kGet, {}), S_OK);
+    EXPECT_EQ(liveObjectsSettlingAt(1), 1);
+    attached.reset();
+    EXPECT_EQ(liveObjectsSettlingAt(0), 0);
+}
+
+TEST_F(CadSimServer, TheCallsAreCountedNameLookUpsAndInvocationsApart) {
+    auto app = connect();
+    ASSERT_TRUE(server_->resetCallCounts());
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(call(app.get(), L"Visible", kGet, {}), S_OK);
+    DISPID id = 0;
+    LPOLESTR name[] = {const_cast<LPOLESTR>(L"NoSuchMember")};
+    EXPECT_EQ(app->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), DISP_E_UNKNOWNNAME);
+    const auto counts = server_->callCounts();
+    ASSERT_TRUE(counts);
+    EXPECT_EQ(counts->nameLookups, 4u);
+    EXPECT_EQ(counts->invocations, 3u);
+    EXPECT_EQ(server_->output(L"/counts --reset --progid " + std::wstring(kProgId))
+                  .value_or("")
+                  .substr(0, 38),
+              "GetIDsOfNames 4\nInvoke 3\nMicroseconds ");
+    EXPECT_EQ(server_->callCounts(), (CallCounts{0, 0, 0}));
 }
 
 TEST_F(CadSimServer, LiveObjectsAreNotKnownWithoutARunningInstance) {
@@ -1401,6 +1673,247 @@ TEST_F(CadSimServer, ASlowStartIsWaitedFor) {
     UniqueVariant visible;
     EXPECT_EQ(call(app.get(), L"Visible", kGet, {}, &visible), S_OK);
     writeState(State{});
+}
+
+// ---------------------------------------------------------------------------------------------
+// The assembly, end to end
+
+TEST_F(CadSimServer, TheAssemblyListsItsComponentsAsAnArrayOfObjects) {
+    writeAssembly(sampleAssembly());
+    auto app = connect();
+    auto doc = activeDoc(app.get());
+    EXPECT_EQ(textOf(doc.get(), L"GetTitle"), L"Baugruppe1.SLDASM");
+    {
+        const auto all = componentsOf(doc.get(), false);
+        EXPECT_EQ(names2(all),
+                  (std::vector<std::wstring>{L"Getriebe-1", L"Getriebe-1/Welle-1",
+                                             L"Getriebe-1/Welle-2", L"Getriebe-1/Lager-1",
+                                             L"Halter-1", L"Deckel-1", L"Blech^Baugruppe1-1"}));
+        EXPECT_EQ(liveObjectsSettlingAt(9), 9);  // the application, the document, 7 components
+        EXPECT_EQ(componentsOf(doc.get(), true).size(), 4u);
+    }
+    EXPECT_EQ(liveObjectsSettlingAt(2), 2);
+    EXPECT_EQ(readLog()[2].result, (LogValue{"VT_ARRAY|VT_DISPATCH", "array[7]"}));
+    EXPECT_EQ(readLog()[3].object, "component");
+    writeAssembly(Assembly{});
+    EXPECT_EQ(valueOf(doc.get(), L"GetComponents", {UniqueVariant::fromBool(false)})->vt, VT_EMPTY);
+}
+
+TEST_F(CadSimServer, TheComponentsCanComeAsVariantsHoldingObjects) {
+    Assembly a = sampleAssembly();
+    a.componentsAsVariants = true;
+    writeAssembly(a);
+    auto doc = activeDoc(connect().get());
+    EXPECT_EQ(names2(componentsOf(doc.get(), true, VT_ARRAY | VT_VARIANT)),
+              (std::vector<std::wstring>{L"Getriebe-1", L"Halter-1", L"Deckel-1",
+                                         L"Blech^Baugruppe1-1"}));
+    EXPECT_EQ(readLog()[1].result, (LogValue{"VT_ARRAY|VT_VARIANT", "array[4]"}));
+}
+
+TEST_F(CadSimServer, ComponentsTellTheirDocumentConfigurationAndState) {
+    const Assembly a = sampleAssembly();
+    writeAssembly(a);
+    auto doc = activeDoc(connect().get());
+    const auto components = componentsOf(doc.get(), false);
+    const std::vector<std::size_t> listed{0, 1, 2, 3, 4, 6, 7};
+    ASSERT_EQ(components.size(), listed.size());
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        const AssemblyComponent& expected = a.components[listed[i]];
+        IDispatch* component = components[i].get();
+        SCOPED_TRACE(expected.name);
+        EXPECT_EQ(textOf(component, L"GetPathName"), velu::text::fromUtf8(expected.document));
+        EXPECT_EQ(textOf(component, L"ReferencedConfiguration"),
+                  velu::text::fromUtf8(expected.configuration));
+        EXPECT_EQ(valueOf(component, L"GetSuppression2")->lVal,
+                  static_cast<LONG>(expected.suppression));
+        EXPECT_EQ(valueOf(component, L"IsVirtual")->boolVal,
+                  listed[i] == 7 ? VARIANT_TRUE : VARIANT_FALSE);
+        // Only a resolved component has its document loaded.
+        const UniqueVariant model = valueOf(component, L"GetModelDoc2");
+        EXPECT_EQ(model->vt, VT_DISPATCH);
+        EXPECT_EQ(model->pdispVal != nullptr, expected.suppression == Suppression::resolved);
+    }
+    // A sub-assembly's document lists its own components, named from within it.
+    auto getriebe = object(components[0].get(), L"GetModelDoc2");
+    EXPECT_EQ(valueOf(getriebe.get(), L"GetType")->lVal, 2);
+    EXPECT_EQ(textOf(getriebe.get(), L"GetTitle"), L"Getriebe.SLDASM");
+    EXPECT_EQ(names2(componentsOf(getriebe.get(), true)),
+              (std::vector<std::wstring>{L"Welle-1", L"Welle-2", L"Lager-1"}));
+    EXPECT_EQ(valueOf(getriebe.get(), L"Extension")->scode, DISP_E_MEMBERNOTFOUND);
+    auto welle = object(components[1].get(), L"GetModelDoc2");
+    EXPECT_EQ(valueOf(welle.get(), L"GetType")->lVal, 1);
+    EXPECT_EQ(valueOf(welle.get(), L"GetComponents", {UniqueVariant::fromBool(true)})->scode,
+              DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(readLog().back().object, "partDoc");
+}
+
+TEST_F(CadSimServer, APartReachedThroughAComponentHasItsOwnMaterialsMassAndDensity) {
+    writeAssembly(sampleAssembly());
+    auto app = connect();
+    const auto components = componentsOf(activeDoc(app.get()).get(), false);
+    auto welle = object(components[1].get(), L"GetModelDoc2");
+    EXPECT_EQ(textOf(welle.get(), L"GetTitle"), L"Welle.SLDPRT");
+    for (const auto& [configuration, material] : {std::pair{L"Standard", L"AISI 304"},
+                                                  {L"", L"AISI 304"},
+                                                  {L"LEICHT", L""},
+                                                  {L"Unbekannt", L""}}) {
+        UniqueBstr database(L"vorher");
+        EXPECT_EQ(materialOf(welle.get(), configuration, textReference(database)), material);
+        EXPECT_EQ(database.view(), *material ? L"SOLIDWORKS Materials" : L"");
+    }
+    EXPECT_EQ(textOf(object(welle.get(), L"GetActiveConfiguration").get(), L"Name"), L"Standard");
+    auto mass = object(object(welle.get(), L"Extension").get(), L"CreateMassProperty");
+    EXPECT_EQ(valueOf(mass.get(), L"Density")->dblVal, 8000.0);  // the active configuration's
+    EXPECT_EQ(valueOf(mass.get(), L"Mass")->dblVal, 16.0);
+    double value = 2700;
+    EXPECT_EQ(valueOf(welle.get(), L"SetUserPreferenceDoubleValue",
+                      {UniqueVariant::fromI4(kDensity), UniqueVariant::refR8(&value)})
+                  ->boolVal,
+              VARIANT_TRUE);
+    EXPECT_EQ(
+        valueOf(welle.get(), L"GetUserPreferenceDoubleValue", {UniqueVariant::fromI4(kDensity)})
+            ->dblVal,
+        2700.0);
+    EXPECT_EQ(readState().assembly.parts[0].density, 2700.0);
+    EXPECT_EQ(server_->partDensity("c:\\konstruktion\\welle.sldprt"), 2700.0);
+    EXPECT_EQ(readState().documentDensity, 1000.0);  // the active document's is another
+    // The virtual part has no body, so no mass properties.
+    auto blech = object(components[6].get(), L"GetModelDoc2");
+    EXPECT_FALSE(object(object(blech.get(), L"Extension").get(), L"CreateMassProperty"));
+}
+
+TEST_F(CadSimServer, APartsWriteIsRefusedWhenReadOnlyAndFailsWhereItIsToldTo) {
+    writeAssembly(sampleAssembly());
+    const auto components = componentsOf(activeDoc(connect().get()).get(), false);
+    double value = 2700;
+    auto write = [&](std::size_t component) {
+        return valueOf(object(components[component].get(), L"GetModelDoc2").get(),
+                       L"SetUserPreferenceDoubleValue",
+                       {UniqueVariant::fromI4(kDensity), UniqueVariant::refR8(&value)});
+    };
+    EXPECT_EQ(write(3)->boolVal, VARIANT_FALSE);                    // Lager: read-only
+    EXPECT_EQ(write(5)->scode, static_cast<HRESULT>(0x80004005u));  // Deckel: its write fails
+    EXPECT_EQ(write(1)->boolVal, VARIANT_TRUE);  // and the next part is written as ever
+    const State after = readState();
+    EXPECT_EQ(after.assembly.parts[0].density, 2700.0);
+    EXPECT_EQ(after.assembly.parts[1].density, 1000.0);
+    EXPECT_EQ(after.assembly.parts[2].density, 1000.0);
+}
+
+TEST_F(CadSimServer, FailuresTextAnswersAndDeathsReachTheAssemblysObjects) {
+    State s;
+    s.activeDoc = DocKind::assembly;
+    s.assembly = sampleAssembly();
+    writeState(s);
+    const auto components = componentsOf(activeDoc(connect().get()).get(), false);
+    auto welle = object(components[1].get(), L"GetModelDoc2");
+    constexpr auto kCode = static_cast<HRESULT>(0x80040301u);
+    for (const auto& [key, target, member] :
+         {std::tuple{"Component.Name2", components[1].get(), L"Name2"},
+          {"PartDoc.GetType", welle.get(), L"GetType"}}) {
+        State failing = s;
+        ASSERT_EQ(failing.fail.set(key, kCode), 1u) << key;
+        writeState(failing);
+        EXPECT_EQ(valueOf(target, member)->scode, kCode) << key;
+    }
+    // A member named without its object stays the active part's.
+    State bare = s;
+    bare.fail.set("GetType", kCode);
+    writeState(bare);
+    EXPECT_EQ(valueOf(welle.get(), L"GetType")->lVal, 1);
+    State text = s;
+    text.textAnswer = "Component.GetSuppression2";
+    writeState(text);
+    EXPECT_EQ(textOf(components[1].get(), L"GetSuppression2"), L"kein Wert");
+    State dies = s;
+    dies.dieInMember = "PartDoc.GetTitle";
+    writeState(dies);
+    const HRESULT hr = call(welle.get(), L"GetTitle", kVbStyle, {});
+    EXPECT_TRUE(serverIsGone(hr)) << formatHresult(hr);
+    EXPECT_EQ(readLog().back().object, "partDoc");
+    EXPECT_EQ(readLog().back().outcome, Outcome::died);
+}
+
+TEST_F(CadSimServer, CommandInProgressIsKeptAndLogged) {
+    auto app = connect();
+    EXPECT_EQ(valueOf(app.get(), L"CommandInProgress")->boolVal, VARIANT_FALSE);
+    for (bool value : {true, false}) {
+        ASSERT_EQ(call(app.get(), L"CommandInProgress", DISPATCH_PROPERTYPUT,
+                       {UniqueVariant::fromBool(value)}),
+                  S_OK);
+        EXPECT_EQ(readState().commandInProgress, value);
+        EXPECT_EQ(valueOf(app.get(), L"commandinprogress")->boolVal,
+                  value ? VARIANT_TRUE : VARIANT_FALSE);
+    }
+    const auto log = readLog();
+    ASSERT_EQ(log.size(), 5u);
+    EXPECT_EQ(log[1].kind, "put");
+    EXPECT_EQ(log[1].arguments, (std::vector<LogValue>{{"VT_BOOL", "true"}}));
+    EXPECT_EQ(log[3].arguments, (std::vector<LogValue>{{"VT_BOOL", "false"}}));
+}
+
+// Lists a generated assembly of 5000 components and asks each five things, then writes a
+// density into every part it uses (through the first resolved component of each), as the
+// program does: every call after its name's look-up. Prints how long that took (README.md).
+TEST_F(CadSimServer, AGeneratedAssemblyIsListedAndWrittenThroughCom) {
+    State s;
+    s.activeDoc = DocKind::assembly;
+    s.generate = {5000, 1000, 3};
+    writeState(s);
+    const Assembly expected = generateAssembly(s.generate);
+    auto doc = activeDoc(connect().get());
+    ASSERT_TRUE(server_->resetCallCounts());
+    const auto start = std::chrono::steady_clock::now();
+    const auto components = componentsOf(doc.get(), false);
+    ASSERT_EQ(components.size(), expected.components.size());
+    std::size_t matching = 0;
+    std::map<std::string, std::size_t> firstResolved;  // part path → component
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        const AssemblyComponent& c = expected.components[i];
+        IDispatch* component = components[i].get();
+        matching +=
+            textOf(component, L"Name2") == velu::text::fromUtf8(componentName2(expected, i, -1)) &&
+            textOf(component, L"GetPathName") == velu::text::fromUtf8(c.document) &&
+            textOf(component, L"ReferencedConfiguration") ==
+                velu::text::fromUtf8(c.configuration) &&
+            valueOf(component, L"GetSuppression2")->lVal == static_cast<LONG>(c.suppression) &&
+            valueOf(component, L"IsVirtual")->vt == VT_BOOL;
+        if (c.suppression == Suppression::resolved && c.document.ends_with(".SLDPRT"))
+            firstResolved.emplace(c.document, i);
+    }
+    const auto listed = std::chrono::steady_clock::now();
+    EXPECT_EQ(matching, components.size());
+    const auto listing = server_->callCounts();
+    ASSERT_TRUE(listing);
+    EXPECT_EQ(listing->nameLookups, 25001u);
+    EXPECT_EQ(listing->invocations, 25001u);
+
+    std::size_t accepted = 0;
+    for (const auto& [path, component] : firstResolved) {
+        double value = 2000;
+        accepted += valueOf(object(components[component].get(), L"GetModelDoc2").get(),
+                            L"SetUserPreferenceDoubleValue",
+                            {UniqueVariant::fromI4(kDensity), UniqueVariant::refR8(&value)})
+                        ->boolVal == VARIANT_TRUE;
+    }
+    const auto written = std::chrono::steady_clock::now();
+    EXPECT_EQ(firstResolved.size(), 1000u);
+    EXPECT_EQ(accepted, 990u);  // ten are read-only
+    EXPECT_EQ(server_->partDensity("C:\\Konstruktion\\Teil0001.SLDPRT"), 2000.0);
+    EXPECT_EQ(server_->partDensity("C:\\Konstruktion\\Teil0008.SLDPRT"), 1000.0);
+    EXPECT_EQ(readState().writtenDensities.size(), 990u);
+    using std::chrono::duration_cast;
+    using std::chrono::milliseconds;
+    const std::uint64_t ownWhileWriting =
+        server_->callCounts().value_or(CallCounts{}).microseconds - listing->microseconds;
+    std::printf(
+        "listed 5000 components and asked each five things (25001 invocations, as many "
+        "name look-ups): %lld ms, the stand-in's own %llu ms; wrote 1000 parts (2000 "
+        "invocations, as many look-ups): %lld ms, the stand-in's own %llu ms\n",
+        static_cast<long long>(duration_cast<milliseconds>(listed - start).count()),
+        static_cast<unsigned long long>(listing->microseconds / 1000),
+        static_cast<long long>(duration_cast<milliseconds>(written - listed).count()),
+        static_cast<unsigned long long>(ownWhileWriting / 1000));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -77,17 +77,36 @@ cadsim::State StandIn::scenario() const {
     return text ? cadsim::parse(*text) : cadsim::State{};
 }
 
+std::optional<double> StandIn::partDensity(std::string_view path) const {
+    const cadsim::State state = scenario();
+    const cadsim::Assembly played =
+        cadsim::playedAssembly(state.assembly, state.generate, state.writtenDensities);
+    for (const cadsim::AssemblyPart& part : played.parts) {
+        if (cadsim::samePath(part.path, path)) return part.density;
+    }
+    return std::nullopt;
+}
+
 std::vector<cadsim::LogEntry> StandIn::calls() const {
     const auto text = cadsim::win::readFile(logPath_);
     return text ? cadsim::parseLog(*text) : std::vector<cadsim::LogEntry>{};
 }
 
 void StandIn::forgetCalls() const {
-    ::DeleteFileW(logPath_.c_str());
+    // Emptied, not deleted: a running server keeps the log open.
+    cadsim::win::emptyFile(logPath_);
 }
 
 std::optional<long> StandIn::liveObjects() const {
     return cadsim::win::liveObjectsOf(progId_);
+}
+
+std::optional<cadsim::CallCounts> StandIn::callCounts() const {
+    return cadsim::win::callCountsOf(progId_);
+}
+
+bool StandIn::resetCallCounts() const {
+    return cadsim::win::resetCallCountsOf(progId_);
 }
 
 std::optional<long> StandIn::liveObjectsOnceReleased() const {

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cadsim_state.h"
@@ -36,17 +37,27 @@ class StandIn {
     bool write(const cadsim::State& scenario) const;
     // The scenario as the server left it (densities it wrote, failures it used up).
     cadsim::State scenario() const;
+    // The density setting of the part with this path (any case) in the assembly the scenario
+    // plays, as the server left it: also a density written into a generated part. Nothing if
+    // there is no such part.
+    std::optional<double> partDensity(std::string_view path) const;
     // Every call the server logged, in order.
     std::vector<cadsim::LogEntry> calls() const;
     void forgetCalls() const;
 
     // How many objects the running instance has handed out that its clients have not released
-    // yet (the application object is not counted); nothing when no instance runs. Asked of
-    // the instance directly, so the answer is exact at the moment it is given.
+    // yet, the application among them while a client holds it; nothing when no instance runs.
+    // Asked of the instance directly, so the answer is exact at the moment it is given.
     std::optional<long> liveObjects() const;
     // The same once the releases of a click have reached the instance: a release may arrive
     // a moment after the client let go, so it is waited for up to a second.
     std::optional<long> liveObjectsOnceReleased() const;
+
+    // The calls the running instance received since it started or they were reset, name
+    // look-ups and invocations apart; nothing when no instance runs.
+    std::optional<cadsim::CallCounts> callCounts() const;
+    // Sets the running instance's call counts to 0; false when no instance runs.
+    bool resetCallCounts() const;
 
     const std::wstring& logPath() const { return logPath_; }
 

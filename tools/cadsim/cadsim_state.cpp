@@ -11,152 +11,18 @@
 #include <variant>
 
 #include "support/text.h"
+#include "text_lines.h"
 
 namespace cadsim {
 
 namespace {
 
+using detail::takeLine;
+using detail::trim;
 using velu::text::equalsIgnoringAsciiCase;
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
-std::optional<std::uint32_t> parseUnsigned(std::string_view text) {
-    std::uint32_t value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-    return value;
-}
-
-std::optional<bool> parseBool(std::string_view text) {
-    if (text == "1" || equalsIgnoringAsciiCase(text, "true")) return true;
-    if (text == "0" || equalsIgnoringAsciiCase(text, "false")) return false;
-    return std::nullopt;
-}
-
-// A key of the state file and the field of State it sets.
-using Field = std::variant<DocKind State::*, double State::*, bool State::*, std::uint32_t State::*,
-                           std::string State::*>;
-struct Key {
-    std::string_view name;
-    Field field;
-};
-
-// The scenario's keys, in the order toText writes them; the failures (Fail.*) follow them.
-constexpr std::array<Key, 11> kScenarioKeys{{
-    {"ActiveDoc", &State::activeDoc},
-    {"SystemDensity", &State::systemDensity},
-    {"DocumentDensity", &State::documentDensity},
-    {"SystemWriteResult", &State::systemWriteResult},
-    {"DocumentWriteResult", &State::documentWriteResult},
-    {"Configuration", &State::configuration},
-    {"Material", &State::material},
-    {"MaterialDatabase", &State::materialDatabase},
-    {"MaterialDensity", &State::materialDensity},
-    {"Volume", &State::volume},
-    {"Bodies", &State::bodies},
-}};
-
-// The keys of the other faults, written after the failures.
-constexpr std::array<Key, 4> kFaultKeys{{
-    {"RetryLater", &State::retryLater},
-    {"CreateDelayMs", &State::createDelayMs},
-    {"DieInMember", &State::dieInMember},
-    {"TextAnswer", &State::textAnswer},
-}};
-
-constexpr std::string_view kFailPrefix = "Fail.";
-
-template <typename... Handlers>
-struct Overloaded : Handlers... {
-    using Handlers::operator()...;
-};
-template <typename... Handlers>
-Overloaded(Handlers...) -> Overloaded<Handlers...>;
-
-// Sets the field from the text; false if the text is not a valid value for it.
-bool apply(State& state, const Field& field, std::string_view value) {
-    return std::visit(Overloaded{
-                          [&](DocKind State::*kind) {
-                              auto parsed = docKindFromName(value);
-                              if (parsed) state.*kind = *parsed;
-                              return parsed.has_value();
-                          },
-                          [&](double State::*number) {
-                              auto parsed = parseDouble(value);
-                              if (parsed) state.*number = *parsed;
-                              return parsed.has_value();
-                          },
-                          [&](bool State::*flag) {
-                              auto parsed = parseBool(value);
-                              if (parsed) state.*flag = *parsed;
-                              return parsed.has_value();
-                          },
-                          [&](std::uint32_t State::*count) {
-                              auto parsed = value.empty() ? std::optional<std::uint32_t>(0)
-                                                          : parseUnsigned(value);
-                              if (parsed) state.*count = *parsed;
-                              return parsed.has_value();
-                          },
-                          [&](std::string State::*text) {
-                              state.*text = std::string(value);
-                              return true;
-                          },
-                      },
-                      field);
-}
-
-std::string format(const State& state, const Field& field) {
-    return std::visit(
-        Overloaded{
-            [&](DocKind State::*kind) { return std::string(docKindName(state.*kind)); },
-            [&](double State::*number) { return formatDouble(state.*number); },
-            [&](bool State::*flag) { return std::string(state.*flag ? "1" : "0"); },
-            [&](std::uint32_t State::*count) { return std::to_string(state.*count); },
-            [&](std::string State::*text) { return state.*text; },
-        },
-        field);
-}
-
-const Key* findKey(std::string_view name) {
-    for (const auto& keys :
-         {std::span<const Key>(kScenarioKeys), std::span<const Key>(kFaultKeys)}) {
-        for (const Key& key : keys) {
-            if (equalsIgnoringAsciiCase(name, key.name)) return &key;
-        }
-    }
-    return nullptr;
-}
-
-// Applies one line's key and value; describes what is wrong with them, empty if nothing.
-std::string applyLine(State& state, std::string_view name, std::string_view value) {
-    auto bad = [&](std::string_view keyName) {
-        return "bad value \"" + std::string(value) + "\" for " + std::string(keyName);
-    };
-    if (const Key* key = findKey(name)) {
-        return apply(state, key->field, value) ? std::string() : bad(key->name);
-    }
-    if (name.size() > kFailPrefix.size() &&
-        equalsIgnoringAsciiCase(name.substr(0, kFailPrefix.size()), kFailPrefix)) {
-        const auto hresult = value.empty() ? std::optional<std::int32_t>(0) : parseHresult(value);
-        Failures changed = state.fail;
-        // A key that names no member is unknown, whatever its value.
-        if (changed.set(name.substr(kFailPrefix.size()), hresult.value_or(0)) > 0) {
-            if (!hresult) return bad(name);
-            state.fail = changed;
-            return {};
-        }
-    }
-    return "unknown key \"" + std::string(name) + "\"";
-}
-
-constexpr std::array<std::string_view, 5> kObjectNames{"App", "Doc", "Config", "Extension",
-                                                       "MassProperty"};
+constexpr std::array<std::string_view, 7> kObjectNames{
+    "App", "Doc", "Config", "Extension", "MassProperty", "Component", "PartDoc"};
 
 // The characters a logged value escapes, each with the letter after its backslash.
 constexpr std::array<std::pair<char, char>, 5> kEscapes{{
@@ -216,14 +82,6 @@ void formatValueInto(std::string& out, const LogValue& value) {
     out += value.type;
     out += ':';
     escapeInto(out, value.text);
-}
-
-// Takes the next line off the front of the text, without its '\n'.
-std::string_view takeLine(std::string_view& text) {
-    const auto nl = text.find('\n');
-    const std::string_view line = text.substr(0, nl);
-    text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
-    return line;
 }
 
 std::vector<std::string_view> splitTabs(std::string_view line) {
@@ -303,6 +161,14 @@ const Member* findMember(ObjectKind object, std::int32_t id) {
     return found != kMembers.end() ? &*found : nullptr;
 }
 
+bool namedByMemberAlone(ObjectKind kind) {
+    return kind != ObjectKind::component && kind != ObjectKind::partDoc;
+}
+
+bool acceptsPut(MemberId id) {
+    return id == MemberId::visible || id == MemberId::commandInProgress;
+}
+
 bool namesMember(std::string_view given, ObjectKind object, std::string_view member) {
     std::string_view wanted = trim(given);
     if (wanted.empty()) return false;
@@ -310,6 +176,8 @@ bool namesMember(std::string_view given, ObjectKind object, std::string_view mem
     if (dot != std::string_view::npos) {
         if (!equalsIgnoringAsciiCase(wanted.substr(0, dot), objectName(object))) return false;
         wanted = wanted.substr(dot + 1);
+    } else if (!namedByMemberAlone(object)) {
+        return false;
     }
     return equalsIgnoringAsciiCase(wanted, member);
 }
@@ -345,53 +213,6 @@ bool State::answersWithText(std::string_view object, std::string_view member) co
     return kind && namesMember(textAnswer, *kind, member);
 }
 
-State parse(std::string_view text, std::vector<std::string>* problems) {
-    State state;
-    auto problem = [&](std::size_t lineNo, std::string what) {
-        if (problems)
-            problems->push_back("line " + std::to_string(lineNo) + ": " + std::move(what));
-    };
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    bool inSection = false;
-    std::size_t lineNo = 0;
-    while (!text.empty()) {
-        std::string_view line = takeLine(text);
-        ++lineNo;
-        auto comment = line.find_first_of(";#");
-        line = trim(line.substr(0, comment));
-        if (line.empty()) continue;
-        if (line.front() == '[') {
-            inSection = equalsIgnoringAsciiCase(line, "[cadsim]");
-            continue;
-        }
-        if (!inSection) continue;
-        auto eq = line.find('=');
-        if (eq == std::string_view::npos) {
-            problem(lineNo, "no '=' in \"" + std::string(line) + "\"");
-            continue;
-        }
-        std::string wrong = applyLine(state, trim(line.substr(0, eq)), trim(line.substr(eq + 1)));
-        if (!wrong.empty()) problem(lineNo, std::move(wrong));
-    }
-    return state;
-}
-
-std::string toText(const State& state) {
-    std::string out = "[cadsim]\n";
-    auto write = [&out](std::string_view name, const std::string& value) {
-        out.append(name).append(1, '=').append(value).append(1, '\n');
-    };
-    for (const Key& key : kScenarioKeys) write(key.name, format(state, key.field));
-    for (std::size_t i = 0; i < kMembers.size(); ++i) {
-        const std::int32_t code = state.fail.at(i);
-        write(std::string(kFailPrefix) + std::string(objectName(kMembers[i].object)) + "." +
-                  std::string(kMembers[i].name),
-              code == 0 ? std::string("0") : formatHresult(code));
-    }
-    for (const Key& key : kFaultKeys) write(key.name, format(state, key.field));
-    return out;
-}
-
 std::vector<std::string> describeScenario(const State& state) {
     // Values the stand-in computes are shown with 15 digits, so that 7850.5 kg/m³ × 0.001 m³
     // reads 7.8505 kg.
@@ -417,6 +238,12 @@ std::vector<std::string> describeScenario(const State& state) {
         "Material: " + material,
         "Mass: " + mass,
     };
+}
+
+std::string describeAssembly(const Assembly& assembly) {
+    return "Assembly " + assembly.title + ": " + std::to_string(assembly.components.size()) +
+           " components, " + std::to_string(assembly.parts.size()) + " parts, " +
+           std::to_string(assembly.subAssemblies.size()) + " sub-assemblies";
 }
 
 std::string formatDouble(double value, int digits) {

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "assembly.h"
+
 namespace cadsim {
 
 // The kind of the active document; the number is what the document's GetType returns
@@ -22,14 +24,21 @@ std::optional<DocKind> docKindFromName(std::string_view name);  // case-insensit
 
 // The objects the stand-in hands out. Their names are one vocabulary: the state file names
 // them in Fail.<Object>.<Member>, DieInMember and TextAnswer (any case), the log in its
-// object column (with a small first letter: app, doc, config, extension, massProperty).
-enum class ObjectKind { app, doc, config, extension, massProperty };
+// object column (with a small first letter: app, doc, config, extension, massProperty,
+// component, partDoc). A component is one of the active assembly's; partDoc is the document
+// a component uses, a part or a sub-assembly.
+enum class ObjectKind { app, doc, config, extension, massProperty, component, partDoc };
 
-// "App", "Doc", "Config", "Extension", "MassProperty".
+// "App", "Doc", "Config", "Extension", "MassProperty", "Component", "PartDoc".
 std::string_view objectName(ObjectKind kind);
-// As the log writes it: "app", "doc", "config", "extension", "massProperty".
+// As the log writes it: "app", "doc", "config", "extension", "massProperty", "component",
+// "partDoc".
 std::string logObjectName(ObjectKind kind);
 std::optional<ObjectKind> objectKindFromName(std::string_view name);  // case-insensitive
+// Whether a member named without its object ("GetType") names the member on this object:
+// only on the objects of the active part (App, Doc, Config, Extension, MassProperty), so that
+// such names mean what they meant before the assembly's objects came.
+bool namedByMemberAlone(ObjectKind kind);
 
 // The members the stand-in serves; the number is the member's DISPID, the same on every
 // object that has it.
@@ -47,6 +56,15 @@ enum class MemberId : std::int32_t {
     density,
     mass,
     volume,
+    commandInProgress,
+    getTitle,
+    getComponents,
+    getModelDoc2,
+    getPathName,
+    referencedConfiguration,
+    getSuppression2,
+    isVirtual,
+    name2,
 };
 
 struct Member {
@@ -58,7 +76,7 @@ struct Member {
 };
 
 // Every member of every object, in the order toText writes their failures.
-inline constexpr std::array<Member, 15> kMembers{{
+inline constexpr std::array<Member, 32> kMembers{{
     {ObjectKind::app, MemberId::visible, "Visible", 0, false},
     {ObjectKind::app, MemberId::activeDoc, "ActiveDoc", 0, false},
     {ObjectKind::app, MemberId::setPreference, "SetUserPreferenceDoubleValue", 2, false},
@@ -74,14 +92,34 @@ inline constexpr std::array<Member, 15> kMembers{{
     {ObjectKind::massProperty, MemberId::density, "Density", 0, false},
     {ObjectKind::massProperty, MemberId::mass, "Mass", 0, false},
     {ObjectKind::massProperty, MemberId::volume, "Volume", 0, false},
+    {ObjectKind::app, MemberId::commandInProgress, "CommandInProgress", 0, false},
+    {ObjectKind::doc, MemberId::getTitle, "GetTitle", 0, true},
+    {ObjectKind::doc, MemberId::getComponents, "GetComponents", 1, false},
+    {ObjectKind::component, MemberId::getModelDoc2, "GetModelDoc2", 0, false},
+    {ObjectKind::component, MemberId::getPathName, "GetPathName", 0, true},
+    {ObjectKind::component, MemberId::referencedConfiguration, "ReferencedConfiguration", 0, true},
+    {ObjectKind::component, MemberId::getSuppression2, "GetSuppression2", 0, false},
+    {ObjectKind::component, MemberId::isVirtual, "IsVirtual", 0, false},
+    {ObjectKind::component, MemberId::name2, "Name2", 0, true},
+    {ObjectKind::partDoc, MemberId::getType, "GetType", 0, false},
+    {ObjectKind::partDoc, MemberId::getTitle, "GetTitle", 0, true},
+    {ObjectKind::partDoc, MemberId::setPreference, "SetUserPreferenceDoubleValue", 2, false},
+    {ObjectKind::partDoc, MemberId::getPreference, "GetUserPreferenceDoubleValue", 1, false},
+    {ObjectKind::partDoc, MemberId::getActiveConfiguration, "GetActiveConfiguration", 0, false},
+    {ObjectKind::partDoc, MemberId::getMaterialPropertyName2, "GetMaterialPropertyName2", 2, true},
+    {ObjectKind::partDoc, MemberId::extension, "Extension", 0, false},
+    {ObjectKind::partDoc, MemberId::getComponents, "GetComponents", 1, false},
 }};
+
+// Whether a member can be put (DISPATCH_PROPERTYPUT) as well as got.
+bool acceptsPut(MemberId id);
 
 // The member of that object with this name (any case) or DISPID; null if it has none.
 const Member* findMember(ObjectKind object, std::string_view name);
 const Member* findMember(ObjectKind object, std::int32_t id);
 
-// Whether a member given as "Member" (on any object) or "Object.Member" names this member of
-// this object; names of either part in any case.
+// Whether a member given as "Member" (on any object namedByMemberAlone) or "Object.Member"
+// names this member of this object; names of either part in any case.
 bool namesMember(std::string_view given, ObjectKind object, std::string_view member);
 
 // The HRESULTs that members return instead of working, one for each member of kMembers; 0
@@ -114,13 +152,20 @@ struct State {
     std::string material;
     std::string materialDatabase = "SOLIDWORKS Materials";
     double materialDensity = 1000.0;
-    double volume = 0.001;     // m³
-    std::uint32_t bodies = 1;  // 0: no body, so no mass properties
+    double volume = 0.001;           // m³
+    std::uint32_t bodies = 1;        // 0: no body, so no mass properties
+    bool commandInProgress = false;  // the application's CommandInProgress
     Failures fail;
     std::uint32_t retryLater = 0;     // the next N calls are rejected with "retry later"
     std::uint32_t createDelayMs = 0;  // wait before the class object is registered
+    std::uint32_t callDelayMs = 0;    // every Invoke sleeps this long first
     std::string dieInMember;          // "Member" or "Object.Member"; empty: never
     std::string textAnswer;           // the same form: that member answers with a wrong type
+    // The active assembly (when activeDoc is assembly); with a generation, the generated one
+    // with these parts and components laid over it (playedAssembly).
+    Assembly assembly;
+    Generation generate;
+    std::vector<WrittenDensity> writtenDensities;  // into generated parts, in the order written
 
     bool operator==(const State&) const = default;
 
@@ -150,6 +195,20 @@ std::string toText(const State& state);
 // configuration, both density settings, the material, and the mass with what it is computed
 // from (UTF-8).
 std::vector<std::string> describeScenario(const State& state);
+// One line about the assembly played: its title and how many components, part documents and
+// sub-assemblies it has.
+std::string describeAssembly(const Assembly& assembly);
+
+// The calls a running stand-in received since it started or its counts were reset: name
+// look-ups (GetIDsOfNames) and invocations (Invoke), each counted apart, and the time it spent
+// inside them, so that a benchmark can tell the stand-in's share from COM's.
+struct CallCounts {
+    std::uint64_t nameLookups = 0;
+    std::uint64_t invocations = 0;
+    std::uint64_t microseconds = 0;
+
+    bool operator==(const CallCounts&) const = default;
+};
 
 // "%.17g" in the C locale, whatever the process locale is; with fewer digits for people
 // ("%.15g" shows 7850.5 * 0.001 as 7.8505).
@@ -182,7 +241,7 @@ enum class Outcome {
 // <sequence>\t<object>\t<member>\t<kind>\t<arguments>\t<outcome>
 struct LogEntry {
     std::uint64_t sequence = 0;
-    std::string object;  // "app", "doc", "config", "extension" or "massProperty"
+    std::string object;  // logObjectName: "app", "doc", ..., "component", "partDoc"
     std::string member;  // e.g. "SetUserPreferenceDoubleValue"; "#<dispid>" for an unknown one
     std::string kind;    // "get", "put" or "call"
     std::vector<LogValue> arguments;  // in parameter order

@@ -57,6 +57,35 @@ bool writeFileReplacing(const std::wstring& path, std::string_view text) {
     return writeNew(path, text);
 }
 
+bool emptyFile(const std::wstring& path) {
+    const UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr,
+                                              TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
+}
+
+bool AppendedFile::append(std::string_view text) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    const bool exists = GetFileAttributesExW(path_.c_str(), GetFileExInfoStandard, &data) != 0;
+    const std::uint64_t size =
+        exists ? (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow : 0;
+    if (!file_ || !exists || size != size_) {
+        // Closing first lets a deletion another program asked for happen (Wine keeps a deleted
+        // file that is still open until it is closed).
+        file_.reset();
+        file_.reset(CreateFileW(path_.c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        LARGE_INTEGER opened{};
+        if (!file_ || !GetFileSizeEx(file_.get(), &opened)) return false;
+        size_ = static_cast<std::uint64_t>(opened.QuadPart);
+    }
+    if (!writeAll(file_.get(), text)) {
+        file_.reset();
+        return false;
+    }
+    size_ += text.size();
+    return true;
+}
+
 bool appendToFile(const std::wstring& path, std::string_view text) {
     UniqueKernelHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, kShareAll, nullptr,
                                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -43,15 +43,48 @@ UINT liveObjectsMessage() {
     return message;
 }
 
-std::optional<long> liveObjectsOf(std::wstring_view progId, std::chrono::milliseconds limit) {
+namespace {
+
+// What the instance of the ProgID answers to the message; nothing when none runs or it does
+// not answer within the limit.
+std::optional<DWORD_PTR> ask(std::wstring_view progId, UINT message, WPARAM wParam,
+                             std::chrono::milliseconds limit) {
     const std::vector<HWND> windows = instanceWindows(progId);
     if (windows.empty()) return std::nullopt;
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(windows.front(), liveObjectsMessage(), 0, 0, SMTO_ABORTIFHUNG,
+    if (!SendMessageTimeoutW(windows.front(), message, wParam, 0, SMTO_ABORTIFHUNG,
                              static_cast<UINT>(limit.count()), &answer)) {
         return std::nullopt;
     }
-    return static_cast<long>(answer);
+    return answer;
+}
+
+}  // namespace
+
+std::optional<long> liveObjectsOf(std::wstring_view progId, std::chrono::milliseconds limit) {
+    const auto answer = ask(progId, liveObjectsMessage(), 0, limit);
+    return answer ? std::optional<long>(static_cast<long>(*answer)) : std::nullopt;
+}
+
+UINT callCountsMessage() {
+    static const UINT message = RegisterWindowMessageW(L"VelumarCadSimCallCounts");
+    return message;
+}
+
+std::optional<CallCounts> callCountsOf(std::wstring_view progId, std::chrono::milliseconds limit) {
+    auto answer = [&](CallCountsQuery query) {
+        return ask(progId, callCountsMessage(), static_cast<WPARAM>(query), limit);
+    };
+    const auto names = answer(CallCountsQuery::nameLookups);
+    const auto invocations = answer(CallCountsQuery::invocations);
+    const auto microseconds = answer(CallCountsQuery::microseconds);
+    if (!names || !invocations || !microseconds) return std::nullopt;
+    return CallCounts{*names, *invocations, *microseconds};
+}
+
+bool resetCallCountsOf(std::wstring_view progId, std::chrono::milliseconds limit) {
+    return ask(progId, callCountsMessage(), static_cast<WPARAM>(CallCountsQuery::reset), limit) ==
+           1u;
 }
 
 }  // namespace cadsim::win

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cadsim_state.h"
+
 namespace cadsim::win {
 
 // Every instance's window class starts with this; the rest is the class id it serves.
@@ -26,7 +28,8 @@ std::wstring windowClassFor(std::wstring_view progId);
 std::vector<HWND> instanceWindows(std::wstring_view progId);
 
 // The message a status window answers with the number of live objects: objects its server
-// handed to clients that they have not released yet. It is answered on the server's own
+// handed to clients that they have not released yet, and the application while a client
+// holds it. It is answered on the server's own
 // thread, between two calls, so the number is exact when it is given.
 UINT liveObjectsMessage();
 
@@ -34,5 +37,23 @@ UINT liveObjectsMessage();
 // not answer within the limit.
 std::optional<long> liveObjectsOf(std::wstring_view progId,
                                   std::chrono::milliseconds limit = std::chrono::seconds(5));
+
+// The message a status window answers with its server's call counts (CallCounts), also on
+// the server's own thread; wParam says what to answer.
+UINT callCountsMessage();
+enum class CallCountsQuery : WPARAM {
+    nameLookups = 0,   // answers the GetIDsOfNames calls received
+    invocations = 1,   // answers the Invoke calls received
+    reset = 2,         // sets the counts and the time to 0 and answers 1
+    microseconds = 3,  // answers the time spent inside the calls
+};
+
+// The call counts of the instance that serves the ProgID; nothing when none runs or it does
+// not answer within the limit.
+std::optional<CallCounts> callCountsOf(std::wstring_view progId,
+                                       std::chrono::milliseconds limit = std::chrono::seconds(5));
+// Sets them to 0; false when no instance answered.
+bool resetCallCountsOf(std::wstring_view progId,
+                       std::chrono::milliseconds limit = std::chrono::seconds(5));
 
 }  // namespace cadsim::win

@@ -4,11 +4,14 @@
 //   cadsim.exe /unregserver --progid <ProgID>
 //   cadsim.exe /shutdown [--progid <ProgID>]
 //   cadsim.exe /live --progid <ProgID>
+//   cadsim.exe /counts --progid <ProgID> [--reset]
 //   cadsim.exe [--progid <ProgID>] --state <file> --log <file> [-Embedding]
 //
 // Without -Embedding (started by hand) the window is shown at once; started by COM it stays
 // hidden until a client sets Visible. /live prints how many objects the running instance has
-// handed to clients that they have not released yet.
+// handed to clients that they have not released yet; /counts how many calls it received
+// (name look-ups and invocations) and how long it spent inside them, and --reset sets them
+// to 0 after printing them.
 
 #include <windows.h>
 
@@ -72,8 +75,9 @@ class DisconnectOnExit {
 };
 
 struct Options {
-    enum class Mode { serve, regServer, unregServer, shutdown, live } mode = Mode::serve;
+    enum class Mode { serve, regServer, unregServer, shutdown, live, counts } mode = Mode::serve;
     bool embedding = false;
+    bool reset = false;  // /counts --reset
     std::wstring progId;
     std::wstring statePath;
     std::wstring logPath;
@@ -115,6 +119,10 @@ bool parseOptions(const std::vector<std::wstring>& args, Options& options) {
             options.mode = Options::Mode::shutdown;
         } else if (isSwitch(arg, L"live")) {
             options.mode = Options::Mode::live;
+        } else if (isSwitch(arg, L"counts")) {
+            options.mode = Options::Mode::counts;
+        } else if (arg == L"--reset") {
+            options.reset = true;
         } else if (isSwitch(arg, L"Embedding") || isSwitch(arg, L"Automation")) {
             options.embedding = true;
         } else if (arg == L"--progid") {
@@ -131,6 +139,21 @@ bool parseOptions(const std::vector<std::wstring>& args, Options& options) {
     options.statePath = velu::win32::fullPath(options.statePath);
     options.logPath = velu::win32::fullPath(options.logPath);
     return true;
+}
+
+LRESULT answerCallCounts(SimServer& server, WPARAM query) {
+    switch (static_cast<CallCountsQuery>(query)) {
+        case CallCountsQuery::nameLookups:
+            return static_cast<LRESULT>(server.callCounts().nameLookups);
+        case CallCountsQuery::invocations:
+            return static_cast<LRESULT>(server.callCounts().invocations);
+        case CallCountsQuery::microseconds:
+            return static_cast<LRESULT>(server.callCounts().microseconds);
+        case CallCountsQuery::reset:
+            server.resetCallCounts();
+            return 1;
+    }
+    return 0;
 }
 
 int serve(const Options& options) {
@@ -158,9 +181,13 @@ int serve(const Options& options) {
         [&serverForWindow] {
             if (serverForWindow != nullptr) serverForWindow->refreshWindow();
         },
-        [&serverForWindow] {
-            return serverForWindow != nullptr ? serverForWindow->liveObjects() : 0L;
-        });
+        {[&serverForWindow] {
+             return serverForWindow != nullptr ? serverForWindow->liveObjects() : 0L;
+         },
+         [&serverForWindow](WPARAM query) {
+             return serverForWindow != nullptr ? answerCallCounts(*serverForWindow, query)
+                                               : LRESULT{0};
+         }});
     if (!window.valid()) {
         report(L"no window to serve from: " + window.failure());
         return kFailed;
@@ -170,15 +197,20 @@ int serve(const Options& options) {
     serverForWindow = &server;
 
     // A slow start: the client waits for the class object while this sleeps.
-    if (const std::uint32_t delay = server.loadState().createDelayMs; delay > 0) Sleep(delay);
+    if (const std::uint32_t delay = server.state().createDelayMs; delay > 0) Sleep(delay);
 
     ComPtr<IMessageFilter> filter;
     filter.attach(new MessageFilter(server));
     const velu::win32::MessageFilterRegistration filterRegistration(filter);
     DisconnectOnExit disconnectApp(server.app());
+    // A weak entry, so that only clients' references count as connections of the application
+    // (a strong one would be a connection of its own, and the application would always look
+    // held). COM keeps a weakly registered object reachable after its last client let go
+    // because the object has external connections; without them GetActiveObject would fail
+    // from then on.
     const CookieRegistration running(
         [&](DWORD* cookie) {
-            return RegisterActiveObject(server.app(), clsid, ACTIVEOBJECT_STRONG, cookie);
+            return RegisterActiveObject(server.app(), clsid, ACTIVEOBJECT_WEAK, cookie);
         },
         [](DWORD cookie) { RevokeActiveObject(cookie, nullptr); });
     if (FAILED(running.result())) {
@@ -236,6 +268,20 @@ int live(const Options& options) {
     return kOk;
 }
 
+// Prints the call counts of the instance serving the ProgID, then resets them if asked.
+int counts(const Options& options) {
+    const auto answered = callCountsOf(options.progId);
+    if (!answered || (options.reset && !resetCallCountsOf(options.progId))) {
+        report(L"no running instance of " + options.progId + L" answered");
+        return kFailed;
+    }
+    writeTo(STD_OUTPUT_HANDLE, "GetIDsOfNames " + std::to_string(answered->nameLookups) +
+                                   "\nInvoke " + std::to_string(answered->invocations) +
+                                   "\nMicroseconds " + std::to_string(answered->microseconds) +
+                                   "\n");
+    return kOk;
+}
+
 int run() {
     int argc = 0;
     velu::win32::UniqueLocal argvMemory(CommandLineToArgvW(GetCommandLineW(), &argc));
@@ -275,6 +321,12 @@ int run() {
                 return kUsage;
             }
             return live(options);
+        case Options::Mode::counts:
+            if (options.progId.empty()) {
+                report(L"/counts needs --progid <ProgID>");
+                return kUsage;
+            }
+            return counts(options);
         case Options::Mode::serve:
             return serve(options);
     }

@@ -1,6 +1,6 @@
 #include "sim_server.h"
 
-#include <cmath>
+#include <utility>
 #include <vector>
 
 #include "files.h"
@@ -16,8 +16,6 @@ using velu::text::fromUtf8;
 using velu::win32::UniqueBstr;
 using velu::win32::UniqueVariant;
 
-// The preference id of the material density (swMaterialPropertyDensity).
-constexpr LONG kDensityPreference = 7;
 // IDispatch's vtable slot of Invoke, as the message filter sees it.
 constexpr WORD kInvokeMethodIndex = 6;
 // Exit code of a server that DieInMember ended.
@@ -30,19 +28,6 @@ constexpr std::wstring_view kWrongTypeText = L"kein Wert";
 bool isTextReference(const VARIANT& value) {
     return (value.vt == (VT_BYREF | VT_BSTR) && value.pbstrVal != nullptr) ||
            (value.vt == (VT_BYREF | VT_VARIANT) && value.pvarVal != nullptr);
-}
-
-// Leaves a text in a reference that isTextReference accepted; what it held is freed.
-void leaveText(VARIANT& reference, std::wstring_view text) {
-    if (reference.vt == (VT_BYREF | VT_BSTR)) {
-        UniqueBstr previous;
-        *previous.put() = *reference.pbstrVal;
-        *reference.pbstrVal = UniqueBstr(text).release();
-    } else {
-        UniqueVariant previous;
-        *previous.put() = *reference.pvarVal;
-        UniqueVariant::fromString(text).moveTo(reference.pvarVal);
-    }
 }
 
 // Fills an EXCEPINFO for an injected DISP_E_EXCEPTION.
@@ -66,13 +51,81 @@ std::pair<std::wstring, std::wstring> describeCall(const LogEntry& entry) {
     return {fromUtf8(call), fromUtf8(formatOutcome(entry))};
 }
 
+// Adds the time from its making to its end to a total, in microseconds.
+class Stopwatch {
+  public:
+    explicit Stopwatch(std::uint64_t& total) : total_(total) { QueryPerformanceCounter(&start_); }
+    ~Stopwatch() {
+        static const LONGLONG frequency = [] {
+            LARGE_INTEGER f{};
+            QueryPerformanceFrequency(&f);
+            return f.QuadPart;
+        }();
+        LARGE_INTEGER end{};
+        QueryPerformanceCounter(&end);
+        total_ +=
+            static_cast<std::uint64_t>((end.QuadPart - start_.QuadPart) * 1'000'000 / frequency);
+    }
+    Stopwatch(const Stopwatch&) = delete;
+    Stopwatch& operator=(const Stopwatch&) = delete;
+
+  private:
+    std::uint64_t& total_;
+    LARGE_INTEGER start_{};
+};
+
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// ExternalConnections
+
+HRESULT STDMETHODCALLTYPE ExternalConnections::QueryInterface(REFIID iid, void** out) {
+    return owner_.QueryInterface(iid, out);
+}
+
+ULONG STDMETHODCALLTYPE ExternalConnections::AddRef() {
+    return owner_.AddRef();
+}
+
+ULONG STDMETHODCALLTYPE ExternalConnections::Release() {
+    return owner_.Release();
+}
+
+DWORD STDMETHODCALLTYPE ExternalConnections::AddConnection(DWORD type, DWORD) {
+    if (!(type & EXTCONN_STRONG)) return static_cast<DWORD>(strong_);
+    ++strong_;
+    owner_.clientsChanged();
+    return static_cast<DWORD>(strong_);
+}
+
+// A last release that "closes" would have the object disconnect itself; the application stays
+// registered for the next client instead, as the CAD program does.
+DWORD STDMETHODCALLTYPE ExternalConnections::ReleaseConnection(DWORD type, DWORD, BOOL) {
+    if (!(type & EXTCONN_STRONG) || strong_ == 0) return static_cast<DWORD>(strong_);
+    --strong_;
+    owner_.clientsChanged();
+    return static_cast<DWORD>(strong_);
+}
 
 // ---------------------------------------------------------------------------------------------
 // SimObject
 
-SimObject::SimObject(SimServer& server, ObjectKind kind) : server_(server), kind_(kind) {
+SimObject::SimObject(SimServer& server, ObjectKind kind, Target target)
+    : server_(server), kind_(kind), target_(std::move(target)) {
     if (kind_ != ObjectKind::app) server_.madeObject(this);
+}
+
+HRESULT STDMETHODCALLTYPE SimObject::QueryInterface(REFIID iid, void** out) {
+    if (kind_ == ObjectKind::app && out != nullptr && IsEqualIID(iid, IID_IExternalConnection)) {
+        *out = static_cast<IExternalConnection*>(&connections_);
+        AddRef();
+        return S_OK;
+    }
+    return ComObject::QueryInterface(iid, out);
+}
+
+void SimObject::clientsChanged() {
+    server_.appConnectionsChanged();
 }
 
 SimObject::~SimObject() {
@@ -98,7 +151,7 @@ HRESULT STDMETHODCALLTYPE SimObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT
 HRESULT STDMETHODCALLTYPE SimObject::Invoke(DISPID id, REFIID, LCID lcid, WORD flags,
                                             DISPPARAMS* params, VARIANT* result,
                                             EXCEPINFO* exception, UINT* argError) {
-    return server_.invoke(kind_, id, lcid, flags, params, result, exception, argError);
+    return server_.invoke(*this, id, lcid, flags, params, result, exception, argError);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -138,13 +191,8 @@ DWORD STDMETHODCALLTYPE MessageFilter::MessagePending(HTASK, DWORD, DWORD) {
 // ---------------------------------------------------------------------------------------------
 // SimServer
 
-struct SimServer::Call {
-    LogEntry entry;
-    const Member* member = nullptr;
-};
-
 SimServer::SimServer(std::wstring statePath, std::wstring logPath, StatusWindow* window)
-    : statePath_(std::move(statePath)), logPath_(std::move(logPath)), window_(window) {
+    : store_(std::move(statePath)), logPath_(std::move(logPath)), log_(logPath_), window_(window) {
     app_.attach(new SimObject(*this, ObjectKind::app));
     // The sequence goes on from the last line an earlier run left in the log.
     if (auto text = readFile(logPath_)) {
@@ -157,23 +205,40 @@ SimServer::SimServer(std::wstring statePath, std::wstring logPath, StatusWindow*
 
 SimServer::~SimServer() {
     // Disconnecting lets go of the references the clients' stubs hold, which may end the
-    // objects and change the list: hold each one while it is cut off.
+    // objects and change the set: hold each one while it is cut off.
     std::vector<ComPtr<IDispatch>> handedOut;
     for (SimObject* object : live_) handedOut.emplace_back(object);
     for (const auto& object : handedOut) CoDisconnectObject(object.get(), 0);
 }
 
-void SimServer::lostObject(SimObject* object) {
-    std::erase(live_, object);
+long SimServer::liveObjects() const {
+    return static_cast<long>(live_.size()) + (app_->heldByClients() ? 1 : 0);
 }
 
-State SimServer::loadState() const {
-    auto text = readFile(statePath_);
-    return text ? parse(*text) : State{};
+void SimServer::resetCallCounts() {
+    counts_ = CallCounts{};
+    showState();
 }
 
-void SimServer::saveState(const State& state) const {
-    writeFileReplacing(statePath_, toText(state));
+const State& SimServer::state() {
+    const State& state = store_.current();
+    if (store_.readings() != playedReading_) playAssembly();
+    return state;
+}
+
+void SimServer::playAssembly() {
+    const State& state = store_.last();
+    played_ = playedAssembly(state.assembly, state.generate, state.writtenDensities);
+    partsByPath_.clear();
+    subAssemblies_.clear();
+    for (std::size_t i = 0; i < played_.parts.size(); ++i) {
+        partsByPath_.emplace(pathKey(played_.parts[i].path), i);
+    }
+    for (const std::string& path : played_.subAssemblies) {
+        subAssemblies_.insert(pathKey(path));
+    }
+    assemblyLine_ = describeAssembly(played_);
+    playedReading_ = store_.readings();
 }
 
 void SimServer::setVisible(bool visible) {
@@ -183,9 +248,28 @@ void SimServer::setVisible(bool visible) {
 }
 
 void SimServer::refreshWindow() {
+    state();
+    showState();
+}
+
+void SimServer::showState() {
     if (window_ == nullptr) return;
-    std::vector<std::wstring> lines;
-    for (const std::string& line : describeScenario(loadState())) lines.push_back(fromUtf8(line));
+    if (scenarioVersion_ != store_.version() || scenarioLines_.empty()) {
+        const State& state = store_.last();
+        scenarioLines_.clear();
+        for (const std::string& line : describeScenario(state)) {
+            scenarioLines_.push_back(fromUtf8(line));
+        }
+        if (state.activeDoc == DocKind::assembly) scenarioLines_.push_back(fromUtf8(assemblyLine_));
+        scenarioLines_.push_back(std::wstring(L"Command in progress: ") +
+                                 (state.commandInProgress ? L"yes" : L"no"));
+        scenarioVersion_ = store_.version();
+    }
+    std::vector<std::wstring> lines = scenarioLines_;
+    lines.push_back(L"Calls received: " + std::to_wstring(counts_.nameLookups) +
+                    L" name look-ups, " + std::to_wstring(counts_.invocations) +
+                    L" invocations, served in " + std::to_wstring(counts_.microseconds / 1000) +
+                    L" ms");
     lines.push_back(L"Objects handed out and not released: " + std::to_wstring(liveObjects()));
     lines.push_back(L"Last call: " + lastCall_.first);
     lines.push_back(lastCall_.second.empty() ? std::wstring()
@@ -193,7 +277,9 @@ void SimServer::refreshWindow() {
     window_->setLines(std::move(lines));
 }
 
-HRESULT SimServer::getIdsOfNames(ObjectKind kind, LPOLESTR* names, UINT count, DISPID* ids) const {
+HRESULT SimServer::getIdsOfNames(ObjectKind kind, LPOLESTR* names, UINT count, DISPID* ids) {
+    const Stopwatch serving(counts_.microseconds);
+    ++counts_.nameLookups;
     if (names == nullptr || ids == nullptr) return E_POINTER;
     if (count == 0) return S_OK;
     HRESULT hr = S_OK;
@@ -213,10 +299,11 @@ bool SimServer::rejectIncoming(IUnknown* target, REFIID iid, WORD method) {
     if (filterRejected_) {
         // The runtime honoured the last "retry later": that call never reached Invoke, so it is
         // counted and logged here (its member is not known at this level).
-        State state = loadState();
+        state();
+        State& state = store_.edit();
         if (state.retryLater > 0) {
             --state.retryLater;
-            saveState(state);
+            store_.save();
         }
         const LogEntry entry{
             nextSequence_++, *filterRejected_, "*", "call", {}, Outcome::retryLater, {}, 0};
@@ -224,20 +311,23 @@ bool SimServer::rejectIncoming(IUnknown* target, REFIID iid, WORD method) {
         finish(entry);
     }
     if (!IsEqualIID(iid, IID_IDispatch) || method != kInvokeMethodIndex) return false;
-    if (loadState().retryLater == 0) return false;
+    if (state().retryLater == 0) return false;
     filterRejected_ = objectName(target);
     return true;
 }
 
-HRESULT SimServer::invoke(ObjectKind kind, DISPID id, LCID lcid, WORD flags, DISPPARAMS* params,
-                          VARIANT* result, EXCEPINFO* exception, UINT* argError) {
+HRESULT SimServer::invoke(const SimObject& object, DISPID id, LCID lcid, WORD flags,
+                          DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                          UINT* argError) {
+    const Stopwatch serving(counts_.microseconds);
+    ++counts_.invocations;
     // When the filter's "retry later" was ignored, the call arrives here and is rejected below.
     filterRejected_.reset();
 
     Call call;
-    call.member = findMember(kind, static_cast<std::int32_t>(id));
+    call.member = findMember(object.kind(), static_cast<std::int32_t>(id));
     call.entry.sequence = nextSequence_++;
-    call.entry.object = logObjectName(kind);
+    call.entry.object = logObjectName(object.kind());
     if (call.member != nullptr) {
         call.entry.member = call.member->name;
     } else {
@@ -252,24 +342,26 @@ HRESULT SimServer::invoke(ObjectKind kind, DISPID id, LCID lcid, WORD flags, DIS
             call.entry.arguments.push_back(describe(params->rgvarg[i]));
     }
 
-    State state = loadState();
-    if (state.retryLater > 0) {
-        --state.retryLater;
-        saveState(state);
+    // The state file is looked at once a call.
+    const State& current = state();
+    if (current.callDelayMs > 0) Sleep(current.callDelayMs);
+    if (current.retryLater > 0) {
+        --store_.edit().retryLater;
+        store_.save();
         call.entry.outcome = Outcome::retryLater;
         finish(call.entry);
         return RPC_E_SERVERCALL_RETRYLATER;
     }
-    if (call.member != nullptr && state.diesIn(call.entry.object, call.entry.member)) {
-        state.dieInMember.clear();
-        saveState(state);
+    if (call.member != nullptr && current.diesIn(call.entry.object, call.entry.member)) {
+        store_.edit().dieInMember.clear();
+        store_.save();
         call.entry.outcome = Outcome::died;
         appendToFile(logPath_, formatLogLine(call.entry) + "\n");
         ExitProcess(kDiedExitCode);
     }
 
     UniqueVariant value;
-    HRESULT hr = perform(call, state, lcid, flags, params, value.put(), argError);
+    HRESULT hr = perform(call, object, lcid, flags, params, value.put(), argError);
     if (SUCCEEDED(hr)) {
         call.entry.outcome = Outcome::ok;
         call.entry.result = describe(*value);
@@ -284,14 +376,16 @@ HRESULT SimServer::invoke(ObjectKind kind, DISPID id, LCID lcid, WORD flags, DIS
     return hr;
 }
 
-HRESULT SimServer::perform(Call& call, State& state, LCID lcid, WORD flags, DISPPARAMS* params,
-                           VARIANT* result, UINT* argError) {
+HRESULT SimServer::perform(Call& call, const SimObject& object, LCID lcid, WORD flags,
+                           DISPPARAMS* params, VARIANT* result, UINT* argError) {
     const Member* member = call.member;
     if (member == nullptr) return DISP_E_MEMBERNOTFOUND;
+    Document document;
+    if (HRESULT hr = resolve(call, object, document); FAILED(hr)) return hr;
     const UINT count = params != nullptr ? params->cArgs : 0;
     const UINT named = params != nullptr ? params->cNamedArgs : 0;
     if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
-        if (member->id != MemberId::visible || !(flags & DISPATCH_PROPERTYPUT)) {
+        if (!acceptsPut(member->id) || !(flags & DISPATCH_PROPERTYPUT)) {
             return DISP_E_MEMBERNOTFOUND;
         }
         if (count != 1) return DISP_E_BADPARAMCOUNT;
@@ -320,33 +414,41 @@ HRESULT SimServer::perform(Call& call, State& state, LCID lcid, WORD flags, DISP
         return FAILED(hr) ? mismatch(position) : S_OK;
     };
 
-    const bool onApp = call.member->object == ObjectKind::app;
-    UniqueVariant first;
-    UniqueVariant second;
+    Arguments arguments;
     switch (member->id) {
         case MemberId::visible:
+        case MemberId::commandInProgress:
             if (flags & DISPATCH_PROPERTYPUT) {
-                if (HRESULT hr = argument(0, VT_BOOL, first); FAILED(hr)) return hr;
+                if (HRESULT hr = argument(0, VT_BOOL, arguments.first); FAILED(hr)) return hr;
             }
             break;
         case MemberId::setPreference:
-            if (HRESULT hr = argument(0, VT_I4, first); FAILED(hr)) return hr;
-            if (HRESULT hr = argument(1, VT_R8, second); FAILED(hr)) return hr;
+            if (HRESULT hr = argument(0, VT_I4, arguments.first); FAILED(hr)) return hr;
+            if (HRESULT hr = argument(1, VT_R8, arguments.second); FAILED(hr)) return hr;
             break;
         case MemberId::getPreference:
-            if (HRESULT hr = argument(0, VT_I4, first); FAILED(hr)) return hr;
+            if (HRESULT hr = argument(0, VT_I4, arguments.first); FAILED(hr)) return hr;
             break;
         case MemberId::getMaterialPropertyName2:
-            if (HRESULT hr = argument(0, VT_BSTR, first); FAILED(hr)) return hr;
+            if (HRESULT hr = argument(0, VT_BSTR, arguments.first); FAILED(hr)) return hr;
             // The database comes back through the second argument, so it must be a reference.
             if (!isTextReference(params->rgvarg[indexOf(1)])) return mismatch(1);
+            arguments.textReference = &params->rgvarg[indexOf(1)];
+            break;
+        case MemberId::getComponents:
+            if (HRESULT hr = argument(0, VT_BOOL, arguments.first); FAILED(hr)) return hr;
             break;
         default:
             break;
     }
 
+    const State& state = store_.last();
     if (const std::int32_t failure = state.fail.of(member->object, member->name)) {
         return static_cast<HRESULT>(failure);
+    }
+    if (member->id == MemberId::setPreference && document.part != nullptr &&
+        document.part->failWrite != 0) {
+        return static_cast<HRESULT>(document.part->failWrite);
     }
     if (state.answersWithText(call.entry.object, call.entry.member)) {
         // A value of the wrong type: a text, or a number where the answer is a text.
@@ -357,97 +459,61 @@ HRESULT SimServer::perform(Call& call, State& state, LCID lcid, WORD flags, DISP
         }
         return S_OK;
     }
-
-    switch (member->id) {
-        case MemberId::visible:
-            if (flags & DISPATCH_PROPERTYPUT) {
-                setVisible(first->boolVal != VARIANT_FALSE);
-                result->vt = VT_EMPTY;
-            } else {
-                UniqueVariant::fromBool(visible_).moveTo(result);
-            }
-            return S_OK;
-        case MemberId::activeDoc:
-            if (state.activeDoc != DocKind::none) {
-                handOut(ObjectKind::doc, result);
-            } else {
-                UniqueVariant::fromDispatch(nullptr).moveTo(result);
-            }
-            return S_OK;
-        case MemberId::getType:
-            UniqueVariant::fromI4(static_cast<LONG>(state.activeDoc)).moveTo(result);
-            return S_OK;
-        case MemberId::setPreference: {
-            const bool accepted = onApp ? state.systemWriteResult : state.documentWriteResult;
-            const double density = second->dblVal;
-            bool written = false;
-            if (accepted && first->lVal == kDensityPreference && std::isfinite(density)) {
-                (onApp ? state.systemDensity : state.documentDensity) = density;
-                saveState(state);
-                written = true;
-            }
-            UniqueVariant::fromBool(accepted && (written || first->lVal != kDensityPreference))
-                .moveTo(result);
-            return S_OK;
-        }
-        case MemberId::getPreference:
-            UniqueVariant::fromR8(first->lVal == kDensityPreference
-                                      ? (onApp ? state.systemDensity : state.documentDensity)
-                                      : 0.0)
-                .moveTo(result);
-            return S_OK;
-        case MemberId::getActiveConfiguration:
-            handOut(ObjectKind::config, result);
-            return S_OK;
-        case MemberId::getMaterialPropertyName2: {
-            // The part has one configuration: asked for another one, it names no material.
-            const std::wstring asked = first->bstrVal != nullptr ? first->bstrVal : L"";
-            const bool ours = asked.empty() || velu::text::equalsIgnoringAsciiCase(
-                                                   asked, fromUtf8(state.configuration));
-            const bool assigned = ours && !state.material.empty();
-            leaveText(params->rgvarg[indexOf(1)],
-                      assigned ? fromUtf8(state.materialDatabase) : std::wstring());
-            UniqueVariant::fromString(assigned ? fromUtf8(state.material) : std::wstring())
-                .moveTo(result);
-            return S_OK;
-        }
-        case MemberId::extension:
-            handOut(ObjectKind::extension, result);
-            return S_OK;
-        case MemberId::name:
-            UniqueVariant::fromString(fromUtf8(state.configuration)).moveTo(result);
-            return S_OK;
-        case MemberId::createMassProperty:
-            // A part without a body has no mass to compute: Nothing.
-            if (state.bodies > 0) {
-                handOut(ObjectKind::massProperty, result);
-            } else {
-                UniqueVariant::fromDispatch(nullptr).moveTo(result);
-            }
-            return S_OK;
-        case MemberId::density:
-            UniqueVariant::fromR8(state.massDensity()).moveTo(result);
-            return S_OK;
-        case MemberId::mass:
-            UniqueVariant::fromR8(state.mass()).moveTo(result);
-            return S_OK;
-        case MemberId::volume:
-            UniqueVariant::fromR8(state.volume).moveTo(result);
-            return S_OK;
-    }
-    return DISP_E_MEMBERNOTFOUND;
+    return work(call, object, document, flags, arguments, result);
 }
 
-void SimServer::handOut(ObjectKind kind, VARIANT* result) {
+HRESULT SimServer::resolve(const Call& call, const SimObject& object, Document& document) {
+    const MemberId id = call.member->id;
+    const Target& target = object.target();
+    switch (object.kind()) {
+        case ObjectKind::doc:
+            // Only an assembly lists components.
+            if (id == MemberId::getComponents && store_.last().activeDoc != DocKind::assembly) {
+                return DISP_E_MEMBERNOTFOUND;
+            }
+            return S_OK;
+        case ObjectKind::component:
+            return target.component >= 0 &&
+                           static_cast<std::size_t>(target.component) < played_.components.size()
+                       ? S_OK
+                       : RPC_E_DISCONNECTED;
+        case ObjectKind::partDoc:
+        case ObjectKind::config:
+        case ObjectKind::extension:
+        case ObjectKind::massProperty: {
+            if (target.document.empty()) return S_OK;  // the active document's
+            const std::string key = pathKey(target.document);
+            if (const auto found = partsByPath_.find(key); found != partsByPath_.end()) {
+                document.part = &played_.parts[found->second];
+            } else if (subAssemblies_.contains(key)) {
+                document.subAssembly = true;
+            } else {
+                return RPC_E_DISCONNECTED;
+            }
+            if (object.kind() != ObjectKind::partDoc) return S_OK;
+            const bool everyDocument = id == MemberId::getType || id == MemberId::getTitle;
+            if (document.subAssembly) {
+                return everyDocument || id == MemberId::getComponents ? S_OK
+                                                                      : DISP_E_MEMBERNOTFOUND;
+            }
+            return id == MemberId::getComponents ? DISP_E_MEMBERNOTFOUND : S_OK;
+        }
+        case ObjectKind::app:
+            return S_OK;
+    }
+    return S_OK;
+}
+
+void SimServer::handOut(ObjectKind kind, Target target, VARIANT* result) {
     ComPtr<IDispatch> object;
-    object.attach(new SimObject(*this, kind));
+    object.attach(new SimObject(*this, kind, std::move(target)));
     UniqueVariant::fromDispatch(object.get()).moveTo(result);
 }
 
 void SimServer::finish(const LogEntry& entry) {
-    appendToFile(logPath_, formatLogLine(entry) + "\n");
+    log_.append(formatLogLine(entry) + "\n");
     lastCall_ = describeCall(entry);
-    refreshWindow();
+    showState();
 }
 
 std::string SimServer::objectName(IUnknown* p) const {
@@ -464,7 +530,11 @@ std::string SimServer::objectName(IUnknown* p) const {
 LogValue SimServer::describe(const VARIANT& value) const {
     LogValue out{varTypeName(value.vt), {}};
     if (value.vt & VT_ARRAY) {
-        out.text = "array";
+        // An array by value tells how many elements it has: "array[12]".
+        const SAFEARRAY* array = (value.vt & VT_BYREF) == 0 ? value.parray : nullptr;
+        out.text = array != nullptr && array->cDims == 1
+                       ? "array[" + std::to_string(array->rgsabound[0].cElements) + "]"
+                       : "array";
         return out;
     }
     if (value.vt == (VT_BYREF | VT_VARIANT)) {

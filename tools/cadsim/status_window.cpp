@@ -10,6 +10,7 @@ namespace {
 
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 500;
+constexpr DWORD kPaintEveryMs = 100;
 
 using velu::win32::PaintDc;
 using velu::win32::SelectedObject;
@@ -28,10 +29,10 @@ HFONT makeFont(int height, int weight) {
 }  // namespace
 
 StatusWindow::StatusWindow(const std::wstring& className, std::function<void()> onTimer,
-                           std::function<long()> liveObjects)
+                           Queries queries)
     : className_(className),
       onTimer_(std::move(onTimer)),
-      liveObjects_(std::move(liveObjects)),
+      queries_(std::move(queries)),
       font_(makeFont(-16, FW_NORMAL)),
       boldFont_(makeFont(-18, FW_BOLD)) {
     WNDCLASSEXW wc{};
@@ -48,7 +49,7 @@ StatusWindow::StatusWindow(const std::wstring& className, std::function<void()> 
     }
     window_.reset(CreateWindowExW(
         0, className_.c_str(), kTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-        CW_USEDEFAULT, CW_USEDEFAULT, 720, 300, nullptr, nullptr, GetModuleHandleW(nullptr), this));
+        CW_USEDEFAULT, CW_USEDEFAULT, 720, 420, nullptr, nullptr, GetModuleHandleW(nullptr), this));
     if (!window_) {
         // No display (e.g. Wine without X): a message-only window still receives WM_CLOSE
         // from /shutdown, it just cannot be shown.
@@ -82,10 +83,16 @@ void StatusWindow::show(bool visible) {
 void StatusWindow::setLines(std::vector<std::wstring> lines) {
     if (lines == lines_) return;
     lines_ = std::move(lines);
-    if (window_) {
-        InvalidateRect(window_.get(), nullptr, TRUE);
-        if (shown_) UpdateWindow(window_.get());
+    // A hidden window is painted in full when it is shown.
+    if (!window_ || !shown_) return;
+    const DWORD now = GetTickCount();
+    if (now - lastPainted_ < kPaintEveryMs) {
+        paintPending_ = true;
+        return;
     }
+    lastPainted_ = now;
+    paintPending_ = false;
+    InvalidateRect(window_.get(), nullptr, TRUE);
 }
 
 void StatusWindow::paint() {
@@ -110,7 +117,10 @@ LRESULT CALLBACK StatusWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam
     }
     auto* self = reinterpret_cast<StatusWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self != nullptr && message == liveObjectsMessage()) {
-        return self->liveObjects_ ? static_cast<LRESULT>(self->liveObjects_()) : 0;
+        return self->queries_.liveObjects ? static_cast<LRESULT>(self->queries_.liveObjects()) : 0;
+    }
+    if (self != nullptr && message == callCountsMessage()) {
+        return self->queries_.callCounts ? self->queries_.callCounts(wParam) : 0;
     }
     if (self != nullptr) {
         switch (message) {
@@ -118,7 +128,13 @@ LRESULT CALLBACK StatusWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam
                 self->paint();
                 return 0;
             case WM_TIMER:
-                if (wParam == kRefreshTimer && self->onTimer_) self->onTimer_();
+                if (wParam != kRefreshTimer) return 0;
+                if (self->onTimer_) self->onTimer_();
+                if (self->paintPending_) {
+                    self->paintPending_ = false;
+                    self->lastPainted_ = GetTickCount();
+                    InvalidateRect(hwnd, nullptr, TRUE);
+                }
                 return 0;
             case WM_CLOSE:
                 DestroyWindow(hwnd);

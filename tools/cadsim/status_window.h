@@ -16,11 +16,16 @@ class StatusWindow {
   public:
     static constexpr const wchar_t* kTitle = L"CAD stand-in";
 
+    // What the window asks its server: liveObjects answers liveObjectsMessage, callCounts
+    // callCountsMessage (with its wParam), shown or not (instances.h).
+    struct Queries {
+        std::function<long()> liveObjects;
+        std::function<LRESULT(WPARAM)> callCounts;
+    };
+
     // The class is windowClassFor the served ProgID (instances.h). onTimer runs about twice a
-    // second while the window is shown (to follow the state file); liveObjects answers
-    // liveObjectsMessage, shown or not.
-    StatusWindow(const std::wstring& className, std::function<void()> onTimer,
-                 std::function<long()> liveObjects);
+    // second while the window is shown (to follow the state file).
+    StatusWindow(const std::wstring& className, std::function<void()> onTimer, Queries queries);
     ~StatusWindow();
     StatusWindow(const StatusWindow&) = delete;
     StatusWindow& operator=(const StatusWindow&) = delete;
@@ -32,7 +37,8 @@ class StatusWindow {
     bool canShow() const { return valid() && !messageOnly_; }
     // Why there is no window at all: the call that failed and its error.
     const std::wstring& failure() const { return failure_; }
-    // Replaces the text lines and repaints if they changed.
+    // Replaces the text lines; the window repaints when they changed, at most about ten times
+    // a second, so that a client's stream of calls is not slowed down by painting.
     void setLines(std::vector<std::wstring> lines);
 
   private:
@@ -41,8 +47,10 @@ class StatusWindow {
 
     std::wstring className_;
     std::function<void()> onTimer_;
-    std::function<long()> liveObjects_;
+    Queries queries_;
     std::vector<std::wstring> lines_;
+    DWORD lastPainted_ = 0;      // GetTickCount when the lines were last given to paint
+    bool paintPending_ = false;  // lines changed since, left to the timer
     velu::win32::UniqueFont font_;
     velu::win32::UniqueFont boldFont_;
     velu::win32::UniqueWindow window_;

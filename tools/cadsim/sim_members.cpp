@@ -1,0 +1,300 @@
+// What each member does once its call passed the checks of SimServer::perform: the
+// application, the active document and what it hands out, and an assembly's components and
+// the documents they use.
+#include <cmath>
+
+#include "sim_server.h"
+#include "support/text.h"
+
+namespace cadsim::win {
+
+namespace {
+
+using velu::text::fromUtf8;
+using velu::win32::UniqueBstr;
+using velu::win32::UniqueVariant;
+
+// The preference id of the material density (swMaterialPropertyDensity).
+constexpr LONG kDensityPreference = 7;
+
+// Leaves a text in a reference that perform accepted; what it held is freed.
+void leaveText(VARIANT& reference, std::wstring_view text) {
+    if (reference.vt == (VT_BYREF | VT_BSTR)) {
+        UniqueBstr previous;
+        *previous.put() = *reference.pbstrVal;
+        *reference.pbstrVal = UniqueBstr(text).release();
+    } else {
+        UniqueVariant previous;
+        *previous.put() = *reference.pvarVal;
+        UniqueVariant::fromString(text).moveTo(reference.pvarVal);
+    }
+}
+
+void answer(UniqueVariant value, VARIANT* result) {
+    value.moveTo(result);
+}
+
+void answerText(std::string_view text, VARIANT* result) {
+    answer(UniqueVariant::fromString(fromUtf8(text)), result);
+}
+
+// What GetTitle answers for the active document, which has no file of its own here.
+std::string_view titleOf(DocKind kind) {
+    switch (kind) {
+        case DocKind::part:
+            return "Teil1.SLDPRT";
+        case DocKind::drawing:
+            return "Zeichnung1.SLDDRW";
+        case DocKind::assembly:
+        case DocKind::none:
+            break;
+    }
+    return {};
+}
+
+}  // namespace
+
+HRESULT SimServer::work(const Call& call, const SimObject& object, const Document& document,
+                        WORD flags, Arguments& arguments, VARIANT* result) {
+    const State& state = store_.last();
+    const Target& target = object.target();
+    const ObjectKind kind = object.kind();
+    AssemblyPart* const part = document.part;  // null: the active part (or a sub-assembly)
+    switch (call.member->id) {
+        case MemberId::visible:
+            if (flags & DISPATCH_PROPERTYPUT) {
+                setVisible(arguments.first->boolVal != VARIANT_FALSE);
+                result->vt = VT_EMPTY;
+            } else {
+                answer(UniqueVariant::fromBool(visible_), result);
+            }
+            return S_OK;
+        case MemberId::commandInProgress:
+            if (flags & DISPATCH_PROPERTYPUT) {
+                store_.edit().commandInProgress = arguments.first->boolVal != VARIANT_FALSE;
+                store_.save();
+                result->vt = VT_EMPTY;
+            } else {
+                answer(UniqueVariant::fromBool(state.commandInProgress), result);
+            }
+            return S_OK;
+        case MemberId::activeDoc:
+            if (state.activeDoc != DocKind::none) {
+                handOut(ObjectKind::doc, {}, result);
+            } else {
+                answer(UniqueVariant::fromDispatch(nullptr), result);
+            }
+            return S_OK;
+        case MemberId::getType:
+            answer(
+                UniqueVariant::fromI4(kind == ObjectKind::doc ? static_cast<LONG>(state.activeDoc)
+                                      : document.subAssembly  ? static_cast<LONG>(DocKind::assembly)
+                                                              : static_cast<LONG>(DocKind::part)),
+                result);
+            return S_OK;
+        case MemberId::getTitle:
+            if (kind == ObjectKind::doc) {
+                answerText(state.activeDoc == DocKind::assembly ? std::string_view(played_.title)
+                                                                : titleOf(state.activeDoc),
+                           result);
+            } else {
+                answerText(
+                    part != nullptr ? part->shownTitle() : std::string(fileNameOf(target.document)),
+                    result);
+            }
+            return S_OK;
+        case MemberId::getComponents:
+            return listComponentsInto(kind == ObjectKind::doc ? -1 : target.component,
+                                      arguments.first->boolVal != VARIANT_FALSE, result);
+        case MemberId::setPreference: {
+            const LONG preference = arguments.first->lVal;
+            const double density = arguments.second->dblVal;
+            if (part != nullptr) {
+                // A read-only part refuses every write.
+                bool written = false;
+                if (!part->readOnly && preference == kDensityPreference && std::isfinite(density)) {
+                    writePartDensity(*part, density);
+                    written = true;
+                }
+                answer(UniqueVariant::fromBool(!part->readOnly &&
+                                               (written || preference != kDensityPreference)),
+                       result);
+                return S_OK;
+            }
+            const bool onApp = kind == ObjectKind::app;
+            const bool accepted = onApp ? state.systemWriteResult : state.documentWriteResult;
+            bool written = false;
+            if (accepted && preference == kDensityPreference && std::isfinite(density)) {
+                (onApp ? store_.edit().systemDensity : store_.edit().documentDensity) = density;
+                store_.save();
+                written = true;
+            }
+            answer(
+                UniqueVariant::fromBool(accepted && (written || preference != kDensityPreference)),
+                result);
+            return S_OK;
+        }
+        case MemberId::getPreference: {
+            double density = 0.0;
+            if (arguments.first->lVal == kDensityPreference) {
+                density = part != nullptr           ? part->density
+                          : kind == ObjectKind::app ? state.systemDensity
+                                                    : state.documentDensity;
+            }
+            answer(UniqueVariant::fromR8(density), result);
+            return S_OK;
+        }
+        case MemberId::getActiveConfiguration:
+            handOut(ObjectKind::config, Target{target.document}, result);
+            return S_OK;
+        case MemberId::getMaterialPropertyName2: {
+            const std::string asked =
+                arguments.first->bstrVal != nullptr
+                    ? velu::text::toUtf8(
+                          {arguments.first->bstrVal, SysStringLen(arguments.first->bstrVal)})
+                    : std::string();
+            std::string material;
+            std::string database;
+            if (part != nullptr) {
+                if (const PartConfiguration* configuration = part->configuration(asked)) {
+                    material = configuration->material;
+                    if (!material.empty()) database = configuration->materialDatabase;
+                }
+            } else if (asked.empty() ||
+                       velu::text::equalsIgnoringAsciiCase(asked, state.configuration)) {
+                // The active part has one configuration: asked for another one, it names no
+                // material.
+                material = state.material;
+                if (!material.empty()) database = state.materialDatabase;
+            }
+            leaveText(*arguments.textReference, fromUtf8(database));
+            answerText(material, result);
+            return S_OK;
+        }
+        case MemberId::extension:
+            handOut(ObjectKind::extension, Target{target.document}, result);
+            return S_OK;
+        case MemberId::name: {
+            const PartConfiguration* active =
+                part != nullptr ? part->activeConfiguration() : nullptr;
+            answerText(part == nullptr     ? state.configuration
+                       : active != nullptr ? active->name
+                                           : std::string(),
+                       result);
+            return S_OK;
+        }
+        case MemberId::createMassProperty:
+            // A part without a body has no mass to compute: Nothing.
+            if ((part != nullptr ? part->bodies : state.bodies) > 0) {
+                handOut(ObjectKind::massProperty, Target{target.document}, result);
+            } else {
+                answer(UniqueVariant::fromDispatch(nullptr), result);
+            }
+            return S_OK;
+        case MemberId::density:
+            answer(
+                UniqueVariant::fromR8(part != nullptr ? part->massDensity() : state.massDensity()),
+                result);
+            return S_OK;
+        case MemberId::mass:
+            answer(UniqueVariant::fromR8(part != nullptr ? part->massDensity() * part->volume
+                                                         : state.mass()),
+                   result);
+            return S_OK;
+        case MemberId::volume:
+            answer(UniqueVariant::fromR8(part != nullptr ? part->volume : state.volume), result);
+            return S_OK;
+        case MemberId::getModelDoc2:
+        case MemberId::getPathName:
+        case MemberId::referencedConfiguration:
+        case MemberId::getSuppression2:
+        case MemberId::isVirtual:
+        case MemberId::name2:
+            return componentMember(call.member->id, target, result);
+    }
+    return DISP_E_MEMBERNOTFOUND;
+}
+
+HRESULT SimServer::componentMember(MemberId id, const Target& target, VARIANT* result) {
+    const auto index = static_cast<std::size_t>(target.component);
+    const AssemblyComponent& component = played_.components[index];
+    const std::string key = pathKey(component.document);
+    const auto found = partsByPath_.find(key);
+    const AssemblyPart* part =
+        found != partsByPath_.end() ? &played_.parts[found->second] : nullptr;
+    switch (id) {
+        case MemberId::getModelDoc2:
+            // A suppressed or lightweight component has no document loaded: Nothing.
+            if (component.suppression == Suppression::resolved &&
+                (part != nullptr || subAssemblies_.contains(key))) {
+                handOut(ObjectKind::partDoc, Target{component.document, target.component}, result);
+            } else {
+                answer(UniqueVariant::fromDispatch(nullptr), result);
+            }
+            return S_OK;
+        case MemberId::getPathName:
+            answerText(component.document, result);
+            return S_OK;
+        case MemberId::referencedConfiguration:
+            answerText(component.configuration, result);
+            return S_OK;
+        case MemberId::getSuppression2:
+            answer(UniqueVariant::fromI4(static_cast<LONG>(component.suppression)), result);
+            return S_OK;
+        case MemberId::isVirtual:
+            answer(UniqueVariant::fromBool(part != nullptr && part->isVirtual), result);
+            return S_OK;
+        case MemberId::name2:
+            answerText(componentName2(played_, index, target.root), result);
+            return S_OK;
+        default:
+            return DISP_E_MEMBERNOTFOUND;
+    }
+}
+
+HRESULT SimServer::listComponentsInto(int root, bool topLevelOnly, VARIANT* result) {
+    const std::vector<std::size_t> listed = listComponents(played_, root, topLevelOnly);
+    // An assembly without components answers Empty, as the CAD program does.
+    if (listed.empty()) {
+        result->vt = VT_EMPTY;
+        return S_OK;
+    }
+    const VARTYPE element = played_.componentsAsVariants ? VT_VARIANT : VT_DISPATCH;
+    SAFEARRAYBOUND bound{static_cast<ULONG>(listed.size()), 0};
+    // The array is the answer's from the start, so that it is destroyed on every way out.
+    UniqueVariant array;
+    array->parray = SafeArrayCreate(element, 1, &bound);
+    if (array->parray == nullptr) return E_OUTOFMEMORY;
+    array->vt = static_cast<VARTYPE>(VT_ARRAY | element);
+    for (LONG i = 0; i < static_cast<LONG>(listed.size()); ++i) {
+        ComPtr<IDispatch> component;
+        component.attach(
+            new SimObject(*this, ObjectKind::component,
+                          Target{{}, static_cast<int>(listed[static_cast<std::size_t>(i)]), root}));
+        // The array takes a reference of its own to each element.
+        const HRESULT hr =
+            element == VT_VARIANT
+                ? SafeArrayPutElement(array->parray, &i,
+                                      UniqueVariant::fromDispatch(component.get()).get())
+                : SafeArrayPutElement(array->parray, &i, component.get());
+        if (FAILED(hr)) return hr;
+    }
+    array.moveTo(result);
+    return S_OK;
+}
+
+void SimServer::writePartDensity(AssemblyPart& part, double density) {
+    part.density = density;
+    // A part of the state file keeps its density there; a generated one in [densities].
+    State& state = store_.edit();
+    for (AssemblyPart& listed : state.assembly.parts) {
+        if (samePath(listed.path, part.path)) {
+            listed.density = density;
+            store_.save();
+            return;
+        }
+    }
+    store_.appendDensity(WrittenDensity{part.path, density});
+}
+
+}  // namespace cadsim::win
