@@ -1,0 +1,207 @@
+// The assembly window of the real program against the CAD stand-in playing an assembly: one
+// assembly end to end, a write that fails in the middle, a cancel, and after each the
+// stand-in holds nothing the program was given, the application included.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "../unit/built_in_texts.h"
+#include "cad_link_fixture.h"
+#include "config/message_table.h"
+#include "support/text.h"
+#include "testing/box_catcher.h"
+#include "testing/messages.h"
+#include "testing/windows_found.h"
+
+namespace velu::win32 {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using testing::builtIn;
+using Suppression = cadsim::Suppression;
+
+cadsim::AssemblyPart part(std::string path, std::string material = "") {
+    cadsim::AssemblyPart made;
+    made.path = std::move(path);
+    made.configurations = {{.name = "Standard", .material = std::move(material),
+                            .materialDensity = 7900}};
+    return made;
+}
+
+class CadAssembly : public CadLink {
+  protected:
+    void SetUp() override {
+        CadLink::SetUp();
+        scenario.activeDoc = cadsim::DocKind::assembly;
+        scenario.assembly.title = "Getriebe.SLDASM";
+        pick(form().cmbAnwendenAuf, 3);
+    }
+
+    // Presses "Dichte nach SWX übertragen" and runs `drive` while the assembly window is
+    // open; the window is closed afterwards if `drive` left it open (a run under way is
+    // cancelled first).
+    void inAssemblyWindow(const std::function<void()>& drive) {
+        bool opened = false;
+        application->whenAssemblyOpens([&] {
+            opened = true;
+            drive();
+            for (int attempt = 0; attempt < 3 && assemblyWindow(); ++attempt) {
+                pressInWindow(form2().cmdSchliessen);
+                waitWhileWorking();
+            }
+        });
+        press(form().cmdSetDensity);
+        EXPECT_TRUE(opened);
+    }
+    HWND assemblyWindow() {
+        FormWindow* window = application->assemblyFormWindow();
+        return window && ::IsWindow(window->handle()) ? window->handle() : nullptr;
+    }
+    assembly::AssemblyForm& form2() { return application->assemblyWindow()->form(); }
+    HWND of(const forms::Control& control) {
+        return application->assemblyFormWindow()->controlWindow(control);
+    }
+    void pressInWindow(const forms::Control& button) {
+        ::SendMessageW(of(button), BM_CLICK, 0, 0);
+    }
+    bool waitWhileWorking() {
+        return testing::pumpUntil([this] { return !form2().working(); },
+                                  std::chrono::seconds(60));
+    }
+    // A column of the list as the window shows it.
+    std::vector<std::wstring> column(int index) {
+        const HWND list = of(form2().lvwTeile);
+        std::vector<std::wstring> cells;
+        for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+            wchar_t cell[256] = {};
+            ListView_GetItemText(list, row, index, cell, 256);
+            cells.emplace_back(cell);
+        }
+        return cells;
+    }
+    std::wstring status() { return testing::windowText(of(form2().lblStatus)); }
+    std::wstring number(const std::wstring& text) {
+        std::wstring shown = text;
+        for (auto& c : shown) {
+            if (c == L'.') c = separator();
+        }
+        return shown;
+    }
+    // The values CommandInProgress was given, in order.
+    std::vector<std::string> commandInProgress() {
+        std::vector<std::string> values;
+        for (const auto& call : calls()) {
+            if (call.member == "CommandInProgress" && call.kind == "put") {
+                values.push_back(call.arguments.at(0).text);
+            }
+        }
+        return values;
+    }
+};
+
+TEST_F(CadAssembly, ListsEveryPartAndWritesTheTickedOnesEndToEnd) {
+    scenario.assembly.subAssemblies = {"C:\\Konstruktion\\Getriebe.SLDASM"};
+    scenario.assembly.parts = {part("C:\\Konstruktion\\Welle.SLDPRT"),
+                               part("C:\\Konstruktion\\Gehäuse.SLDPRT", "AISI 304"),
+                               part("C:\\Konstruktion\\Deckel.SLDPRT"),
+                               part("C:\\Konstruktion\\Stift.SLDPRT")};
+    scenario.assembly.parts[0].configurations.push_back({.name = "Lang"});
+    scenario.assembly.parts[3].readOnly = true;
+    scenario.assembly.components = {
+        {.name = "Getriebe-1", .document = "C:\\Konstruktion\\Getriebe.SLDASM"},
+        {.name = "Welle-1", .document = "C:\\Konstruktion\\Welle.SLDPRT", .parent = 0},
+        {.name = "Welle-2", .document = "C:\\Konstruktion\\WELLE.sldprt", .configuration = "Lang"},
+        {.name = "Gehäuse-1", .document = "C:\\Konstruktion\\Gehäuse.SLDPRT"},
+        {.name = "Deckel-1",
+         .document = "C:\\Konstruktion\\Deckel.SLDPRT",
+         .suppression = Suppression::lightweight},
+        {.name = "Schraube-1",
+         .document = "C:\\Konstruktion\\Welle.SLDPRT",
+         .suppression = Suppression::suppressed},
+        {.name = "Stift-1", .document = "C:\\Konstruktion\\Stift.SLDPRT"},
+    };
+    apply();
+    standIn().resetCallCounts();
+    testing::BoxCatcher catcher;
+    inAssemblyWindow([&] {
+        ASSERT_TRUE(waitWhileWorking());
+        EXPECT_THAT(testing::windowText(assemblyWindow()), HasSubstr(L"Getriebe.SLDASM"));
+        EXPECT_THAT(column(0), ElementsAre(L"Welle.SLDPRT", L"Gehäuse.SLDPRT", L"Deckel.SLDPRT",
+                                           L"Stift.SLDPRT"));
+        EXPECT_THAT(column(1), ElementsAre(L"2", L"1", L"1", L"1"));
+        EXPECT_EQ(column(2)[0], L"Standard, Lang");
+        EXPECT_EQ(column(5)[1], L"7900");
+        EXPECT_EQ(status(), config::fillIn(builtIn(config::kPartsListed), {L"4", L"2", L"1", L"1"}));
+
+        pressInWindow(form2().cmdUebertragen);
+        ASSERT_TRUE(waitWhileWorking());
+        EXPECT_EQ(column(4)[0], number(L"7850"));
+        EXPECT_THAT(column(6), ElementsAre(builtIn(config::kResultWritten), L"",
+                                           builtIn(config::kResultNotLoaded),
+                                           builtIn(config::kResultRefused)));
+    });
+    EXPECT_TRUE(catcher.boxes.empty());
+    EXPECT_EQ(standIn().partDensity("C:\\Konstruktion\\Welle.SLDPRT"), 7850.0);
+    EXPECT_EQ(standIn().partDensity("C:\\Konstruktion\\Gehäuse.SLDPRT"), 1000.0);
+    EXPECT_EQ(standIn().partDensity("C:\\Konstruktion\\Stift.SLDPRT"), 1000.0);
+    EXPECT_EQ(statusPicture(), forms::Picture::Error);  // a part refused
+    EXPECT_THAT(commandInProgress(), ElementsAre("true", "false", "true", "false"));
+    // Member names are looked up once per kind of object, not once per call.
+    const auto counts = standIn().callCounts();
+    ASSERT_TRUE(counts);
+    EXPECT_LE(counts->nameLookups, 30u);
+    EXPECT_GT(counts->invocations, 40u);
+    expectEverythingReleased();
+}
+
+TEST_F(CadAssembly, AWriteThatFailsInTheMiddleStopsThereAndKeepsWhatWasWritten) {
+    scenario.assembly.parts = {part("C:\\P\\A.SLDPRT"), part("C:\\P\\B.SLDPRT"),
+                               part("C:\\P\\C.SLDPRT")};
+    scenario.assembly.parts[1].failWrite = static_cast<std::int32_t>(0x80004005);
+    for (const auto& p : scenario.assembly.parts) {
+        scenario.assembly.components.push_back({.name = "x", .document = p.path});
+    }
+    apply();
+    testing::BoxCatcher catcher;
+    inAssemblyWindow([&] {
+        ASSERT_TRUE(waitWhileWorking());
+        pressInWindow(form2().cmdUebertragen);
+        ASSERT_TRUE(waitWhileWorking());
+        EXPECT_THAT(column(6), ElementsAre(builtIn(config::kResultWritten), L"", L""));
+        EXPECT_TRUE(::IsWindowEnabled(of(form2().cmdUebertragen)));
+    });
+    ASSERT_EQ(catcher.boxes.size(), 1u);
+    EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"SetUserPreferenceDoubleValue"));
+    EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"B.SLDPRT"));
+    EXPECT_EQ(standIn().partDensity("C:\\P\\A.SLDPRT"), 7850.0);
+    EXPECT_EQ(standIn().partDensity("C:\\P\\C.SLDPRT"), 1000.0);
+    EXPECT_EQ(commandInProgress().back(), "false");
+    expectEverythingReleased();
+}
+
+TEST_F(CadAssembly, ACancelStopsTheListingAtOnceAndLetsGoOfEverything) {
+    scenario.generate = {400, 100, 2};
+    scenario.callDelayMs = 5;
+    apply();
+    inAssemblyWindow([&] {
+        ASSERT_TRUE(testing::pumpUntil([this] { return form2().prgFortschritt.progress() > 0; },
+                                       std::chrono::seconds(30)));
+        pressInWindow(form2().cmdSchliessen);
+        ASSERT_TRUE(waitWhileWorking());
+        EXPECT_LT(form2().prgFortschritt.progress(), 400u);
+        EXPECT_THAT(status(), HasSubstr(L"400"));
+        EXPECT_NE(assemblyWindow(), nullptr);  // cancelled, not closed
+    });
+    EXPECT_EQ(assemblyWindow(), nullptr);
+    EXPECT_FALSE(cadState().commandInProgress);
+    expectEverythingReleased();
+}
+
+}  // namespace
+}  // namespace velu::win32
