@@ -12,7 +12,10 @@
 #     guide's title and sections, its tables, and pictures that are in the package; the
 #     guides name no other version than the one released;
 #   - SHA256SUMS beside the zip lists the zip and the MSI, and `sha256sum -c` accepts it;
-#   - VelumarDichte.exe is smaller than 1 MB and imports only DLLs that come with Windows;
+#   - VelumarDichte.exe is smaller than 1 MB, imports only DLLs that come with Windows, is
+#     hardened (DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, TERMINAL_SERVER_AWARE in its PE
+#     header) and carries no link time; its wWinMain first limits the DLL search to System32
+#     and src/ loads no DLL by name;
 #   - as unpacked (German locale) the program opens its main window "Velumar - Density" with
 #     no message box and is still running 3 s later;
 #   - with Beispiele/velu.ini beside it, the same; the window is saved to build/package-test.png;
@@ -41,7 +44,6 @@ cd "$root" || exit 1
 version=$(sed -n 's/^project(VelumarDichte VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 archive=${1:-build/win64/VelumarDichte-$version-win64.zip}
 msi=${2:-build/win64/VelumarDichte-$version-win64.msi}
-size_limit=$((1024 * 1024))
 screenshot=build/package-test.png
 
 # A prefix of its own: the test ends everything in it with wineserver -k.
@@ -196,22 +198,25 @@ if [ ! -f "$exe" ]; then
     fault "no VelumarDichte.exe in the archive"
     finish
 fi
-size=$(stat -c %s "$exe")
-if [ "$size" -lt "$size_limit" ]; then
-    ok "VelumarDichte.exe is $size bytes (limit $size_limit)"
+# What scripts/package demands of the program before it packs it (packaging/release.py
+# check-program), read again from the archive's copy: Windows' DLLs only, hardened, no link
+# time, small.
+if checked=$(/usr/bin/python3 packaging/release.py check-program "$exe" 2>&1); then
+    ok "VelumarDichte.exe: $(paste -sd ';' <<<"$checked" | sed 's/;/; /g')"
 else
-    fault "VelumarDichte.exe is $size bytes, not below $size_limit"
+    fault "VelumarDichte.exe: $(paste -sd ';' <<<"$checked" | sed 's/;/; /g')"
 fi
-windows_dlls=$(printf '%s\n' kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll ole32.dll \
-    oleaut32.dll advapi32.dll shell32.dll shlwapi.dll uxtheme.dll version.dll msvcrt.dll)
-imports=$(x86_64-w64-mingw32-objdump -p "$exe" 2>/dev/null | sed -n 's/^[[:space:]]*DLL Name: //p')
-foreign=$(tr '[:upper:]' '[:lower:]' <<<"$imports" | grep -vxF -f <(echo "$windows_dlls"))
-if [ -z "$imports" ]; then
-    fault "VelumarDichte.exe: no import table (not a Windows program?)"
-elif [ -n "$foreign" ]; then
-    fault "VelumarDichte.exe imports DLLs that Windows lacks: $(tr '\n' ' ' <<<"$foreign")"
+# wWinMain keeps a DLL planted beside the program from being loaded by name; no code of the
+# program may load one from anywhere but System32 either.
+loads=$(grep -rnE 'LoadLibrary|LoadPackagedLibrary' src/ | grep -vF 'LOAD_LIBRARY_SEARCH_SYSTEM32')
+first=$(awk '/wWinMain\(/ { body = 1; next } body && !/^[[:space:]]*(\/\/|$)/ { print; exit }' \
+    src/win32/main.cpp | sed 's/^[[:space:]]*//')
+if [ -n "$loads" ]; then
+    fault "src/ loads DLLs by name from anywhere: $loads"
+elif [ "$first" != "::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);" ]; then
+    fault "wWinMain does not first limit the DLL search to System32; its first statement: $first"
 else
-    ok "VelumarDichte.exe imports only $(tr '\n' ' ' <<<"$imports")"
+    ok "wWinMain first limits the DLL search to System32; src/ loads no DLL by name"
 fi
 
 # ---------------------------------------------------------------------------------------
