@@ -27,9 +27,10 @@
 #   - `msiexec /i` installs exactly the zip's files into %LOCALAPPDATA%\Programs\VelumarDichte,
 #     a Start-menu shortcut "Velumar - Dichte" to the program and one entry among the installed
 #     programs with version and publisher;
-#   - started from that shortcut with the user's velu.ini beside it (a catalogue with a value
-#     that is no number), the program warns in a box "velu" naming that file, so the file
-#     beside the installed program is read; then its main window is shown;
+#   - started from that shortcut with the user's velu.ini beside it, the program lists the
+#     catalogue's materials, so the file beside the installed program is read; after an
+#     upgrade, with a catalogue whose value is no number, it warns in a box "velu" naming that
+#     file, then shows its main window;
 #   - `msiexec /x` removes the files, the shortcut and the entry, and leaves the user's
 #     velu.ini and default.ini byte for byte; installing again brings everything back;
 #   - a package of the same files with a higher version replaces the installed one (one entry,
@@ -377,11 +378,12 @@ fi
 stop
 export LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8
 
-# Reads message boxes of the program: built here for Windows from tests/package/box_text.cpp.
-box_text="$work/box_text.exe"
+# Reads the program's boxes and lists: built here for Windows from tests/package/window_text.cpp.
+window_text="$work/window_text.exe"
 if ! x86_64-w64-mingw32-g++ -std=c++20 -municode -Os -s -static -I src -I tests/win32 \
-        -o "$box_text" tests/package/box_text.cpp >"$work/box_text.log" 2>&1; then
-    fault "cannot build tests/package/box_text.cpp: $(cat "$work/box_text.log")"
+        -o "$window_text" tests/package/window_text.cpp tests/win32/testing/windows_found.cpp \
+        >"$work/window_text.log" 2>&1; then
+    fault "cannot build tests/package/window_text.cpp: $(cat "$work/window_text.log")"
     msi_ready=0
 fi
 
@@ -525,12 +527,24 @@ expect_removed() {
     user_files_unchanged "$label"
 }
 
-# start_from_shortcut <label>: the program reads the user's velu.ini beside it and warns about
-# its value in a box "velu" that names the file; after OK its main window is shown.
-start_from_shortcut() {
-    local label=$1 text id
+# Waits up to 10 s for the main window; 0 when it is shown and no box is up.
+shown_without_box() {
+    local id
+    for _ in $(seq 1 50); do
+        id=$(main_window)
+        [ -n "$id" ] && viewable "$id" && break
+        sleep 0.2
+    done
+    [ -n "$id" ] && viewable "$id" && [ -z "$(other_windows)" ]
+}
+
+# start_warned <label>: started from the shortcut, the program reads the user's velu.ini
+# beside it and warns about its value in a box "velu" that names the file; after OK its main
+# window is shown.
+start_warned() {
+    local label=$1 text
     wine start "$shortcut_windows" >>"$work/wine.log" 2>&1
-    text=$(wine "$box_text" velu 60 2>>"$work/wine.log")
+    text=$(wine "$window_text" box velu 60 2>>"$work/wine.log")
     if [ -z "$text" ]; then
         fault "$label: no box \"velu\" about the user's velu.ini within 60 s"
     elif grep -qiF "$install_windows\\velu.ini" <<<"$text"; then
@@ -538,15 +552,31 @@ start_from_shortcut() {
     else
         fault "$label: box \"velu\" does not name $install_windows\\velu.ini: $text"
     fi
-    for _ in $(seq 1 50); do
-        id=$(main_window)
-        [ -n "$id" ] && viewable "$id" && break
-        sleep 0.2
-    done
-    if [ -n "$id" ] && viewable "$id" && [ -z "$(other_windows)" ]; then
+    if shown_without_box; then
         ok "$label: then the main window \"Velumar - Density\" is shown, no further box"
     else
         fault "$label: after the box no main window, or another box: $(other_windows | sed 's/^ *//')"
+    fi
+    wineserver -k >/dev/null 2>&1
+}
+
+# start_listing <label> <material>...: started from the shortcut, the program shows its main
+# window without a box, and its list of materials holds exactly these, in this order.
+start_listing() {
+    local label=$1 lists want
+    shift
+    want=$(printf '%s\t' "$@")
+    want=${want%$'\t'}
+    wine start "$shortcut_windows" >>"$work/wine.log" 2>&1
+    lists=$(wine "$window_text" lists "Velumar - Density" 60 2>>"$work/wine.log" | tr -d '\r')
+    if [ -z "$lists" ]; then
+        fault "$label: no main window \"Velumar - Density\" with lists within 60 s: $(other_windows | sed 's/^ *//')"
+    elif ! grep -qxF -- "$want" <<<"$lists"; then
+        fault "$label: no list holds $(sed 's/\t/, /g' <<<"$want"); the window's lists: $(sed 's/\t/, /g' <<<"$lists" | paste -sd '|')"
+    elif ! shown_without_box; then
+        fault "$label: a box came up beside the main window: $(other_windows | sed 's/^ *//')"
+    else
+        ok "$label: main window without a box, its list holds $(sed 's/\t/, /g' <<<"$want")"
     fi
     wineserver -k >/dev/null 2>&1
 }
@@ -560,13 +590,13 @@ if ((msi_ready)); then
 
     if run_msiexec "install" 0 /i "$(winepath -w "$msi_path")"; then
         expect_installed "install" "$version"
-        # The user's own files: a catalogue whose first value is no number (in the ANSI code
-        # page, CRLF) and English texts with a comment of their own.
-        printf '; Eigener Katalog \xfc\r\n[Dichtewerte]\r\nAnzahl=1\r\ndefault=1\r\nName0=Probe\r\nWert0=keine Zahl\r\nName1=Wasser\r\nWert1=1000\r\n' \
+        # The user's own files: a catalogue of three materials (in the ANSI code page, CRLF)
+        # and English texts with a comment of their own.
+        printf '; Eigener Katalog \xfc\r\n[Dichtewerte]\r\nAnzahl=2\r\ndefault=1\r\nName0=Probe\r\nWert0=1234\r\nName1=Wei\xdfblech\r\nWert1=7280\r\nName2=Wasser\r\nWert2=1000\r\n' \
             >"$work/user-velu.ini"
         { cat "$unpacked/Beispiele/default-en.ini"; printf '; my own texts\r\n'; } >"$work/user-default.ini"
         for name in "${user_files[@]}"; do cp "$work/user-$name" "$install_dir/$name"; done
-        start_from_shortcut "installed"
+        start_listing "installed" Probe Weißblech Wasser
 
         run_msiexec "remove" 0 /x "$(winepath -w "$msi_path")" && expect_removed "remove"
 
@@ -574,6 +604,10 @@ if ((msi_ready)); then
             expect_installed "install again" "$version"
             user_files_unchanged "install again"
         fi
+        # From here the user's catalogue has a value that is no number.
+        printf '; Eigener Katalog \xfc\r\n[Dichtewerte]\r\nAnzahl=1\r\ndefault=1\r\nName0=Probe\r\nWert0=keine Zahl\r\nName1=Wasser\r\nWert1=1000\r\n' \
+            >"$work/user-velu.ini"
+        cp "$work/user-velu.ini" "$install_dir/velu.ini"
 
         # The same files with a higher version, made the way scripts/package makes the MSI.
         IFS=. read -r major minor patch <<<"$version"
@@ -590,7 +624,7 @@ if ((msi_ready)); then
             if run_msiexec "upgrade to $newer" 0 /i "$(winepath -w "$upgrade")"; then
                 expect_installed "upgrade to $newer" "$newer"
                 user_files_unchanged "upgrade to $newer"
-                start_from_shortcut "upgraded"
+                start_warned "upgraded"
             fi
             # The older package must not replace the newer one.
             wine msiexec /i "$(winepath -w "$msi_path")" /qn >>"$work/msiexec.log" 2>&1
