@@ -34,7 +34,12 @@
 #   - `msiexec /x` removes the files, the shortcut and the entry, and leaves the user's
 #     velu.ini and default.ini byte for byte; installing again brings everything back;
 #   - a package of the same files with a higher version replaces the installed one (one entry,
-#     the new version, the user's files unchanged), and the older package does not go over it.
+#     the new version, the user's files unchanged), and the older package does not go over it;
+#   - packaged again with a throwaway certificate (VELU_SIGN_PFX), the exe in the zip, the MSI
+#     and the exe the MSI installs are signed by it (osslsigncode verify, trusting only that
+#     certificate): SHA-256, the product's name and address, over unchanged bytes; without
+#     its signature the exe is the unsigned release's; the signed program starts and lists
+#     the built-in materials.
 # Prints "package test: 1 passed, 0 failed" (or "0 passed, 1 failed") and exits non-zero on a
 # fault. Uses its own Wine prefix (build/wine-package, or VELU_PACKAGE_WINEPREFIX) and its
 # own virtual display, so it does not disturb the prefix of the other suites.
@@ -640,6 +645,66 @@ if ((msi_ready)); then
         fi
     fi
     rm -rf "$install_dir"
+    stop
+fi
+
+# ---------------------------------------------------------------------------------------
+# A signed release: scripts/package with a throwaway certificate
+# ---------------------------------------------------------------------------------------
+signing="$work/signing"
+signed="$signing/release"
+mkdir -p "$signing"
+
+# signed_by_test <label> <file>: osslsigncode, trusting the throwaway certificate alone,
+# finds the file signed by it over the file's bytes as they are, with SHA-256 and the
+# product's name and address.
+signed_by_test() {
+    local label=$1 file=$2 report problems=()
+    if ! report=$(osslsigncode verify -CAfile "$signing/cert.pem" -in "$file" 2>&1); then
+        fault "$label: osslsigncode verify fails: $(grep -iE 'fail|error|digest' <<<"$report" | head -n 5)"
+        return
+    fi
+    grep -q 'Signature verification: ok' <<<"$report" || problems+=("no \"Signature verification: ok\"")
+    grep -qF 'Subject: /CN=Velumar Testsignatur' <<<"$report" || problems+=("another signer")
+    grep -qE '^[[:space:]]*Message digest algorithm *: SHA256' <<<"$report" || problems+=("not SHA-256")
+    grep -qF 'Text description: Velumar - Dichte' <<<"$report" || problems+=("no product name")
+    grep -qF 'URL description: https://www.velumar.de' <<<"$report" || problems+=("no product address")
+    if ((${#problems[@]})); then
+        fault "$label: $(printf '%s; ' "${problems[@]}")"
+    else
+        ok "$label: signed by the test's certificate, SHA-256, \"Velumar - Dichte\", https://www.velumar.de"
+    fi
+}
+
+if ! openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Velumar Testsignatur" \
+        -addext "extendedKeyUsage=codeSigning" -keyout "$signing/key.pem" -out "$signing/cert.pem" \
+        >"$signing/openssl.log" 2>&1 ||
+   ! openssl pkcs12 -export -inkey "$signing/key.pem" -in "$signing/cert.pem" \
+        -passout pass:Test-Kennwort -out "$signing/sign.pfx" >>"$signing/openssl.log" 2>&1; then
+    fault "cannot make a throwaway certificate: $(cat "$signing/openssl.log")"
+elif ! VELU_SIGN_PFX="$signing/sign.pfx" VELU_SIGN_PASSWORD=Test-Kennwort \
+        scripts/package "$signed" >"$signing/package.log" 2>&1; then
+    fault "scripts/package with VELU_SIGN_PFX failed: $(tail -n 5 "$signing/package.log")"
+else
+    mkdir -p "$signing/zip"
+    (cd "$signing/zip" && cmake -E tar xf "$signed/$(basename "$archive")") >/dev/null 2>&1
+    signed_exe="$signing/zip/VelumarDichte.exe"
+    signed_by_test "signed zip: VelumarDichte.exe" "$signed_exe"
+    # Without its signature it is the program of the unsigned release, byte for byte.
+    if osslsigncode remove-signature -in "$signed_exe" -out "$signing/stripped.exe" >/dev/null 2>&1 &&
+        cmp -s "$signing/stripped.exe" "$exe"; then
+        ok "signed zip: VelumarDichte.exe without its signature equals the unsigned release's"
+    else
+        fault "signed zip: VelumarDichte.exe without its signature differs from the unsigned release's"
+    fi
+    signed_msi="$signed/$(basename "$msi")"
+    signed_by_test "signed MSI" "$signed_msi"
+    if ((msi_ready)) && run_msiexec "signed: install" 0 /i "$(winepath -w "$signed_msi")"; then
+        signed_by_test "signed MSI: installed VelumarDichte.exe" "$install_dir/VelumarDichte.exe"
+        start_listing "signed: installed" Wasser Aluminium Stahl
+        run_msiexec "signed: remove" 0 /x "$(winepath -w "$signed_msi")"
+        rm -rf "$install_dir"
+    fi
     stop
 fi
 
