@@ -15,6 +15,11 @@
   release.py package-code MSI
       A package code made from the contents of MSI (built with a placeholder code), so two
       different packages never share one and a rebuild of the same one gets the same.
+  release.py check-program EXE
+      What a released VelumarDichte.exe must be, read from its PE headers: it imports only
+      DLLs that come with Windows, it is hardened (ASLR with high entropy, DEP, aware of
+      Terminal Server), its link time is 0, and it is smaller than 1 MB. Prints what it read;
+      exits non-zero naming each fault.
 
 Needs Debian's python3-markdown-it for "guide". Exits non-zero with a message on any fault.
 """
@@ -26,6 +31,7 @@ import html
 import os
 import re
 import string
+import struct
 import sys
 import uuid
 import zipfile
@@ -36,6 +42,22 @@ TEMPLATE = HERE / "guide.html"
 
 # Namespace of the product codes; never change it, or every version gets a new code.
 PRODUCT_CODE_NAMESPACE = uuid.UUID("8f3c1e52-6a0d-4b9e-a1f7-3d2c5b8e9a60")
+
+
+# Windows' own DLLs (lower case); anything else would have to be shipped beside the program.
+WINDOWS_DLLS = {
+    "kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "ole32.dll",
+    "oleaut32.dll", "advapi32.dll", "shell32.dll", "shlwapi.dll", "uxtheme.dll", "version.dll",
+    "msvcrt.dll",
+}
+# IMAGE_DLLCHARACTERISTICS_* the release must carry.
+HARDENING = {
+    "HIGH_ENTROPY_VA": 0x0020,
+    "DYNAMIC_BASE": 0x0040,
+    "NX_COMPAT": 0x0100,
+    "TERMINAL_SERVER_AWARE": 0x8000,
+}
+PROGRAM_SIZE_LIMIT = 1024 * 1024
 
 
 class ReleaseError(Exception):
@@ -133,6 +155,68 @@ def package_code(msi: Path) -> str:
     return str(uuid.UUID(bytes=digest[:16], version=4)).upper()
 
 
+def read_pe(data: bytes) -> tuple:
+    """The link time, the DLL characteristics and the imported DLLs of a 64-bit PE file."""
+    try:
+        header = struct.unpack_from("<I", data, 0x3C)[0]
+        if data[header : header + 4] != b"PE\0\0":
+            raise ReleaseError("not a PE file")
+        sections, stamp = struct.unpack_from("<HI", data, header + 6)
+        optional_size = struct.unpack_from("<H", data, header + 20)[0]
+        optional = header + 24
+        if struct.unpack_from("<H", data, optional)[0] != 0x20B:
+            raise ReleaseError("not a 64-bit (PE32+) program")
+        characteristics = struct.unpack_from("<H", data, optional + 70)[0]
+        import_rva = struct.unpack_from("<I", data, optional + 112 + 8)[0]
+        table = [
+            struct.unpack_from("<II4xI", data, optional + optional_size + 40 * i + 8)
+            for i in range(sections)
+        ]  # virtual size, virtual address, file offset of each section
+
+        def offset(rva: int) -> int:
+            for size, address, raw in table:
+                if address <= rva < address + size:
+                    return rva - address + raw
+            raise ReleaseError(f"address {rva:#x} lies in no section")
+
+        imports = []
+        descriptor = offset(import_rva) if import_rva else None
+        while descriptor is not None:
+            name_rva = struct.unpack_from("<I", data, descriptor + 12)[0]
+            if name_rva == 0:
+                break
+            name = offset(name_rva)
+            imports.append(data[name : data.index(b"\0", name)].decode("ascii"))
+            descriptor += 20
+    except (struct.error, ValueError, UnicodeDecodeError) as error:
+        raise ReleaseError(f"unreadable PE headers: {error}")
+    return stamp, characteristics, imports
+
+
+def check_program(exe: Path) -> None:
+    data = exe.read_bytes()
+    stamp, characteristics, imports = read_pe(data)
+    flags = [name for name, bit in HARDENING.items() if characteristics & bit]
+    print(f"imports {' '.join(imports)}")
+    print(f"DllCharacteristics {characteristics:#06x}: {' '.join(flags)}; link time {stamp}")
+    print(f"{len(data)} bytes ({len(data) // 1024} KiB)")
+    faults = []
+    if not imports:
+        faults.append("no import table")
+    foreign = [name for name in imports if name.lower() not in WINDOWS_DLLS]
+    if foreign:
+        faults.append(f"needs DLLs that Windows does not provide: {' '.join(foreign)}")
+    missing = [name for name in HARDENING if name not in flags]
+    if missing:
+        faults.append(f"lacks {' '.join(missing)}")
+    if stamp != 0:
+        faults.append(f"carries a link time stamp ({stamp})")
+    if len(data) >= PROGRAM_SIZE_LIMIT:
+        faults.append(f"is {len(data)} bytes, the limit is {PROGRAM_SIZE_LIMIT}")
+    if faults:
+        raise ReleaseError(f"{exe}: {'; '.join(faults)}")
+
+
 def main(argv) -> int:
     parser = argparse.ArgumentParser(prog="release.py", description=__doc__.splitlines()[0])
     commands = parser.add_subparsers(dest="command", required=True)
@@ -148,12 +232,16 @@ def main(argv) -> int:
     command.add_argument("version")
     command = commands.add_parser("package-code")
     command.add_argument("msi", type=Path)
+    command = commands.add_parser("check-program")
+    command.add_argument("exe", type=Path)
     args = parser.parse_args(argv)
     try:
         if args.command == "guide":
             guide(args.source, args.output, args.lang, args.pictures)
         elif args.command == "zip":
             make_zip(args.folder, args.output)
+        elif args.command == "check-program":
+            check_program(args.exe)
         elif args.command == "product-code":
             print("{" + product_code(args.version) + "}")
         else:

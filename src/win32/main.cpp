@@ -9,7 +9,11 @@
 #include "win32/application.h"
 #include "win32/creation_error.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // Engineers start tools from a download folder or a network share, where anyone may have
+    // put a DLL named like one of Windows': a DLL the program loads later by name comes from
+    // System32 only, never from the program's folder, the current folder or PATH.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
                                                        ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};

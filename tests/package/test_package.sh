@@ -12,7 +12,10 @@
 #     guide's title and sections, its tables, and pictures that are in the package; the
 #     guides name no other version than the one released;
 #   - SHA256SUMS beside the zip lists the zip and the MSI, and `sha256sum -c` accepts it;
-#   - VelumarDichte.exe is smaller than 1 MB and imports only DLLs that come with Windows;
+#   - VelumarDichte.exe is smaller than 1 MB, imports only DLLs that come with Windows, is
+#     hardened (DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, TERMINAL_SERVER_AWARE in its PE
+#     header) and carries no link time; its wWinMain first limits the DLL search to System32
+#     and src/ loads no DLL by name;
 #   - as unpacked (German locale) the program opens its main window "Velumar - Density" with
 #     no message box and is still running 3 s later;
 #   - with Beispiele/velu.ini beside it, the same; the window is saved to build/package-test.png;
@@ -24,13 +27,19 @@
 #   - `msiexec /i` installs exactly the zip's files into %LOCALAPPDATA%\Programs\VelumarDichte,
 #     a Start-menu shortcut "Velumar - Dichte" to the program and one entry among the installed
 #     programs with version and publisher;
-#   - started from that shortcut with the user's velu.ini beside it (a catalogue with a value
-#     that is no number), the program warns in a box "velu" naming that file, so the file
-#     beside the installed program is read; then its main window is shown;
+#   - started from that shortcut with the user's velu.ini beside it, the program lists the
+#     catalogue's materials, so the file beside the installed program is read; after an
+#     upgrade, with a catalogue whose value is no number, it warns in a box "velu" naming that
+#     file, then shows its main window;
 #   - `msiexec /x` removes the files, the shortcut and the entry, and leaves the user's
 #     velu.ini and default.ini byte for byte; installing again brings everything back;
 #   - a package of the same files with a higher version replaces the installed one (one entry,
-#     the new version, the user's files unchanged), and the older package does not go over it.
+#     the new version, the user's files unchanged), and the older package does not go over it;
+#   - packaged again with a throwaway certificate (VELU_SIGN_PFX), the exe in the zip, the MSI
+#     and the exe the MSI installs are signed by it (osslsigncode verify, trusting only that
+#     certificate): SHA-256, the product's name and address, over unchanged bytes; without
+#     its signature the exe is the program as built; the signed program starts and lists
+#     the built-in materials.
 # Prints "package test: 1 passed, 0 failed" (or "0 passed, 1 failed") and exits non-zero on a
 # fault. Uses its own Wine prefix (build/wine-package, or VELU_PACKAGE_WINEPREFIX) and its
 # own virtual display, so it does not disturb the prefix of the other suites.
@@ -41,7 +50,6 @@ cd "$root" || exit 1
 version=$(sed -n 's/^project(VelumarDichte VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 archive=${1:-build/win64/VelumarDichte-$version-win64.zip}
 msi=${2:-build/win64/VelumarDichte-$version-win64.msi}
-size_limit=$((1024 * 1024))
 screenshot=build/package-test.png
 
 # A prefix of its own: the test ends everything in it with wineserver -k.
@@ -196,22 +204,25 @@ if [ ! -f "$exe" ]; then
     fault "no VelumarDichte.exe in the archive"
     finish
 fi
-size=$(stat -c %s "$exe")
-if [ "$size" -lt "$size_limit" ]; then
-    ok "VelumarDichte.exe is $size bytes (limit $size_limit)"
+# What scripts/package demands of the program before it packs it (packaging/release.py
+# check-program), read again from the archive's copy: Windows' DLLs only, hardened, no link
+# time, small.
+if checked=$(/usr/bin/python3 packaging/release.py check-program "$exe" 2>&1); then
+    ok "VelumarDichte.exe: $(paste -sd ';' <<<"$checked" | sed 's/;/; /g')"
 else
-    fault "VelumarDichte.exe is $size bytes, not below $size_limit"
+    fault "VelumarDichte.exe: $(paste -sd ';' <<<"$checked" | sed 's/;/; /g')"
 fi
-windows_dlls=$(printf '%s\n' kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll ole32.dll \
-    oleaut32.dll advapi32.dll shell32.dll shlwapi.dll uxtheme.dll version.dll msvcrt.dll)
-imports=$(x86_64-w64-mingw32-objdump -p "$exe" 2>/dev/null | sed -n 's/^[[:space:]]*DLL Name: //p')
-foreign=$(tr '[:upper:]' '[:lower:]' <<<"$imports" | grep -vxF -f <(echo "$windows_dlls"))
-if [ -z "$imports" ]; then
-    fault "VelumarDichte.exe: no import table (not a Windows program?)"
-elif [ -n "$foreign" ]; then
-    fault "VelumarDichte.exe imports DLLs that Windows lacks: $(tr '\n' ' ' <<<"$foreign")"
+# wWinMain keeps a DLL planted beside the program from being loaded by name; no code of the
+# program may load one from anywhere but System32 either.
+loads=$(grep -rnE 'LoadLibrary|LoadPackagedLibrary' src/ | grep -vF 'LOAD_LIBRARY_SEARCH_SYSTEM32')
+first=$(awk '/wWinMain\(/ { body = 1; next } body && !/^[[:space:]]*(\/\/|$)/ { print; exit }' \
+    src/win32/main.cpp | sed 's/^[[:space:]]*//')
+if [ -n "$loads" ]; then
+    fault "src/ loads DLLs by name from anywhere: $loads"
+elif [ "$first" != "::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);" ]; then
+    fault "wWinMain does not first limit the DLL search to System32; its first statement: $first"
 else
-    ok "VelumarDichte.exe imports only $(tr '\n' ' ' <<<"$imports")"
+    ok "wWinMain first limits the DLL search to System32; src/ loads no DLL by name"
 fi
 
 # ---------------------------------------------------------------------------------------
@@ -372,11 +383,12 @@ fi
 stop
 export LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8
 
-# Reads message boxes of the program: built here for Windows from tests/package/box_text.cpp.
-box_text="$work/box_text.exe"
+# Reads the program's boxes and lists: built here for Windows from tests/package/window_text.cpp.
+window_text="$work/window_text.exe"
 if ! x86_64-w64-mingw32-g++ -std=c++20 -municode -Os -s -static -I src -I tests/win32 \
-        -o "$box_text" tests/package/box_text.cpp >"$work/box_text.log" 2>&1; then
-    fault "cannot build tests/package/box_text.cpp: $(cat "$work/box_text.log")"
+        -o "$window_text" tests/package/window_text.cpp tests/win32/testing/windows_found.cpp \
+        >"$work/window_text.log" 2>&1; then
+    fault "cannot build tests/package/window_text.cpp: $(cat "$work/window_text.log")"
     msi_ready=0
 fi
 
@@ -520,12 +532,24 @@ expect_removed() {
     user_files_unchanged "$label"
 }
 
-# start_from_shortcut <label>: the program reads the user's velu.ini beside it and warns about
-# its value in a box "velu" that names the file; after OK its main window is shown.
-start_from_shortcut() {
-    local label=$1 text id
+# Waits up to 10 s for the main window; 0 when it is shown and no box is up.
+shown_without_box() {
+    local id
+    for _ in $(seq 1 50); do
+        id=$(main_window)
+        [ -n "$id" ] && viewable "$id" && break
+        sleep 0.2
+    done
+    [ -n "$id" ] && viewable "$id" && [ -z "$(other_windows)" ]
+}
+
+# start_warned <label>: started from the shortcut, the program reads the user's velu.ini
+# beside it and warns about its value in a box "velu" that names the file; after OK its main
+# window is shown.
+start_warned() {
+    local label=$1 text
     wine start "$shortcut_windows" >>"$work/wine.log" 2>&1
-    text=$(wine "$box_text" velu 60 2>>"$work/wine.log")
+    text=$(wine "$window_text" box velu 60 2>>"$work/wine.log")
     if [ -z "$text" ]; then
         fault "$label: no box \"velu\" about the user's velu.ini within 60 s"
     elif grep -qiF "$install_windows\\velu.ini" <<<"$text"; then
@@ -533,15 +557,31 @@ start_from_shortcut() {
     else
         fault "$label: box \"velu\" does not name $install_windows\\velu.ini: $text"
     fi
-    for _ in $(seq 1 50); do
-        id=$(main_window)
-        [ -n "$id" ] && viewable "$id" && break
-        sleep 0.2
-    done
-    if [ -n "$id" ] && viewable "$id" && [ -z "$(other_windows)" ]; then
+    if shown_without_box; then
         ok "$label: then the main window \"Velumar - Density\" is shown, no further box"
     else
         fault "$label: after the box no main window, or another box: $(other_windows | sed 's/^ *//')"
+    fi
+    wineserver -k >/dev/null 2>&1
+}
+
+# start_listing <label> <material>...: started from the shortcut, the program shows its main
+# window without a box, and its list of materials holds exactly these, in this order.
+start_listing() {
+    local label=$1 lists want
+    shift
+    want=$(printf '%s\t' "$@")
+    want=${want%$'\t'}
+    wine start "$shortcut_windows" >>"$work/wine.log" 2>&1
+    lists=$(wine "$window_text" lists "Velumar - Density" 60 2>>"$work/wine.log" | tr -d '\r')
+    if [ -z "$lists" ]; then
+        fault "$label: no main window \"Velumar - Density\" with lists within 60 s: $(other_windows | sed 's/^ *//')"
+    elif ! grep -qxF -- "$want" <<<"$lists"; then
+        fault "$label: no list holds $(sed 's/\t/, /g' <<<"$want"); the window's lists: $(sed 's/\t/, /g' <<<"$lists" | paste -sd '|')"
+    elif ! shown_without_box; then
+        fault "$label: a box came up beside the main window: $(other_windows | sed 's/^ *//')"
+    else
+        ok "$label: main window without a box, its list holds $(sed 's/\t/, /g' <<<"$want")"
     fi
     wineserver -k >/dev/null 2>&1
 }
@@ -555,13 +595,13 @@ if ((msi_ready)); then
 
     if run_msiexec "install" 0 /i "$(winepath -w "$msi_path")"; then
         expect_installed "install" "$version"
-        # The user's own files: a catalogue whose first value is no number (in the ANSI code
-        # page, CRLF) and English texts with a comment of their own.
-        printf '; Eigener Katalog \xfc\r\n[Dichtewerte]\r\nAnzahl=1\r\ndefault=1\r\nName0=Probe\r\nWert0=keine Zahl\r\nName1=Wasser\r\nWert1=1000\r\n' \
+        # The user's own files: a catalogue of three materials (in the ANSI code page, CRLF)
+        # and English texts with a comment of their own.
+        printf '; Eigener Katalog \xfc\r\n[Dichtewerte]\r\nAnzahl=2\r\ndefault=1\r\nName0=Probe\r\nWert0=1234\r\nName1=Wei\xdfblech\r\nWert1=7280\r\nName2=Wasser\r\nWert2=1000\r\n' \
             >"$work/user-velu.ini"
         { cat "$unpacked/Beispiele/default-en.ini"; printf '; my own texts\r\n'; } >"$work/user-default.ini"
         for name in "${user_files[@]}"; do cp "$work/user-$name" "$install_dir/$name"; done
-        start_from_shortcut "installed"
+        start_listing "installed" Probe Weißblech Wasser
 
         run_msiexec "remove" 0 /x "$(winepath -w "$msi_path")" && expect_removed "remove"
 
@@ -569,6 +609,10 @@ if ((msi_ready)); then
             expect_installed "install again" "$version"
             user_files_unchanged "install again"
         fi
+        # From here the user's catalogue has a value that is no number.
+        printf '; Eigener Katalog \xfc\r\n[Dichtewerte]\r\nAnzahl=1\r\ndefault=1\r\nName0=Probe\r\nWert0=keine Zahl\r\nName1=Wasser\r\nWert1=1000\r\n' \
+            >"$work/user-velu.ini"
+        cp "$work/user-velu.ini" "$install_dir/velu.ini"
 
         # The same files with a higher version, made the way scripts/package makes the MSI.
         IFS=. read -r major minor patch <<<"$version"
@@ -585,7 +629,7 @@ if ((msi_ready)); then
             if run_msiexec "upgrade to $newer" 0 /i "$(winepath -w "$upgrade")"; then
                 expect_installed "upgrade to $newer" "$newer"
                 user_files_unchanged "upgrade to $newer"
-                start_from_shortcut "upgraded"
+                start_warned "upgraded"
             fi
             # The older package must not replace the newer one.
             wine msiexec /i "$(winepath -w "$msi_path")" /qn >>"$work/msiexec.log" 2>&1
@@ -601,6 +645,66 @@ if ((msi_ready)); then
         fi
     fi
     rm -rf "$install_dir"
+    stop
+fi
+
+# ---------------------------------------------------------------------------------------
+# A signed release: scripts/package with a throwaway certificate
+# ---------------------------------------------------------------------------------------
+signing="$work/signing"
+signed="$signing/release"
+mkdir -p "$signing"
+
+# signed_by_test <label> <file>: osslsigncode, trusting the throwaway certificate alone,
+# finds the file signed by it over the file's bytes as they are, with SHA-256 and the
+# product's name and address.
+signed_by_test() {
+    local label=$1 file=$2 report problems=()
+    if ! report=$(osslsigncode verify -CAfile "$signing/cert.pem" -in "$file" 2>&1); then
+        fault "$label: osslsigncode verify fails: $(grep -iE 'fail|error|digest' <<<"$report" | head -n 5)"
+        return
+    fi
+    grep -q 'Signature verification: ok' <<<"$report" || problems+=("no \"Signature verification: ok\"")
+    grep -qF 'Subject: /CN=Velumar Testsignatur' <<<"$report" || problems+=("another signer")
+    grep -qE '^[[:space:]]*Message digest algorithm *: SHA256' <<<"$report" || problems+=("not SHA-256")
+    grep -qF 'Text description: Velumar - Dichte' <<<"$report" || problems+=("no product name")
+    grep -qF 'URL description: https://www.velumar.de' <<<"$report" || problems+=("no product address")
+    if ((${#problems[@]})); then
+        fault "$label: $(printf '%s; ' "${problems[@]}")"
+    else
+        ok "$label: signed by the test's certificate, SHA-256, \"Velumar - Dichte\", https://www.velumar.de"
+    fi
+}
+
+if ! openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Velumar Testsignatur" \
+        -addext "extendedKeyUsage=codeSigning" -keyout "$signing/key.pem" -out "$signing/cert.pem" \
+        >"$signing/openssl.log" 2>&1 ||
+   ! openssl pkcs12 -export -inkey "$signing/key.pem" -in "$signing/cert.pem" \
+        -passout pass:Test-Kennwort -out "$signing/sign.pfx" >>"$signing/openssl.log" 2>&1; then
+    fault "cannot make a throwaway certificate: $(cat "$signing/openssl.log")"
+elif ! env -u VELU_SIGN_TIMESTAMP VELU_SIGN_PFX="$signing/sign.pfx" VELU_SIGN_PASSWORD=Test-Kennwort \
+        scripts/package "$signed" >"$signing/package.log" 2>&1; then
+    fault "scripts/package with VELU_SIGN_PFX failed: $(tail -n 5 "$signing/package.log")"
+else
+    mkdir -p "$signing/zip"
+    (cd "$signing/zip" && cmake -E tar xf "$signed/$(basename "$archive")") >/dev/null 2>&1
+    signed_exe="$signing/zip/VelumarDichte.exe"
+    signed_by_test "signed zip: VelumarDichte.exe" "$signed_exe"
+    # Without its signature it is the program as built, byte for byte (the unsigned release's).
+    if osslsigncode remove-signature -in "$signed_exe" -out "$signing/stripped.exe" >/dev/null 2>&1 &&
+        cmp -s "$signing/stripped.exe" build/package/VelumarDichte.exe; then
+        ok "signed zip: VelumarDichte.exe without its signature is the program as built"
+    else
+        fault "signed zip: VelumarDichte.exe without its signature differs from the program as built"
+    fi
+    signed_msi="$signed/$(basename "$msi")"
+    signed_by_test "signed MSI" "$signed_msi"
+    if ((msi_ready)) && run_msiexec "signed: install" 0 /i "$(winepath -w "$signed_msi")"; then
+        signed_by_test "signed MSI: installed VelumarDichte.exe" "$install_dir/VelumarDichte.exe"
+        start_listing "signed: installed" Wasser Aluminium Stahl
+        run_msiexec "signed: remove" 0 /x "$(winepath -w "$signed_msi")"
+        rm -rf "$install_dir"
+    fi
     stop
 fi
 

@@ -1,6 +1,7 @@
 // The main window at the resolution of the display: every control at its twips position scaled
-// by the DPI, the dialog font and the pictures scaled with it, the client area in twips, and a
-// new layout when the window moves to a monitor of another scale (WM_DPICHANGED).
+// by the DPI, the dialog font and the pictures scaled with it, every caption of both windows
+// within its control, the client area in twips, and a new layout when the window moves to a
+// monitor of another scale (WM_DPICHANGED).
 //
 // scripts/test-dpi runs this program in a prefix set to 96, 120, 144 and 192 dpi and names the
 // resolution in VELU_TEST_DPI; without it the program expects the platform's 96 dpi.
@@ -60,6 +61,80 @@ LOGFONTW fontOf(HWND window) {
     const auto handle = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
     if (handle) ::GetObjectW(handle, sizeof font, &font);
     return font;
+}
+
+// What a caption draws: "&&" is one ampersand, a single one marks the access key, and blanks
+// at the end (" Dichtewert setzen ") draw nothing.
+std::wstring drawnText(std::wstring_view caption) {
+    std::wstring shown;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&' && i + 1 < caption.size()) ++i;
+        shown += caption[i];
+    }
+    while (!shown.empty() && shown.back() == L' ') shown.pop_back();
+    return shown;
+}
+
+// The width a control gives its caption, as the platform's controls draw it: a push button
+// keeps 2 pixels clear of its frame on each side, a frame indents its caption by 7 on each side,
+// a check box draws its box (13 pixels at 96 dpi) and half a digit's width before it, a label
+// has its whole width.
+int captionWidth(forms::Kind kind, HWND control, HDC dc) {
+    RECT client{};
+    ::GetClientRect(control, &client);
+    INT digit = 0;
+    switch (kind) {
+        case forms::Kind::CommandButton:
+            return client.right - 2 * 2;
+        case forms::Kind::Frame:
+            return client.right - 2 * 7;
+        case forms::Kind::CheckBox:
+            ::GetCharWidth32W(dc, L'0', L'0', &digit);
+            return client.right - ::MulDiv(12, static_cast<int>(::GetDpiForWindow(control)), 96) -
+                   1 - digit / 2;
+        default:
+            return client.right;
+    }
+}
+
+// Every caption of a window fits its control, measured with the control's own font: on one
+// line, but for a label high enough for more, whose words wrap within its height. Returns how
+// many captions were measured.
+int checkCaptionsFit(const FormWindow& window, const forms::Form& form) {
+    int measured = 0;
+    for (const auto& control : form.controls()) {
+        const HWND hwnd = window.controlWindow(*control);
+        const auto kind = control->kind();
+        if (!hwnd || (kind != forms::Kind::Label && kind != forms::Kind::CommandButton &&
+                      kind != forms::Kind::CheckBox && kind != forms::Kind::Frame)) {
+            continue;
+        }
+        const std::wstring caption = drawnText(testing::windowText(hwnd));
+        if (caption.empty()) continue;
+        const WindowDc dc(hwnd);
+        const SelectedObject font(dc.get(),
+                                  reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+        TEXTMETRICW metrics{};
+        ::GetTextMetricsW(dc.get(), &metrics);
+        RECT client{};
+        ::GetClientRect(hwnd, &client);
+        const int width = captionWidth(kind, hwnd, dc.get());
+        const std::string what = narrow(control->name()) + " \"" + narrow(caption) + "\"";
+        if (kind == forms::Kind::Label && client.bottom >= 2 * metrics.tmHeight) {
+            RECT needed{0, 0, width, 0};
+            ::DrawTextW(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &needed,
+                        DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+            EXPECT_LE(needed.right, width) << what;
+            EXPECT_LE(needed.bottom, client.bottom) << what << " in " << width << " pixels";
+        } else {
+            SIZE extent{};
+            ::GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()),
+                                    &extent);
+            EXPECT_LE(extent.cx, width) << what << " on one line";
+        }
+        ++measured;
+    }
+    return measured;
 }
 
 class DpiGui : public testing::AppDriver {
@@ -215,6 +290,15 @@ TEST_F(DpiGui, EveryControlSharesOneDialogFontThatGrowsWithTheDpi) {
         EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)), font)
             << narrow(control->name());
     }
+}
+
+TEST_F(DpiGui, EveryCaptionOfTheMainWindowAndTheAboutBoxFitsItsControl) {
+    start();
+    EXPECT_EQ(checkCaptionsFit(formWindow(), form()), 13);
+    application->openAbout();
+    testing::pumpMessages();
+    ASSERT_NE(application->aboutWindow(), nullptr);
+    EXPECT_EQ(checkCaptionsFit(*application->aboutWindow(), application->aboutBox()->form()), 6);
 }
 
 TEST_F(DpiGui, EveryPictureShowsWholeAtItsSizeForTheDpi) {
