@@ -45,6 +45,10 @@ void AssemblyWindow::Form_Load() {
     form_.setCaption(task_.messages[MessageRole::kAssemblyCaption]);
     form_.lblMaterial.setCaption(fillIn(task_.messages[MessageRole::kAssemblyMaterial],
                                         {task_.material, table_.number(task_.density)}));
+    // The window shows at once that it reads, before SolidWorks has told how much there is.
+    form_.prgFortschritt.setProgressUnknown();
+    form_.lblStatus.setCaption(
+        fillIn(task_.messages[MessageRole::kReadingParts], {L"0", L"\u2026"}));
     beginRun(Run::Listing);
     form_.startWork([this] { return listStep(); });
 }

@@ -140,6 +140,14 @@ void Control::clickHeading(std::size_t column) {
 void Control::setProgress(std::size_t done, std::size_t maximum) {
     progress_ = std::min(done, maximum);
     progressMaximum_ = maximum;
+    progressKnown_ = true;
+    changed(Property::Progress);
+}
+
+void Control::setProgressUnknown() {
+    progress_ = 0;
+    progressMaximum_ = 0;
+    progressKnown_ = false;
     changed(Property::Progress);
 }
 

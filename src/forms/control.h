@@ -175,10 +175,13 @@ class Control {
     std::size_t clickedColumn() const { return clickedColumn_; }
     void clickHeading(std::size_t column);
 
-    // Progress bars: how far the work has come, of how much.
+    // Progress bars: how far the work has come, of how much; or that work goes on whose
+    // amount is not known yet.
     std::size_t progress() const { return progress_; }
     std::size_t progressMaximum() const { return progressMaximum_; }
+    bool progressKnown() const { return progressKnown_; }
     void setProgress(std::size_t done, std::size_t maximum);
+    void setProgressUnknown();
 
   private:
     void changed(Property property);
@@ -202,6 +205,7 @@ class Control {
     std::size_t clickedColumn_ = 0;
     std::size_t progress_ = 0;
     std::size_t progressMaximum_ = 0;
+    bool progressKnown_ = true;
 };
 
 }  // namespace velu::forms

@@ -374,6 +374,12 @@ void FormWindow::updateTimer(const Bound& b) {
 
 void FormWindow::updateProgress(const Bound& b) {
     if (!b.window || b.control->kind() != Kind::ProgressBar) return;
+    // Work whose amount is not known yet moves the bar to and fro.
+    const bool known = b.control->progressKnown();
+    const auto style = ::GetWindowLongPtrW(b.window, GWL_STYLE);
+    ::SetWindowLongPtrW(b.window, GWL_STYLE, known ? style & ~PBS_MARQUEE : style | PBS_MARQUEE);
+    ::SendMessageW(b.window, PBM_SETMARQUEE, known ? FALSE : TRUE, 0);
+    if (!known) return;
     // The bar counts in 32 bits; a larger count is shown in proportion.
     const auto maximum =
         static_cast<double>(std::max<std::size_t>(b.control->progressMaximum(), 1));
