@@ -8,7 +8,7 @@
 namespace velu::assembly {
 
 // Client area at its smallest, in twips; the window is resizable and the list grows with it.
-inline constexpr forms::TwipsRect kAssemblyClientArea{0, 0, 10800, 5760};
+inline constexpr forms::TwipsRect kAssemblyClientArea{0, 0, 12360, 5760};
 
 // The columns of the parts list, in order.
 enum Column : std::size_t {

@@ -1,7 +1,10 @@
 #include "win32/list_view.h"
 
+#include <algorithm>
+
 #include "common/program_texts.h"
 #include "win32/creation_error.h"
+#include "win32/support/gdi.h"
 
 namespace velu::win32 {
 namespace {
@@ -10,6 +13,26 @@ namespace {
 constexpr UINT kNoCheckBox = 0;
 constexpr UINT kClear = 1;
 constexpr UINT kTicked = 2;
+// Room beside a heading's or a cell's text, at 96 dpi: the header draws three edges of margin
+// on either side.
+constexpr int kMarginPixels = 16;
+
+// Widths of texts in the font of a window.
+class TextMeasure {
+  public:
+    explicit TextMeasure(HWND window)
+        : dc_(window),
+          font_(dc_.get(), reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0))) {}
+    int width(const std::wstring& text) const {
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc_.get(), text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    }
+
+  private:
+    WindowDc dc_;
+    SelectedObject font_;
+};
 
 UINT checkImage(const forms::ListRow& row) {
     if (!row.checkable) return kNoCheckBox;
@@ -96,9 +119,25 @@ void ListViewWindow::setCheck(int item, const forms::ListRow& row) {
                           LVIS_STATEIMAGEMASK);
 }
 
+// Each column as wide as its widest cell and its heading, with the margins they are drawn
+// with; the list's own sizing leaves too little room for a heading, and at a high DPI for a
+// cell. The first column holds the check boxes too.
 void ListViewWindow::fitColumns() {
+    const int margins = ::MulDiv(kMarginPixels, static_cast<int>(::GetDpiForWindow(window_)), 96);
+    int checkBoxes = 0;
+    int checkBoxHeight = 0;
+    ImageList_GetIconSize(ListView_GetImageList(window_, LVSIL_STATE), &checkBoxes,
+                          &checkBoxHeight);
+    const TextMeasure headings(ListView_GetHeader(window_));
+    const TextMeasure cells(window_);
     for (std::size_t i = 0; i < control_.headings().size(); ++i) {
-        ListView_SetColumnWidth(window_, static_cast<int>(i), LVSCW_AUTOSIZE_USEHEADER);
+        int widest = headings.width(control_.headings()[i]);
+        for (const auto& row : control_.rows()) {
+            if (i < row.cells.size()) {
+                widest = std::max(widest, cells.width(row.cells[i]) + (i == 0 ? checkBoxes : 0));
+            }
+        }
+        ListView_SetColumnWidth(window_, static_cast<int>(i), widest + margins);
     }
 }
 

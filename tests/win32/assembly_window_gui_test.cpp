@@ -103,15 +103,17 @@ class AssemblyGui : public ::testing::Test {
                 EXPECT_LE(extent(hwnd, caption, width).cy, height) << name;
             }
         }
+        // A heading and a cell show whole with the margins they are drawn with.
         const HWND header = ListView_GetHeader(list());
+        const int margins = 12 * static_cast<int>(window->dpi()) / 96;
         for (int column = 0; column < Header_GetItemCount(header); ++column) {
             const std::wstring heading = form().lvwTeile.headings()[column];
-            int widest = static_cast<int>(ListView_GetStringWidth(list(), heading.c_str()));
+            LONG widest = extent(header, heading).cx;
             for (const auto& row : form().lvwTeile.rows()) {
-                widest = std::max(widest, static_cast<int>(ListView_GetStringWidth(
-                                              list(), row.cells[column].c_str())));
+                widest = std::max(widest, extent(list(), row.cells[column]).cx);
             }
-            EXPECT_GT(ListView_GetColumnWidth(list(), column), widest) << text::toUtf8(heading);
+            EXPECT_GE(ListView_GetColumnWidth(list(), column), widest + margins)
+                << text::toUtf8(heading);
         }
     }
 

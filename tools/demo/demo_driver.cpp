@@ -6,6 +6,9 @@
 //   demo_driver.exe --material <warning.bmp>
 //       A part with a material of its own: writes "Stahl" into "Nur aktives Teil" and saves the
 //       moment the program warns that the material sets another density.
+//   demo_driver.exe --assembly <assembly.bmp>
+//       An assembly: writes "Stahl" into "Alle Teile der Baugruppe", waits for the parts list,
+//       writes into the ticked parts, saves the assembly window and ends the program.
 
 #include <windows.h>
 
@@ -28,10 +31,11 @@ void say(const std::wstring& line) {
     std::fflush(stdout);
 }
 
-// Saves the whole screen as a 24-bit BMP file.
-bool saveScreen(const wchar_t* path) {
-    const int width = ::GetSystemMetrics(SM_CXSCREEN);
-    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+// Saves a part of the screen, by default all of it, as a 24-bit BMP file.
+bool saveScreen(const wchar_t* path, RECT area = {0, 0, ::GetSystemMetrics(SM_CXSCREEN),
+                                                  ::GetSystemMetrics(SM_CYSCREEN)}) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
     const velu::win32::WindowDc screen(nullptr);
     const velu::win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
     BITMAPINFO info{};
@@ -42,7 +46,7 @@ bool saveScreen(const wchar_t* path) {
     if (!bitmap) return false;
     {
         const velu::win32::SelectedObject selected(memory.get(), bitmap.get());
-        ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY);
+        ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
     }
     const DWORD rowBytes = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
     const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
@@ -99,20 +103,38 @@ HWND findMainWindow() {
     return main;
 }
 
+// The button of a window with this caption; nothing when it has none.
+HWND buttonOf(HWND window, const std::wstring& caption) {
+    for (HWND candidate : childrenOfClass(window, L"Button")) {
+        if (windowText(candidate) == caption) return candidate;
+    }
+    return nullptr;
+}
+
+// Presses a button the way a user's click does, without waiting for what it starts.
+bool press(HWND window, const std::wstring& caption) {
+    const HWND button = buttonOf(window, caption);
+    if (!button) return false;
+    say(L"pressed \"" + caption + L"\"");
+    ::PostMessageW(button, BM_CLICK, 0, 0);
+    return true;
+}
+
+// Waits up to a minute for the condition, looking ten times a second.
+bool waitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 600; ++i, ::Sleep(100)) {
+        if (condition()) return true;
+    }
+    return false;
+}
+
 // Picks the material and the apply-to entry and presses "Dichte nach SWX übertragen".
 bool transfer(HWND main, const wchar_t* material, const wchar_t* applyTo) {
     if (!pick(main, material) || !pick(main, applyTo)) {
         std::fprintf(stderr, "demo: the lists do not hold the expected entries\n");
         return false;
     }
-    HWND button = nullptr;
-    for (HWND candidate : childrenOfClass(main, L"Button")) {
-        if (windowText(candidate) == L"Dichte nach &SWX übertragen") button = candidate;
-    }
-    if (!button) return false;
-    say(L"pressed \"Dichte nach SWX übertragen\"");
-    ::PostMessageW(button, BM_CLICK, 0, 0);
-    return true;
+    return press(main, L"Dichte nach &SWX übertragen");
 }
 
 // Answers the program's boxes until none has come for two seconds. `shoot` hears each prompt
@@ -175,13 +197,54 @@ int playPartWithMaterial(const wchar_t* warning) {
     return warned ? 0 : 1;
 }
 
+int playAssembly(const wchar_t* picture) {
+    const HWND main = findMainWindow();
+    if (!main) return 1;
+    if (!transfer(main, L"Stahl", L"Alle Teile der Baugruppe")) return 1;
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(main, &process);
+    HWND window = nullptr;
+    const bool listed = waitFor([&] {
+        for (HWND candidate : velu::testing::visibleWindowsOf(process)) {
+            if (windowText(candidate).starts_with(L"Dichte für Baugruppe")) window = candidate;
+        }
+        const HWND write = window ? buttonOf(window, L"Dichte &übertragen") : nullptr;
+        return write && ::IsWindowEnabled(write);
+    });
+    if (!listed) {
+        std::fprintf(stderr, "demo: the assembly window did not list the parts\n");
+        return 1;
+    }
+    say(L"the assembly window lists the parts of \"" + windowText(window) + L"\"");
+    press(window, L"Dichte &übertragen");
+    const bool written = waitFor([&] {
+        for (HWND label : childrenOfClass(window, L"Static")) {
+            if (windowText(label).find(L"Speichern") != std::wstring::npos) return true;
+        }
+        return false;
+    });
+    if (!written) {
+        std::fprintf(stderr, "demo: the assembly window did not finish writing\n");
+        return 1;
+    }
+    ::Sleep(500);  // let it paint
+    RECT area{};
+    ::GetWindowRect(window, &area);
+    saveScreen(picture, area);
+    press(window, L"&Schließen");
+    ::Sleep(500);
+    return press(main, L"&Ende") ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 3 && std::wstring(argv[1]) == L"--material") return playPartWithMaterial(argv[2]);
+    if (argc == 3 && std::wstring(argv[1]) == L"--assembly") return playAssembly(argv[2]);
     if (argc == 3) return playMainJob(argv[1], argv[2]);
     std::fprintf(stderr,
                  "usage: demo_driver <start.bmp> <success.bmp>\n"
-                 "       demo_driver --material <warning.bmp>\n");
+                 "       demo_driver --material <warning.bmp>\n"
+                 "       demo_driver --assembly <assembly.bmp>\n");
     return 2;
 }
