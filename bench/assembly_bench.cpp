@@ -110,7 +110,7 @@ int main() {
         return 1;
     }
     cadsim::State scenario;
-    scenario.activeDoc = cadsim::DocKind::assembly;
+    scenario.activeDoc = cadsim::DocKind::Assembly;
     scenario.generate = {kComponents, kParts, kLevels};
     cad.write(scenario);
 

@@ -1,6 +1,7 @@
 #include "win32/platform_services.h"
 
 #include "win32/support/ansi.h"
+#include "win32/support/file_bytes.h"
 #include "win32/support/handles.h"
 #include "win32/support/paths.h"
 
@@ -29,17 +30,7 @@ std::optional<FileStamp> WindowsFileSystem::stamp(const std::wstring& path) cons
 }
 
 std::optional<std::string> WindowsFileSystem::readAll(const std::wstring& path) const {
-    const UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    std::string content;
-    char chunk[64 * 1024];
-    DWORD read = 0;
-    while (::ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
-        content.append(chunk, read);
-    }
-    return content;
+    return readFileBytes(path);
 }
 
 bool WindowsFileSystem::isOrdinaryFile(const std::wstring& path) const {

@@ -50,11 +50,11 @@ TEST(StateText, MissingKeysKeepTheirDefaults) {
     const State state = parse("[cadsim]\nActiveDoc=drawing\n", &problems);
     EXPECT_TRUE(problems.empty());
     State expected;
-    expected.activeDoc = DocKind::drawing;
+    expected.activeDoc = DocKind::Drawing;
     EXPECT_EQ(state, expected);
-    EXPECT_EQ(expected.activeDoc, DocKind::drawing);
+    EXPECT_EQ(expected.activeDoc, DocKind::Drawing);
     EXPECT_EQ(State{}.systemDensity, 1000.0);
-    EXPECT_EQ(State{}.activeDoc, DocKind::part);
+    EXPECT_EQ(State{}.activeDoc, DocKind::Part);
 }
 
 TEST(StateText, ReadsEveryKeyWithCommentsCrlfAndBom) {
@@ -79,7 +79,7 @@ TEST(StateText, ReadsEveryKeyWithCommentsCrlfAndBom) {
     std::vector<std::string> problems;
     const State s = parse(text, &problems);
     EXPECT_TRUE(problems.empty()) << problems.front();
-    EXPECT_EQ(s.activeDoc, DocKind::assembly);
+    EXPECT_EQ(s.activeDoc, DocKind::Assembly);
     EXPECT_EQ(s.systemDensity, 1000.5);
     EXPECT_EQ(s.documentDensity, 7850.0);
     EXPECT_FALSE(s.systemWriteResult);
@@ -114,7 +114,7 @@ TEST(StateText, ReportsBadValuesUnknownKeysAndKeepsDefaults) {
 
 TEST(StateText, RoundTripsExactly) {
     State s;
-    s.activeDoc = DocKind::none;
+    s.activeDoc = DocKind::None;
     s.systemDensity = 0.1;
     s.documentDensity = 7850.000000000001;
     s.systemWriteResult = false;
@@ -350,11 +350,11 @@ Assembly sampleAssembly() {
     a.subAssemblies = {"C:\\Konstruktion\\Getriebe.SLDASM", "C:\\Konstruktion\\Halter.SLDASM"};
     a.components = {
         {"Getriebe-1", a.subAssemblies[0]},
-        {"Welle-1", welle.path, "Standard", Suppression::resolved, 0},
-        {"Welle-2", welle.path, "Leicht", Suppression::lightweight, 0},
-        {"Lager-1", lager.path, "Standard", Suppression::resolved, 0},
-        {"Halter-1", a.subAssemblies[1], "Standard", Suppression::suppressed},
-        {"Deckel-1", deckel.path, "Standard", Suppression::resolved, 4},  // in the suppressed one
+        {"Welle-1", welle.path, "Standard", Suppression::Resolved, 0},
+        {"Welle-2", welle.path, "Leicht", Suppression::Lightweight, 0},
+        {"Lager-1", lager.path, "Standard", Suppression::Resolved, 0},
+        {"Halter-1", a.subAssemblies[1], "Standard", Suppression::Suppressed},
+        {"Deckel-1", deckel.path, "Standard", Suppression::Resolved, 4},  // in the suppressed one
         {"Deckel-1", deckel.path},
         {"Blech^Baugruppe1-1", blech.path},
     };
@@ -363,7 +363,7 @@ Assembly sampleAssembly() {
 
 TEST(AssemblyText, TheAssemblyAndEveryNewKeyRoundTrip) {
     State s;
-    s.activeDoc = DocKind::assembly;
+    s.activeDoc = DocKind::Assembly;
     s.assembly = sampleAssembly();
     s.assembly.title = "Getriebe komplett.SLDASM";
     s.assembly.componentsAsVariants = true;
@@ -401,8 +401,8 @@ TEST(AssemblyText, BadSectionsAndValuesAreReportedAndSkipped) {
     State s;
     EXPECT_EQ(s.fail.set("GetType", 1), 1u);
     EXPECT_EQ(s.failureFor("PartDoc", "GetType"), 0);
-    EXPECT_TRUE(findMember(ObjectKind::partDoc, "getcomponents"));
-    EXPECT_FALSE(findMember(ObjectKind::component, "GetType"));
+    EXPECT_TRUE(findMember(ObjectKind::PartDoc, "getcomponents"));
+    EXPECT_FALSE(findMember(ObjectKind::Component, "GetType"));
 }
 
 TEST(AssemblyModel, ComponentsAreListedAsGetComponentsAnswersWithTheirNames) {
@@ -456,10 +456,10 @@ TEST(AssemblyModel, TheGeneratorMakesWhatTheReadmeSays) {
             return static_cast<std::size_t>(std::count_if(range.begin(), range.end(), predicate));
         };
         EXPECT_EQ(
-            count(a.components, [](auto& x) { return x.suppression == Suppression::suppressed; }),
+            count(a.components, [](auto& x) { return x.suppression == Suppression::Suppressed; }),
             c.suppressed);
         EXPECT_EQ(
-            count(a.components, [](auto& x) { return x.suppression == Suppression::lightweight; }),
+            count(a.components, [](auto& x) { return x.suppression == Suppression::Lightweight; }),
             c.lightweight);
         EXPECT_EQ(count(a.parts, [](auto& p) { return p.isVirtual; }), c.virtualParts);
         EXPECT_EQ(count(a.parts, [](auto& p) { return p.readOnly; }), c.readOnly);
@@ -493,27 +493,27 @@ TEST(AssemblyModel, ExplicitPartsAndWrittenDensitiesAreLaidOverTheGeneratedOnes)
 }
 
 TEST(Objects, OneVocabularyOfObjectNamesAndTheirMembers) {
-    EXPECT_EQ(objectName(ObjectKind::massProperty), "MassProperty");
-    EXPECT_EQ(logObjectName(ObjectKind::massProperty), "massProperty");
-    EXPECT_EQ(logObjectName(ObjectKind::app), "app");
-    for (ObjectKind kind : {ObjectKind::app, ObjectKind::doc, ObjectKind::config,
-                            ObjectKind::extension, ObjectKind::massProperty}) {
+    EXPECT_EQ(objectName(ObjectKind::MassProperty), "MassProperty");
+    EXPECT_EQ(logObjectName(ObjectKind::MassProperty), "massProperty");
+    EXPECT_EQ(logObjectName(ObjectKind::App), "app");
+    for (ObjectKind kind : {ObjectKind::App, ObjectKind::Doc, ObjectKind::Config,
+                            ObjectKind::Extension, ObjectKind::MassProperty}) {
         EXPECT_EQ(objectKindFromName(objectName(kind)), kind);
         EXPECT_EQ(objectKindFromName(logObjectName(kind)), kind);
     }
     EXPECT_FALSE(objectKindFromName("Part"));
 
-    const Member* name = findMember(ObjectKind::doc, "getmaterialpropertyname2");
+    const Member* name = findMember(ObjectKind::Doc, "getmaterialpropertyname2");
     ASSERT_NE(name, nullptr);
     EXPECT_EQ(name->arguments, 2u);
     EXPECT_TRUE(name->answersText);
-    EXPECT_EQ(findMember(ObjectKind::doc, static_cast<std::int32_t>(name->id)), name);
-    EXPECT_EQ(findMember(ObjectKind::app, "GetMaterialPropertyName2"), nullptr);
-    EXPECT_EQ(findMember(ObjectKind::config, static_cast<std::int32_t>(MemberId::density)),
+    EXPECT_EQ(findMember(ObjectKind::Doc, static_cast<std::int32_t>(name->id)), name);
+    EXPECT_EQ(findMember(ObjectKind::App, "GetMaterialPropertyName2"), nullptr);
+    EXPECT_EQ(findMember(ObjectKind::Config, static_cast<std::int32_t>(MemberId::Density)),
               nullptr);
     // A member on two objects has one DISPID.
-    EXPECT_EQ(findMember(ObjectKind::app, "SetUserPreferenceDoubleValue")->id,
-              findMember(ObjectKind::doc, "SetUserPreferenceDoubleValue")->id);
+    EXPECT_EQ(findMember(ObjectKind::App, "SetUserPreferenceDoubleValue")->id,
+              findMember(ObjectKind::Doc, "SetUserPreferenceDoubleValue")->id);
 
     State s;
     s.dieInMember = "MassProperty.Density";
@@ -559,7 +559,7 @@ TEST(LogText, FormatsAndParsesEveryOutcome) {
                 "SetUserPreferenceDoubleValue",
                 "call",
                 {{"VT_I4", "7"}, {"VT_BYREF|VT_R8", "7850"}},
-                Outcome::ok,
+                Outcome::Ok,
                 {"VT_BOOL", "true"},
                 0};
     EXPECT_EQ(formatLogLine(ok),
@@ -568,19 +568,19 @@ TEST(LogText, FormatsAndParsesEveryOutcome) {
     EXPECT_EQ(parseLogLine(formatLogLine(ok)), ok);
 
     LogEntry fail{13, "doc",         "GetType", "get",
-                  {}, Outcome::fail, {},        static_cast<std::int32_t>(0x80004005u)};
+                  {}, Outcome::Fail, {},        static_cast<std::int32_t>(0x80004005u)};
     EXPECT_EQ(formatLogLine(fail), "13\tdoc\tGetType\tget\t\tfail:0x80004005");
     EXPECT_EQ(parseLogLine(formatLogLine(fail)), fail);
 
-    LogEntry retry{14, "app", "Visible", "put", {{"VT_BOOL", "true"}}, Outcome::retryLater, {}, 0};
+    LogEntry retry{14, "app", "Visible", "put", {{"VT_BOOL", "true"}}, Outcome::RetryLater, {}, 0};
     EXPECT_EQ(formatLogLine(retry), "14\tapp\tVisible\tput\tVT_BOOL:true\tretrylater");
     EXPECT_EQ(parseLogLine(formatLogLine(retry)), retry);
 
-    LogEntry died{15, "doc", "GetType", "call", {}, Outcome::died, {}, 0};
+    LogEntry died{15, "doc", "GetType", "call", {}, Outcome::Died, {}, 0};
     EXPECT_EQ(formatLogLine(died), "15\tdoc\tGetType\tcall\t\tdied");
     EXPECT_EQ(parseLogLine(formatLogLine(died)), died);
 
-    LogEntry put{16, "app", "Visible", "put", {{"VT_BOOL", "false"}}, Outcome::ok, {"VT_EMPTY", ""},
+    LogEntry put{16, "app", "Visible", "put", {{"VT_BOOL", "false"}}, Outcome::Ok, {"VT_EMPTY", ""},
                  0};
     EXPECT_EQ(formatLogLine(put), "16\tapp\tVisible\tput\tVT_BOOL:false\tok:VT_EMPTY:");
     EXPECT_EQ(parseLogLine(formatLogLine(put)), put);
@@ -592,7 +592,7 @@ TEST(LogText, EscapesSeparatorsInsideValues) {
                "#99",
                "call",
                {{"VT_BSTR", "a,b\tc\\d\ne"}, {"VT_BSTR", ""}},
-               Outcome::ok,
+               Outcome::Ok,
                {"VT_BSTR", "x,y"},
                0};
     const std::string line = formatLogLine(e);
@@ -733,7 +733,7 @@ class CadSimServer : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(registered_) << "registering " << toUtf8(kProgId) << " failed";
         State initial;
-        initial.activeDoc = DocKind::part;
+        initial.activeDoc = DocKind::Part;
         writeState(initial);
         server_->forgetCalls();
     }
@@ -798,7 +798,7 @@ class CadSimServer : public ::testing::Test {
     // The active document is this assembly.
     static void writeAssembly(Assembly assembly) {
         State s;
-        s.activeDoc = DocKind::assembly;
+        s.activeDoc = DocKind::Assembly;
         s.assembly = std::move(assembly);
         writeState(s);
     }
@@ -925,7 +925,7 @@ TEST_F(CadSimServer, LogsEveryCallWithItsArgumentsInOrder) {
     EXPECT_EQ(log[0].kind, "call");
     EXPECT_EQ(log[0].arguments,
               (std::vector<LogValue>{{"VT_I4", "7"}, {"VT_BYREF|VT_R8", "7850"}}));
-    EXPECT_EQ(log[0].outcome, Outcome::ok);
+    EXPECT_EQ(log[0].outcome, Outcome::Ok);
     EXPECT_EQ(log[0].result, (LogValue{"VT_BOOL", "true"}));
     EXPECT_EQ(log[1].kind, "get");
     EXPECT_EQ(log[1].result, (LogValue{"VT_R8", "7850"}));
@@ -940,7 +940,7 @@ TEST_F(CadSimServer, LogsEveryCallWithItsArgumentsInOrder) {
 
 TEST_F(CadSimServer, DocumentReportsItsTypeAndKeepsItsOwnDensity) {
     auto app = connect();
-    for (DocKind kind : {DocKind::part, DocKind::assembly, DocKind::drawing}) {
+    for (DocKind kind : {DocKind::Part, DocKind::Assembly, DocKind::Drawing}) {
         State s;
         s.activeDoc = kind;
         s.documentDensity = 2700.0;
@@ -974,7 +974,7 @@ TEST_F(CadSimServer, DocumentReportsItsTypeAndKeepsItsOwnDensity) {
 
 TEST_F(CadSimServer, ActiveDocIsNothingWithoutADocument) {
     State s;
-    s.activeDoc = DocKind::none;
+    s.activeDoc = DocKind::None;
     writeState(s);
     auto app = connect();
     UniqueVariant doc;
@@ -1038,7 +1038,7 @@ TEST_F(CadSimServer, RejectsWrongArgumentsAndInvokeKinds) {
 
     const auto log = readLog();
     ASSERT_EQ(log.size(), 3u);
-    EXPECT_EQ(log[0].outcome, Outcome::fail);
+    EXPECT_EQ(log[0].outcome, Outcome::Fail);
     EXPECT_EQ(log[0].hresult, DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(log[1].arguments[1], (LogValue{"VT_BSTR", "heavy"}));
     EXPECT_EQ(log[1].hresult, DISP_E_TYPEMISMATCH);
@@ -1267,8 +1267,8 @@ TEST_F(CadSimServer, RetryLaterRejectsTheMaterialQueryTooAndLeavesTheReferenceAl
     const auto log = readLog();
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log[log.size() - 2].member, "GetMaterialPropertyName2");
-    EXPECT_EQ(log[log.size() - 2].outcome, Outcome::retryLater);
-    EXPECT_EQ(log.back().outcome, Outcome::ok);
+    EXPECT_EQ(log[log.size() - 2].outcome, Outcome::RetryLater);
+    EXPECT_EQ(log.back().outcome, Outcome::Ok);
 }
 
 TEST_F(CadSimServer, DieInMemberEndsTheServerInTheMassProperties) {
@@ -1283,7 +1283,7 @@ TEST_F(CadSimServer, DieInMemberEndsTheServerInTheMassProperties) {
     const auto log = readLog();
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back().object, "massProperty");
-    EXPECT_EQ(log.back().outcome, Outcome::died);
+    EXPECT_EQ(log.back().outcome, Outcome::Died);
 }
 
 TEST_F(CadSimServer, LiveObjectsCountWhatClientsHoldUntilTheyLetGo) {
@@ -1431,9 +1431,9 @@ TEST_F(CadSimServer, InjectedFailuresReachTheClientWithTheirCode) {
     log.erase(log.begin(), log.begin() + static_cast<std::ptrdiff_t>(before));
     for (std::size_t i = 0; i < cases.size(); ++i) {
         EXPECT_EQ(log[2 * i].member, toUtf8(cases[i].member));
-        EXPECT_EQ(log[2 * i].outcome, Outcome::fail);
+        EXPECT_EQ(log[2 * i].outcome, Outcome::Fail);
         EXPECT_EQ(log[2 * i].hresult, static_cast<std::int32_t>(0x80040202u + i));
-        EXPECT_EQ(log[2 * i + 1].outcome, Outcome::ok);
+        EXPECT_EQ(log[2 * i + 1].outcome, Outcome::Ok);
     }
 }
 
@@ -1505,12 +1505,12 @@ TEST_F(CadSimServer, RetryLaterRejectsTheNextCallsThenLetsThemThrough) {
     const auto log = readLog();
     ASSERT_EQ(log.size(), 4u);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(log[i].outcome, Outcome::retryLater);
+        EXPECT_EQ(log[i].outcome, Outcome::RetryLater);
         // Rejected in Invoke, so the member and arguments are known.
         EXPECT_EQ(log[i].member, "SetUserPreferenceDoubleValue");
         EXPECT_EQ(log[i].arguments.size(), 2u);
     }
-    EXPECT_EQ(log[3].outcome, Outcome::ok);
+    EXPECT_EQ(log[3].outcome, Outcome::Ok);
 }
 
 // Under Wine the server's message filter is asked about every call, but its "retry later" is
@@ -1539,7 +1539,7 @@ TEST_F(CadSimServer, UnderWineRetryLaterArrivesAsInvokesResultNotThroughTheMessa
     const auto log = readLog();
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0].member, "Visible");
-    EXPECT_EQ(log[0].outcome, Outcome::retryLater);
+    EXPECT_EQ(log[0].outcome, Outcome::RetryLater);
 }
 
 TEST_F(CadSimServer, GetActiveObjectAttachesToTheRunningInstance) {
@@ -1649,7 +1649,7 @@ TEST_F(CadSimServer, DieInMemberEndsTheServerAndTheNextStartWorks) {
     EXPECT_EQ(readState().dieInMember, "");
     auto log = readLog();
     ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0].outcome, Outcome::died);
+    EXPECT_EQ(log[0].outcome, Outcome::Died);
     app.reset();
 
     auto again = connect();
@@ -1731,7 +1731,7 @@ TEST_F(CadSimServer, ComponentsTellTheirDocumentConfigurationAndState) {
         // Only a resolved component has its document loaded.
         const UniqueVariant model = valueOf(component, L"GetModelDoc2");
         EXPECT_EQ(model->vt, VT_DISPATCH);
-        EXPECT_EQ(model->pdispVal != nullptr, expected.suppression == Suppression::resolved);
+        EXPECT_EQ(model->pdispVal != nullptr, expected.suppression == Suppression::Resolved);
     }
     // A sub-assembly's document lists its own components, named from within it.
     auto getriebe = object(components[0].get(), L"GetModelDoc2");
@@ -1802,7 +1802,7 @@ TEST_F(CadSimServer, APartsWriteIsRefusedWhenReadOnlyAndFailsWhereItIsToldTo) {
 
 TEST_F(CadSimServer, FailuresTextAnswersAndDeathsReachTheAssemblysObjects) {
     State s;
-    s.activeDoc = DocKind::assembly;
+    s.activeDoc = DocKind::Assembly;
     s.assembly = sampleAssembly();
     writeState(s);
     const auto components = componentsOf(activeDoc(connect().get()).get(), false);
@@ -1831,7 +1831,7 @@ TEST_F(CadSimServer, FailuresTextAnswersAndDeathsReachTheAssemblysObjects) {
     const HRESULT hr = call(welle.get(), L"GetTitle", kVbStyle, {});
     EXPECT_TRUE(serverIsGone(hr)) << formatHresult(hr);
     EXPECT_EQ(readLog().back().object, "partDoc");
-    EXPECT_EQ(readLog().back().outcome, Outcome::died);
+    EXPECT_EQ(readLog().back().outcome, Outcome::Died);
 }
 
 TEST_F(CadSimServer, CommandInProgressIsKeptAndLogged) {
@@ -1857,7 +1857,7 @@ TEST_F(CadSimServer, CommandInProgressIsKeptAndLogged) {
 // program does: every call after its name's look-up. Prints how long that took (README.md).
 TEST_F(CadSimServer, AGeneratedAssemblyIsListedAndWrittenThroughCom) {
     State s;
-    s.activeDoc = DocKind::assembly;
+    s.activeDoc = DocKind::Assembly;
     s.generate = {5000, 1000, 3};
     writeState(s);
     const Assembly expected = generateAssembly(s.generate);
@@ -1878,7 +1878,7 @@ TEST_F(CadSimServer, AGeneratedAssemblyIsListedAndWrittenThroughCom) {
                 velu::text::fromUtf8(c.configuration) &&
             valueOf(component, L"GetSuppression2")->lVal == static_cast<LONG>(c.suppression) &&
             valueOf(component, L"IsVirtual")->vt == VT_BOOL;
-        if (c.suppression == Suppression::resolved && c.document.ends_with(".SLDPRT"))
+        if (c.suppression == Suppression::Resolved && c.document.ends_with(".SLDPRT"))
             firstResolved.emplace(c.document, i);
     }
     const auto listed = std::chrono::steady_clock::now();

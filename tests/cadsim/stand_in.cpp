@@ -73,7 +73,7 @@ bool StandIn::write(const cadsim::State& scenario) const {
 }
 
 cadsim::State StandIn::scenario() const {
-    const auto text = cadsim::win::readFile(statePath_);
+    const auto text = cadsim::win::readFileBytes(statePath_);
     return text ? cadsim::parse(*text) : cadsim::State{};
 }
 
@@ -88,7 +88,7 @@ std::optional<double> StandIn::partDensity(std::string_view path) const {
 }
 
 std::vector<cadsim::LogEntry> StandIn::calls() const {
-    const auto text = cadsim::win::readFile(logPath_);
+    const auto text = cadsim::win::readFileBytes(logPath_);
     return text ? cadsim::parseLog(*text) : std::vector<cadsim::LogEntry>{};
 }
 

@@ -21,16 +21,16 @@
 namespace velu::win32 {
 namespace {
 
+using testing::builtIn;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using testing::builtIn;
 using Suppression = cadsim::Suppression;
 
 cadsim::AssemblyPart part(std::string path, std::string material = "") {
     cadsim::AssemblyPart made;
     made.path = std::move(path);
-    made.configurations = {{.name = "Standard", .material = std::move(material),
-                            .materialDensity = 7900}};
+    made.configurations = {
+        {.name = "Standard", .material = std::move(material), .materialDensity = 7900}};
     return made;
 }
 
@@ -38,7 +38,7 @@ class CadAssembly : public CadLink {
   protected:
     void SetUp() override {
         CadLink::SetUp();
-        scenario.activeDoc = cadsim::DocKind::assembly;
+        scenario.activeDoc = cadsim::DocKind::Assembly;
         scenario.assembly.title = "Getriebe.SLDASM";
         pick(form().cmbAnwendenAuf, 3);
     }
@@ -67,12 +67,9 @@ class CadAssembly : public CadLink {
     HWND of(const forms::Control& control) {
         return application->assemblyFormWindow()->controlWindow(control);
     }
-    void pressInWindow(const forms::Control& button) {
-        ::SendMessageW(of(button), BM_CLICK, 0, 0);
-    }
+    void pressInWindow(const forms::Control& button) { ::SendMessageW(of(button), BM_CLICK, 0, 0); }
     bool waitWhileWorking() {
-        return testing::pumpUntil([this] { return !form2().working(); },
-                                  std::chrono::seconds(60));
+        return testing::pumpUntil([this] { return !form2().working(); }, std::chrono::seconds(60));
     }
     // A column of the list as the window shows it.
     std::vector<std::wstring> column(int index) {
@@ -120,10 +117,10 @@ TEST_F(CadAssembly, ListsEveryPartAndWritesTheTickedOnesEndToEnd) {
         {.name = "Gehäuse-1", .document = "C:\\Konstruktion\\Gehäuse.SLDPRT"},
         {.name = "Deckel-1",
          .document = "C:\\Konstruktion\\Deckel.SLDPRT",
-         .suppression = Suppression::lightweight},
+         .suppression = Suppression::Lightweight},
         {.name = "Schraube-1",
          .document = "C:\\Konstruktion\\Welle.SLDPRT",
-         .suppression = Suppression::suppressed},
+         .suppression = Suppression::Suppressed},
         {.name = "Stift-1", .document = "C:\\Konstruktion\\Stift.SLDPRT"},
     };
     apply();
@@ -137,7 +134,8 @@ TEST_F(CadAssembly, ListsEveryPartAndWritesTheTickedOnesEndToEnd) {
         EXPECT_THAT(column(1), ElementsAre(L"2", L"1", L"1", L"1"));
         EXPECT_EQ(column(2)[0], L"Standard, Lang");
         EXPECT_EQ(column(5)[1], L"7900");
-        EXPECT_EQ(status(), config::fillIn(builtIn(config::kPartsListed), {L"4", L"2", L"1", L"1"}));
+        EXPECT_EQ(status(),
+                  config::fillIn(builtIn(config::kPartsListed), {L"4", L"2", L"1", L"1"}));
 
         pressInWindow(form2().cmdUebertragen);
         ASSERT_TRUE(waitWhileWorking());

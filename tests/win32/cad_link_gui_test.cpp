@@ -39,7 +39,7 @@ TEST_F(CadLink, ReadsThePartsDensityInTheUsersNumberFormat) {
 }
 
 TEST_F(CadLink, ReadsTheSystemDefaultWhileANonPartIsActive) {
-    scenario.activeDoc = cadsim::DocKind::assembly;
+    scenario.activeDoc = cadsim::DocKind::Assembly;
     scenario.systemDensity = 7850;
     apply();
     BoxCatcher catcher;
@@ -51,8 +51,8 @@ TEST_F(CadLink, ReadsTheSystemDefaultWhileANonPartIsActive) {
 }
 
 TEST_F(CadLink, NoDocumentOrAnAssemblyGivesTheWarningAndKeepsTheLabel) {
-    for (auto [kind, prompt] : {std::pair{cadsim::DocKind::none, builtIn(config::kNoDocument)},
-                                std::pair{cadsim::DocKind::assembly, builtIn(config::kNotAPart)}}) {
+    for (auto [kind, prompt] : {std::pair{cadsim::DocKind::None, builtIn(config::kNoDocument)},
+                                std::pair{cadsim::DocKind::Assembly, builtIn(config::kNotAPart)}}) {
         scenario.activeDoc = kind;
         apply();
         BoxCatcher catcher;
@@ -127,7 +127,7 @@ TEST_F(CadLink, ABusyServerIsAskedAgainUntilItAnswers) {
     EXPECT_TRUE(catcher.boxes.empty());
     EXPECT_EQ(text(form().lblDensity), L"2700");
     int rejected = 0;
-    for (const auto& call : calls()) rejected += call.outcome == cadsim::Outcome::retryLater;
+    for (const auto& call : calls()) rejected += call.outcome == cadsim::Outcome::RetryLater;
     EXPECT_EQ(rejected, 3);
 }
 
@@ -171,18 +171,18 @@ const std::wstring kOk = builtIn(config::kSuccess);
 INSTANTIATE_TEST_SUITE_P(
     EveryRow, CadTransfer,
     ::testing::Values(
-        TransferRow{0, cadsim::DocKind::none, {"app:7850"}, {kOk}},
-        TransferRow{0, cadsim::DocKind::part, {"app:7850"}, {kOk}},
-        TransferRow{1, cadsim::DocKind::none, {}, {kNoDoc + L"\r\n" + kNotSet}},
-        TransferRow{1, cadsim::DocKind::drawing, {}, {kNotPart + L"\r\n" + kNotSet}},
-        TransferRow{1, cadsim::DocKind::part, {"doc:7850"}, {kOk}},
-        TransferRow{2, cadsim::DocKind::none, {"app:7850"}, {kNoDoc + L"\r\n" + kTrying, kOk}},
+        TransferRow{0, cadsim::DocKind::None, {"app:7850"}, {kOk}},
+        TransferRow{0, cadsim::DocKind::Part, {"app:7850"}, {kOk}},
+        TransferRow{1, cadsim::DocKind::None, {}, {kNoDoc + L"\r\n" + kNotSet}},
+        TransferRow{1, cadsim::DocKind::Drawing, {}, {kNotPart + L"\r\n" + kNotSet}},
+        TransferRow{1, cadsim::DocKind::Part, {"doc:7850"}, {kOk}},
+        TransferRow{2, cadsim::DocKind::None, {"app:7850"}, {kNoDoc + L"\r\n" + kTrying, kOk}},
         TransferRow{
-            2, cadsim::DocKind::assembly, {"app:7850"}, {kNotPart + L"\r\n" + kTrying, kOk}},
-        TransferRow{2, cadsim::DocKind::part, {"doc:7850", "app:7850"}, {kOk}}));
+            2, cadsim::DocKind::Assembly, {"app:7850"}, {kNotPart + L"\r\n" + kTrying, kOk}},
+        TransferRow{2, cadsim::DocKind::Part, {"doc:7850", "app:7850"}, {kOk}}));
 
 TEST_F(CadLink, TheSuccessPictureReplacesTheErrorPictureOfTheWarning) {
-    scenario.activeDoc = cadsim::DocKind::none;
+    scenario.activeDoc = cadsim::DocKind::None;
     apply();
     pick(form().cmbAnwendenAuf, 2);
     std::vector<forms::Picture> whileOpen;
@@ -324,7 +324,7 @@ TEST_F(CadLink, AnErrorFromEachMemberInTurnStopsTheClickAtThatCall) {
         EXPECT_THAT(report.text, HasSubstr(L"0x80004005"));
         const auto log = calls();
         ASSERT_FALSE(log.empty());
-        EXPECT_EQ(log.back().outcome, cadsim::Outcome::fail) << text::toUtf8(fault.name);
+        EXPECT_EQ(log.back().outcome, cadsim::Outcome::Fail) << text::toUtf8(fault.name);
         expectInStep();
         expectEverythingReleased();
         if (systemRead) press(form().chkSWXSystemStandard);
@@ -357,7 +357,7 @@ TEST_F(CadLink, AnAnswerOfTheWrongTypeNamesItsCallAndNothingIsWrittenAfterIt) {
 TEST_F(CadLink, ADocumentClosedBetweenTwoClicksIsNoticedAtTheSecond) {
     press(form().cmdSetDensity);
     EXPECT_EQ(writes(), (std::vector<std::string>{"doc:7850"}));
-    scenario.activeDoc = cadsim::DocKind::none;
+    scenario.activeDoc = cadsim::DocKind::None;
     apply();
     BoxCatcher catcher;
     press(form().cmdSetDensity);
@@ -379,7 +379,7 @@ TEST_F(CadLink, AServerThatDiesInAWriteIsReportedAndTheNextClickStartsItAgain) {
         EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"SetUserPreferenceDoubleValue"));
         EXPECT_EQ(statusPicture(), forms::Picture::Error);
     }
-    EXPECT_EQ(calls().back().outcome, cadsim::Outcome::died);
+    EXPECT_EQ(calls().back().outcome, cadsim::Outcome::Died);
     EXPECT_EQ(cadState().systemDensity, 1000.0);
 
     BoxCatcher catcher;
@@ -675,7 +675,7 @@ TEST_F(CadMaterial, AServerThatDiesDuringTheCheckGivesNoWarningAndTheNextClickWo
         EXPECT_EQ(shown(catcher), std::vector{success()});
         EXPECT_EQ(statusPicture(), forms::Picture::Success);
     }
-    EXPECT_EQ(calls().back().outcome, cadsim::Outcome::died);
+    EXPECT_EQ(calls().back().outcome, cadsim::Outcome::Died);
     BoxCatcher catcher;
     perform(Click::Mode1);
     EXPECT_EQ(shown(catcher), (std::vector{success(), warning(L"AISI 304", densityText())}));

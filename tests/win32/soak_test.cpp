@@ -202,9 +202,9 @@ int clicksWanted() {
 // body, and which call fails, in cycles of different lengths so that they meet in many ways.
 cadsim::State scenarioOf(int i) {
     cadsim::State scenario;
-    static constexpr cadsim::DocKind kDocuments[] = {cadsim::DocKind::part, cadsim::DocKind::part,
-                                                     cadsim::DocKind::part, cadsim::DocKind::none,
-                                                     cadsim::DocKind::assembly};
+    static constexpr cadsim::DocKind kDocuments[] = {cadsim::DocKind::Part, cadsim::DocKind::Part,
+                                                     cadsim::DocKind::Part, cadsim::DocKind::None,
+                                                     cadsim::DocKind::Assembly};
     scenario.activeDoc = kDocuments[i % 5];
     if (i % 3 != 0) {
         scenario.material = "AISI 304";

@@ -93,7 +93,7 @@ class Generator {
                 out_.subAssemblies.push_back(document);
                 out_.components.push_back(AssemblyComponent{numbered("Gruppe", number, 2) + "-1",
                                                             document, "Standard",
-                                                            Suppression::resolved, parent});
+                                                            Suppression::Resolved, parent});
                 fill(number, static_cast<int>(out_.components.size() - 1), level + 1);
             }
         }
@@ -109,9 +109,9 @@ class Generator {
                                           ? part.configurations[1].name
                                           : part.configurations[0].name;
             // Counted by 19, so that the uses of one part differ (1000 parts: 1000 % 19 = 12).
-            component.suppression = j % 19 == 18  ? Suppression::suppressed
-                                    : j % 19 == 9 ? Suppression::lightweight
-                                                  : Suppression::resolved;
+            component.suppression = j % 19 == 18  ? Suppression::Suppressed
+                                    : j % 19 == 9 ? Suppression::Lightweight
+                                                  : Suppression::Resolved;
             component.parent = parent;
             out_.components.push_back(std::move(component));
         }
@@ -151,11 +151,11 @@ std::string AssemblyPart::shownTitle() const {
 
 std::string_view suppressionName(Suppression suppression) {
     switch (suppression) {
-        case Suppression::suppressed:
+        case Suppression::Suppressed:
             return kSuppressionNames[0];
-        case Suppression::lightweight:
+        case Suppression::Lightweight:
             return kSuppressionNames[1];
-        case Suppression::resolved:
+        case Suppression::Resolved:
             return kSuppressionNames[2];
     }
     return kSuppressionNames[2];
@@ -163,7 +163,7 @@ std::string_view suppressionName(Suppression suppression) {
 
 std::optional<Suppression> suppressionFromName(std::string_view name) {
     for (Suppression s :
-         {Suppression::suppressed, Suppression::lightweight, Suppression::resolved}) {
+         {Suppression::Suppressed, Suppression::Lightweight, Suppression::Resolved}) {
         if (equalsIgnoringAsciiCase(name, suppressionName(s)) ||
             name == std::to_string(static_cast<int>(s))) {
             return s;
@@ -268,7 +268,7 @@ std::vector<std::size_t> listComponents(const Assembly& assembly, int root, bool
         }
         if (!inRoot) continue;
         listed.push_back(i);
-        below[i] = assembly.components[i].suppression != Suppression::suppressed;
+        below[i] = assembly.components[i].suppression != Suppression::Suppressed;
     }
     return listed;
 }

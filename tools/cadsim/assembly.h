@@ -46,7 +46,7 @@ struct AssemblyPart {
 };
 
 // What GetSuppression2 answers (swComponentSuppressionState_e).
-enum class Suppression { suppressed = 0, lightweight = 1, resolved = 3 };
+enum class Suppression { Suppressed = 0, Lightweight = 1, Resolved = 3 };
 
 std::string_view suppressionName(Suppression suppression);  // "suppressed", ...
 // A name (any case) or the number GetSuppression2 answers.
@@ -58,7 +58,7 @@ struct AssemblyComponent {
     std::string name;
     std::string document;                    // path of an AssemblyPart, or of a sub-assembly
     std::string configuration = "Standard";  // ReferencedConfiguration
-    Suppression suppression = Suppression::resolved;
+    Suppression suppression = Suppression::Resolved;
     // Index of the sub-assembly component holding it, which comes before it; -1: top level.
     int parent = -1;
 

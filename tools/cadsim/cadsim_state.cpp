@@ -111,20 +111,20 @@ std::uint64_t fnv1a(std::string_view text, std::uint64_t seed) {
 
 std::string_view docKindName(DocKind kind) {
     switch (kind) {
-        case DocKind::none:
+        case DocKind::None:
             return "none";
-        case DocKind::part:
+        case DocKind::Part:
             return "part";
-        case DocKind::assembly:
+        case DocKind::Assembly:
             return "assembly";
-        case DocKind::drawing:
+        case DocKind::Drawing:
             return "drawing";
     }
     return "none";
 }
 
 std::optional<DocKind> docKindFromName(std::string_view name) {
-    for (DocKind kind : {DocKind::none, DocKind::part, DocKind::assembly, DocKind::drawing}) {
+    for (DocKind kind : {DocKind::None, DocKind::Part, DocKind::Assembly, DocKind::Drawing}) {
         if (equalsIgnoringAsciiCase(name, docKindName(kind))) return kind;
     }
     return std::nullopt;
@@ -162,11 +162,11 @@ const Member* findMember(ObjectKind object, std::int32_t id) {
 }
 
 bool namedByMemberAlone(ObjectKind kind) {
-    return kind != ObjectKind::component && kind != ObjectKind::partDoc;
+    return kind != ObjectKind::Component && kind != ObjectKind::PartDoc;
 }
 
 bool acceptsPut(MemberId id) {
-    return id == MemberId::visible || id == MemberId::commandInProgress;
+    return id == MemberId::Visible || id == MemberId::CommandInProgress;
 }
 
 bool namesMember(std::string_view given, ObjectKind object, std::string_view member) {
@@ -326,17 +326,17 @@ std::string formatArguments(const std::vector<LogValue>& arguments) {
 std::string formatOutcome(const LogEntry& entry) {
     std::string out;
     switch (entry.outcome) {
-        case Outcome::ok:
+        case Outcome::Ok:
             out += "ok:";
             formatValueInto(out, entry.result);
             break;
-        case Outcome::fail:
+        case Outcome::Fail:
             out += "fail:" + formatHresult(entry.hresult);
             break;
-        case Outcome::retryLater:
+        case Outcome::RetryLater:
             out += "retrylater";
             break;
-        case Outcome::died:
+        case Outcome::Died:
             out += "died";
             break;
     }
@@ -386,18 +386,18 @@ std::optional<LogEntry> parseLogLine(std::string_view line) {
     }
     std::string_view outcome = fields[5];
     if (outcome == "retrylater") {
-        entry.outcome = Outcome::retryLater;
+        entry.outcome = Outcome::RetryLater;
     } else if (outcome == "died") {
-        entry.outcome = Outcome::died;
+        entry.outcome = Outcome::Died;
     } else if (outcome.substr(0, 3) == "ok:") {
         auto value = parseValue(outcome.substr(3));
         if (!value) return std::nullopt;
-        entry.outcome = Outcome::ok;
+        entry.outcome = Outcome::Ok;
         entry.result = std::move(*value);
     } else if (outcome.substr(0, 5) == "fail:") {
         auto hr = parseHresult(outcome.substr(5));
         if (!hr) return std::nullopt;
-        entry.outcome = Outcome::fail;
+        entry.outcome = Outcome::Fail;
         entry.hresult = *hr;
     } else {
         return std::nullopt;
@@ -422,7 +422,9 @@ std::vector<LogEntry> parseLog(std::string_view text, std::vector<std::string>* 
 }
 
 std::string clsidForProgId(std::string_view progId) {
-    if (equalsIgnoringAsciiCase(progId, kCadProgId)) return std::string(kBaseClsid);
+    if (progId.empty() || equalsIgnoringAsciiCase(progId, kCadProgId)) {
+        return std::string(kBaseClsid);
+    }
     // The fixed CLSID with its random bits mixed with two hashes of the ProgID; the version and
     // variant nibbles stay as they are.
     std::uint32_t data1 = 0x9F5767BBu;

@@ -17,7 +17,7 @@ namespace cadsim {
 
 // The kind of the active document; the number is what the document's GetType returns
 // (none = 0, part = 1, assembly = 2, drawing = 3).
-enum class DocKind { none = 0, part = 1, assembly = 2, drawing = 3 };
+enum class DocKind { None = 0, Part = 1, Assembly = 2, Drawing = 3 };
 
 std::string_view docKindName(DocKind kind);
 std::optional<DocKind> docKindFromName(std::string_view name);  // case-insensitive
@@ -27,7 +27,7 @@ std::optional<DocKind> docKindFromName(std::string_view name);  // case-insensit
 // object column (with a small first letter: app, doc, config, extension, massProperty,
 // component, partDoc). A component is one of the active assembly's; partDoc is the document
 // a component uses, a part or a sub-assembly.
-enum class ObjectKind { app, doc, config, extension, massProperty, component, partDoc };
+enum class ObjectKind { App, Doc, Config, Extension, MassProperty, Component, PartDoc };
 
 // "App", "Doc", "Config", "Extension", "MassProperty", "Component", "PartDoc".
 std::string_view objectName(ObjectKind kind);
@@ -43,28 +43,28 @@ bool namedByMemberAlone(ObjectKind kind);
 // The members the stand-in serves; the number is the member's DISPID, the same on every
 // object that has it.
 enum class MemberId : std::int32_t {
-    visible = 1,
-    activeDoc,
-    setPreference,
-    getPreference,
-    getType,
-    getActiveConfiguration,
-    getMaterialPropertyName2,
-    extension,
-    name,
-    createMassProperty,
-    density,
-    mass,
-    volume,
-    commandInProgress,
-    getTitle,
-    getComponents,
-    getModelDoc2,
-    getPathName,
-    referencedConfiguration,
-    getSuppression2,
-    isVirtual,
-    name2,
+    Visible = 1,
+    ActiveDoc,
+    SetPreference,
+    GetPreference,
+    GetType,
+    GetActiveConfiguration,
+    GetMaterialPropertyName2,
+    Extension,
+    Name,
+    CreateMassProperty,
+    Density,
+    Mass,
+    Volume,
+    CommandInProgress,
+    GetTitle,
+    GetComponents,
+    GetModelDoc2,
+    GetPathName,
+    ReferencedConfiguration,
+    GetSuppression2,
+    IsVirtual,
+    Name2,
 };
 
 struct Member {
@@ -77,38 +77,38 @@ struct Member {
 
 // Every member of every object, in the order toText writes their failures.
 inline constexpr std::array<Member, 32> kMembers{{
-    {ObjectKind::app, MemberId::visible, "Visible", 0, false},
-    {ObjectKind::app, MemberId::activeDoc, "ActiveDoc", 0, false},
-    {ObjectKind::app, MemberId::setPreference, "SetUserPreferenceDoubleValue", 2, false},
-    {ObjectKind::app, MemberId::getPreference, "GetUserPreferenceDoubleValue", 1, false},
-    {ObjectKind::doc, MemberId::getType, "GetType", 0, false},
-    {ObjectKind::doc, MemberId::setPreference, "SetUserPreferenceDoubleValue", 2, false},
-    {ObjectKind::doc, MemberId::getPreference, "GetUserPreferenceDoubleValue", 1, false},
-    {ObjectKind::doc, MemberId::getActiveConfiguration, "GetActiveConfiguration", 0, false},
-    {ObjectKind::doc, MemberId::getMaterialPropertyName2, "GetMaterialPropertyName2", 2, true},
-    {ObjectKind::doc, MemberId::extension, "Extension", 0, false},
-    {ObjectKind::config, MemberId::name, "Name", 0, true},
-    {ObjectKind::extension, MemberId::createMassProperty, "CreateMassProperty", 0, false},
-    {ObjectKind::massProperty, MemberId::density, "Density", 0, false},
-    {ObjectKind::massProperty, MemberId::mass, "Mass", 0, false},
-    {ObjectKind::massProperty, MemberId::volume, "Volume", 0, false},
-    {ObjectKind::app, MemberId::commandInProgress, "CommandInProgress", 0, false},
-    {ObjectKind::doc, MemberId::getTitle, "GetTitle", 0, true},
-    {ObjectKind::doc, MemberId::getComponents, "GetComponents", 1, false},
-    {ObjectKind::component, MemberId::getModelDoc2, "GetModelDoc2", 0, false},
-    {ObjectKind::component, MemberId::getPathName, "GetPathName", 0, true},
-    {ObjectKind::component, MemberId::referencedConfiguration, "ReferencedConfiguration", 0, true},
-    {ObjectKind::component, MemberId::getSuppression2, "GetSuppression2", 0, false},
-    {ObjectKind::component, MemberId::isVirtual, "IsVirtual", 0, false},
-    {ObjectKind::component, MemberId::name2, "Name2", 0, true},
-    {ObjectKind::partDoc, MemberId::getType, "GetType", 0, false},
-    {ObjectKind::partDoc, MemberId::getTitle, "GetTitle", 0, true},
-    {ObjectKind::partDoc, MemberId::setPreference, "SetUserPreferenceDoubleValue", 2, false},
-    {ObjectKind::partDoc, MemberId::getPreference, "GetUserPreferenceDoubleValue", 1, false},
-    {ObjectKind::partDoc, MemberId::getActiveConfiguration, "GetActiveConfiguration", 0, false},
-    {ObjectKind::partDoc, MemberId::getMaterialPropertyName2, "GetMaterialPropertyName2", 2, true},
-    {ObjectKind::partDoc, MemberId::extension, "Extension", 0, false},
-    {ObjectKind::partDoc, MemberId::getComponents, "GetComponents", 1, false},
+    {ObjectKind::App, MemberId::Visible, "Visible", 0, false},
+    {ObjectKind::App, MemberId::ActiveDoc, "ActiveDoc", 0, false},
+    {ObjectKind::App, MemberId::SetPreference, "SetUserPreferenceDoubleValue", 2, false},
+    {ObjectKind::App, MemberId::GetPreference, "GetUserPreferenceDoubleValue", 1, false},
+    {ObjectKind::Doc, MemberId::GetType, "GetType", 0, false},
+    {ObjectKind::Doc, MemberId::SetPreference, "SetUserPreferenceDoubleValue", 2, false},
+    {ObjectKind::Doc, MemberId::GetPreference, "GetUserPreferenceDoubleValue", 1, false},
+    {ObjectKind::Doc, MemberId::GetActiveConfiguration, "GetActiveConfiguration", 0, false},
+    {ObjectKind::Doc, MemberId::GetMaterialPropertyName2, "GetMaterialPropertyName2", 2, true},
+    {ObjectKind::Doc, MemberId::Extension, "Extension", 0, false},
+    {ObjectKind::Config, MemberId::Name, "Name", 0, true},
+    {ObjectKind::Extension, MemberId::CreateMassProperty, "CreateMassProperty", 0, false},
+    {ObjectKind::MassProperty, MemberId::Density, "Density", 0, false},
+    {ObjectKind::MassProperty, MemberId::Mass, "Mass", 0, false},
+    {ObjectKind::MassProperty, MemberId::Volume, "Volume", 0, false},
+    {ObjectKind::App, MemberId::CommandInProgress, "CommandInProgress", 0, false},
+    {ObjectKind::Doc, MemberId::GetTitle, "GetTitle", 0, true},
+    {ObjectKind::Doc, MemberId::GetComponents, "GetComponents", 1, false},
+    {ObjectKind::Component, MemberId::GetModelDoc2, "GetModelDoc2", 0, false},
+    {ObjectKind::Component, MemberId::GetPathName, "GetPathName", 0, true},
+    {ObjectKind::Component, MemberId::ReferencedConfiguration, "ReferencedConfiguration", 0, true},
+    {ObjectKind::Component, MemberId::GetSuppression2, "GetSuppression2", 0, false},
+    {ObjectKind::Component, MemberId::IsVirtual, "IsVirtual", 0, false},
+    {ObjectKind::Component, MemberId::Name2, "Name2", 0, true},
+    {ObjectKind::PartDoc, MemberId::GetType, "GetType", 0, false},
+    {ObjectKind::PartDoc, MemberId::GetTitle, "GetTitle", 0, true},
+    {ObjectKind::PartDoc, MemberId::SetPreference, "SetUserPreferenceDoubleValue", 2, false},
+    {ObjectKind::PartDoc, MemberId::GetPreference, "GetUserPreferenceDoubleValue", 1, false},
+    {ObjectKind::PartDoc, MemberId::GetActiveConfiguration, "GetActiveConfiguration", 0, false},
+    {ObjectKind::PartDoc, MemberId::GetMaterialPropertyName2, "GetMaterialPropertyName2", 2, true},
+    {ObjectKind::PartDoc, MemberId::Extension, "Extension", 0, false},
+    {ObjectKind::PartDoc, MemberId::GetComponents, "GetComponents", 1, false},
 }};
 
 // Whether a member can be put (DISPATCH_PROPERTYPUT) as well as got.
@@ -141,7 +141,7 @@ class Failures {
 
 // The scenario: everything the server reads from its state file.
 struct State {
-    DocKind activeDoc = DocKind::part;
+    DocKind activeDoc = DocKind::Part;
     double systemDensity = 1000.0;
     double documentDensity = 1000.0;
     bool systemWriteResult = true;    // what the application's SetUserPreferenceDoubleValue returns
@@ -231,10 +231,10 @@ struct LogValue {
 };
 
 enum class Outcome {
-    ok,          // "ok:<VT_NAME>:<value>"
-    fail,        // "fail:0x%08X"
-    retryLater,  // "retrylater"
-    died,        // "died": DieInMember ended the server in this call
+    Ok,          // "ok:<VT_NAME>:<value>"
+    Fail,        // "fail:0x%08X"
+    RetryLater,  // "retrylater"
+    Died,        // "died": DieInMember ended the server in this call
 };
 
 // One line of the log:
@@ -245,7 +245,7 @@ struct LogEntry {
     std::string member;  // e.g. "SetUserPreferenceDoubleValue"; "#<dispid>" for an unknown one
     std::string kind;    // "get", "put" or "call"
     std::vector<LogValue> arguments;  // in parameter order
-    Outcome outcome = Outcome::ok;
+    Outcome outcome = Outcome::Ok;
     LogValue result;           // for ok
     std::int32_t hresult = 0;  // for fail
 
@@ -263,7 +263,8 @@ std::optional<LogEntry> parseLogLine(std::string_view line);
 std::vector<LogEntry> parseLog(std::string_view text, std::vector<std::string>* problems = nullptr);
 
 // The class id a ProgID is served under, as "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
-// SldWorks.Application (any case) gets the stand-in's own fixed CLSID; any other ProgID gets
+// SldWorks.Application (any case), or no ProgID at all, gets the stand-in's own fixed CLSID
+// (a server started without --progid serves it); any other ProgID gets
 // one derived from it and the ProgID, so that a test registration never replaces the
 // registration a demo uses.
 std::string clsidForProgId(std::string_view progId);

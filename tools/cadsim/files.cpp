@@ -30,21 +30,6 @@ bool writeNew(const std::wstring& path, std::string_view text) {
 
 }  // namespace
 
-std::optional<std::string> readFile(const std::wstring& path) {
-    UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    std::string data;
-    char buffer[16384];
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
-        if (got == 0) break;
-        data.append(buffer, got);
-    }
-    return data;
-}
-
 bool writeFileReplacing(const std::wstring& path, std::string_view text) {
     const std::wstring temp = path + L".cadsim-tmp";
     if (writeNew(temp, text) && MoveFileExW(temp.c_str(), path.c_str(),

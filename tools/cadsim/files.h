@@ -7,12 +7,13 @@
 #include <string_view>
 #include <utility>
 
+#include "win32/support/file_bytes.h"
 #include "win32/support/handles.h"
 
 namespace cadsim::win {
 
-// The bytes of a file; nullopt if it cannot be read (e.g. it does not exist).
-std::optional<std::string> readFile(const std::wstring& path);
+// The bytes of a file (velu::win32::readFileBytes); nothing if it cannot be read.
+using velu::win32::readFileBytes;
 // Replaces the file's contents so that a reader sees either the old or the new text.
 bool writeFileReplacing(const std::wstring& path, std::string_view text);
 // Appends text in one write; the file is closed again at once, so other processes see it.

@@ -6,8 +6,7 @@
 namespace cadsim::win {
 
 std::wstring windowClassFor(std::wstring_view progId) {
-    const std::string clsid =
-        progId.empty() ? std::string(kBaseClsid) : clsidForProgId(velu::text::toUtf8(progId));
+    const std::string clsid = clsidForProgId(velu::text::toUtf8(progId));
     return std::wstring(kWindowClassPrefix) + velu::text::fromUtf8(clsid);
 }
 
@@ -75,15 +74,15 @@ std::optional<CallCounts> callCountsOf(std::wstring_view progId, std::chrono::mi
     auto answer = [&](CallCountsQuery query) {
         return ask(progId, callCountsMessage(), static_cast<WPARAM>(query), limit);
     };
-    const auto names = answer(CallCountsQuery::nameLookups);
-    const auto invocations = answer(CallCountsQuery::invocations);
-    const auto microseconds = answer(CallCountsQuery::microseconds);
+    const auto names = answer(CallCountsQuery::NameLookups);
+    const auto invocations = answer(CallCountsQuery::Invocations);
+    const auto microseconds = answer(CallCountsQuery::Microseconds);
     if (!names || !invocations || !microseconds) return std::nullopt;
     return CallCounts{*names, *invocations, *microseconds};
 }
 
 bool resetCallCountsOf(std::wstring_view progId, std::chrono::milliseconds limit) {
-    return ask(progId, callCountsMessage(), static_cast<WPARAM>(CallCountsQuery::reset), limit) ==
+    return ask(progId, callCountsMessage(), static_cast<WPARAM>(CallCountsQuery::Reset), limit) ==
            1u;
 }
 

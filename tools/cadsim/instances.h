@@ -42,10 +42,10 @@ std::optional<long> liveObjectsOf(std::wstring_view progId,
 // the server's own thread; wParam says what to answer.
 UINT callCountsMessage();
 enum class CallCountsQuery : WPARAM {
-    nameLookups = 0,   // answers the GetIDsOfNames calls received
-    invocations = 1,   // answers the Invoke calls received
-    reset = 2,         // sets the counts and the time to 0 and answers 1
-    microseconds = 3,  // answers the time spent inside the calls
+    NameLookups = 0,   // answers the GetIDsOfNames calls received
+    Invocations = 1,   // answers the Invoke calls received
+    Reset = 2,         // sets the counts and the time to 0 and answers 1
+    Microseconds = 3,  // answers the time spent inside the calls
 };
 
 // The call counts of the instance that serves the ProgID; nothing when none runs or it does

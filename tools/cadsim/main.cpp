@@ -75,7 +75,7 @@ class DisconnectOnExit {
 };
 
 struct Options {
-    enum class Mode { serve, regServer, unregServer, shutdown, live, counts } mode = Mode::serve;
+    enum class Mode { Serve, RegServer, UnregServer, Shutdown, Live, Counts } mode = Mode::Serve;
     bool embedding = false;
     bool reset = false;  // /counts --reset
     std::wstring progId;
@@ -112,15 +112,15 @@ bool parseOptions(const std::vector<std::wstring>& args, Options& options) {
             return true;
         };
         if (isSwitch(arg, L"regserver")) {
-            options.mode = Options::Mode::regServer;
+            options.mode = Options::Mode::RegServer;
         } else if (isSwitch(arg, L"unregserver")) {
-            options.mode = Options::Mode::unregServer;
+            options.mode = Options::Mode::UnregServer;
         } else if (isSwitch(arg, L"shutdown")) {
-            options.mode = Options::Mode::shutdown;
+            options.mode = Options::Mode::Shutdown;
         } else if (isSwitch(arg, L"live")) {
-            options.mode = Options::Mode::live;
+            options.mode = Options::Mode::Live;
         } else if (isSwitch(arg, L"counts")) {
-            options.mode = Options::Mode::counts;
+            options.mode = Options::Mode::Counts;
         } else if (arg == L"--reset") {
             options.reset = true;
         } else if (isSwitch(arg, L"Embedding") || isSwitch(arg, L"Automation")) {
@@ -143,13 +143,13 @@ bool parseOptions(const std::vector<std::wstring>& args, Options& options) {
 
 LRESULT answerCallCounts(SimServer& server, WPARAM query) {
     switch (static_cast<CallCountsQuery>(query)) {
-        case CallCountsQuery::nameLookups:
+        case CallCountsQuery::NameLookups:
             return static_cast<LRESULT>(server.callCounts().nameLookups);
-        case CallCountsQuery::invocations:
+        case CallCountsQuery::Invocations:
             return static_cast<LRESULT>(server.callCounts().invocations);
-        case CallCountsQuery::microseconds:
+        case CallCountsQuery::Microseconds:
             return static_cast<LRESULT>(server.callCounts().microseconds);
-        case CallCountsQuery::reset:
+        case CallCountsQuery::Reset:
             server.resetCallCounts();
             return 1;
     }
@@ -164,9 +164,7 @@ int serve(const Options& options) {
     velu::win32::ComApartment com(COINIT_APARTMENTTHREADED);
     if (FAILED(com.result())) return kFailed;
 
-    const std::string clsidText = options.progId.empty()
-                                      ? std::string(kBaseClsid)
-                                      : clsidForProgId(velu::text::toUtf8(options.progId));
+    const std::string clsidText = clsidForProgId(velu::text::toUtf8(options.progId));
     CLSID clsid{};
     if (FAILED(CLSIDFromString(fromUtf8(clsidText).c_str(), &clsid))) return kFailed;
     const std::wstring className = windowClassFor(options.progId);
@@ -292,7 +290,7 @@ int run() {
     Options options;
     if (!parseOptions(args, options)) return kUsage;
     switch (options.mode) {
-        case Options::Mode::regServer: {
+        case Options::Mode::RegServer: {
             if (options.progId.empty() || options.statePath.empty() || options.logPath.empty()) {
                 report(L"/regserver needs --progid <ProgID> --state <file> --log <file>");
                 return kUsage;
@@ -300,34 +298,34 @@ int run() {
             auto r = registerServer(options.progId, velu::win32::executablePath(),
                                     options.statePath, options.logPath);
             report(r.message);
-            return r.status == RegistrationResult::Status::ok        ? kOk
-                   : r.status == RegistrationResult::Status::refused ? kRefused
+            return r.status == RegistrationResult::Status::Ok        ? kOk
+                   : r.status == RegistrationResult::Status::Refused ? kRefused
                                                                      : kFailed;
         }
-        case Options::Mode::unregServer: {
+        case Options::Mode::UnregServer: {
             if (options.progId.empty()) {
                 report(L"/unregserver needs --progid <ProgID>");
                 return kUsage;
             }
             auto r = unregisterServer(options.progId);
             report(r.message);
-            return r.status == RegistrationResult::Status::ok ? kOk : kFailed;
+            return r.status == RegistrationResult::Status::Ok ? kOk : kFailed;
         }
-        case Options::Mode::shutdown:
+        case Options::Mode::Shutdown:
             return shutdown(options);
-        case Options::Mode::live:
+        case Options::Mode::Live:
             if (options.progId.empty()) {
                 report(L"/live needs --progid <ProgID>");
                 return kUsage;
             }
             return live(options);
-        case Options::Mode::counts:
+        case Options::Mode::Counts:
             if (options.progId.empty()) {
                 report(L"/counts needs --progid <ProgID>");
                 return kUsage;
             }
             return counts(options);
-        case Options::Mode::serve:
+        case Options::Mode::Serve:
             return serve(options);
     }
     return kUsage;

@@ -99,9 +99,9 @@ std::wstring serverCommandLine(std::wstring_view exePath, std::wstring_view prog
 RegistrationResult registerServer(std::wstring_view progId, std::wstring_view exePath,
                                   std::wstring_view statePath, std::wstring_view logPath) {
     using Status = RegistrationResult::Status;
-    if (!validProgId(progId)) return {Status::failed, L"not a valid ProgID"};
+    if (!validProgId(progId)) return {Status::Failed, L"not a valid ProgID"};
     if (equalsIgnoringAsciiCase(progId, fromUtf8(kCadProgId)) && !runningUnderWine()) {
-        return {Status::refused, L"refusing to register " + std::wstring(progId) +
+        return {Status::Refused, L"refusing to register " + std::wstring(progId) +
                                      L" outside Wine: it would shadow a real CAD installation"};
     }
     const std::wstring clsid = fromUtf8(clsidForProgId(toUtf8(progId)));
@@ -117,17 +117,17 @@ RegistrationResult registerServer(std::wstring_view progId, std::wstring_view ex
               {clsidKey + L"\\ProgID", progId}}) {
             LSTATUS status = setDefaultValue(root.key, key, value);
             if (status != ERROR_SUCCESS) {
-                return {Status::failed, L"cannot write " + std::wstring(root.name) + L"\\" + key +
+                return {Status::Failed, L"cannot write " + std::wstring(root.name) + L"\\" + key +
                                             L" (error " + std::to_wstring(status) + L")"};
             }
         }
     }
-    return {Status::ok, L"registered " + std::wstring(progId) + L" as " + clsid + L": " + command};
+    return {Status::Ok, L"registered " + std::wstring(progId) + L" as " + clsid + L": " + command};
 }
 
 RegistrationResult unregisterServer(std::wstring_view progId) {
     using Status = RegistrationResult::Status;
-    if (!validProgId(progId)) return {Status::failed, L"not a valid ProgID"};
+    if (!validProgId(progId)) return {Status::Failed, L"not a valid ProgID"};
     const std::wstring clsid = fromUtf8(clsidForProgId(toUtf8(progId)));
     const std::wstring progKey = kClassesRoot + std::wstring(progId);
     const std::wstring clsidKey = kClassesRoot + L"CLSID\\" + clsid;
@@ -143,7 +143,7 @@ RegistrationResult unregisterServer(std::wstring_view progId) {
             removed += L" " + std::wstring(root.name) + L"\\" + clsidKey;
         }
     }
-    return {Status::ok, removed.empty() ? L"nothing registered for " + std::wstring(progId)
+    return {Status::Ok, removed.empty() ? L"nothing registered for " + std::wstring(progId)
                                         : L"removed" + removed};
 }
 

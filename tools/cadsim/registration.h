@@ -17,7 +17,7 @@ std::wstring serverCommandLine(std::wstring_view exePath, std::wstring_view prog
                                std::wstring_view statePath, std::wstring_view logPath);
 
 struct RegistrationResult {
-    enum class Status { ok, refused, failed } status = Status::ok;
+    enum class Status { Ok, Refused, Failed } status = Status::Ok;
     std::wstring message;
 };
 

@@ -41,12 +41,12 @@ void answerText(std::string_view text, VARIANT* result) {
 // What GetTitle answers for the active document, which has no file of its own here.
 std::string_view titleOf(DocKind kind) {
     switch (kind) {
-        case DocKind::part:
+        case DocKind::Part:
             return "Teil1.SLDPRT";
-        case DocKind::drawing:
+        case DocKind::Drawing:
             return "Zeichnung1.SLDDRW";
-        case DocKind::assembly:
-        case DocKind::none:
+        case DocKind::Assembly:
+        case DocKind::None:
             break;
     }
     return {};
@@ -61,7 +61,7 @@ HRESULT SimServer::work(const Call& call, const SimObject& object, const Documen
     const ObjectKind kind = object.kind();
     AssemblyPart* const part = document.part;  // null: the active part (or a sub-assembly)
     switch (call.member->id) {
-        case MemberId::visible:
+        case MemberId::Visible:
             if (flags & DISPATCH_PROPERTYPUT) {
                 setVisible(arguments.first->boolVal != VARIANT_FALSE);
                 result->vt = VT_EMPTY;
@@ -69,7 +69,7 @@ HRESULT SimServer::work(const Call& call, const SimObject& object, const Documen
                 answer(UniqueVariant::fromBool(visible_), result);
             }
             return S_OK;
-        case MemberId::commandInProgress:
+        case MemberId::CommandInProgress:
             if (flags & DISPATCH_PROPERTYPUT) {
                 store_.edit().commandInProgress = arguments.first->boolVal != VARIANT_FALSE;
                 store_.save();
@@ -78,23 +78,23 @@ HRESULT SimServer::work(const Call& call, const SimObject& object, const Documen
                 answer(UniqueVariant::fromBool(state.commandInProgress), result);
             }
             return S_OK;
-        case MemberId::activeDoc:
-            if (state.activeDoc != DocKind::none) {
-                handOut(ObjectKind::doc, {}, result);
+        case MemberId::ActiveDoc:
+            if (state.activeDoc != DocKind::None) {
+                handOut(ObjectKind::Doc, {}, result);
             } else {
                 answer(UniqueVariant::fromDispatch(nullptr), result);
             }
             return S_OK;
-        case MemberId::getType:
+        case MemberId::GetType:
             answer(
-                UniqueVariant::fromI4(kind == ObjectKind::doc ? static_cast<LONG>(state.activeDoc)
-                                      : document.subAssembly  ? static_cast<LONG>(DocKind::assembly)
-                                                              : static_cast<LONG>(DocKind::part)),
+                UniqueVariant::fromI4(kind == ObjectKind::Doc ? static_cast<LONG>(state.activeDoc)
+                                      : document.subAssembly  ? static_cast<LONG>(DocKind::Assembly)
+                                                              : static_cast<LONG>(DocKind::Part)),
                 result);
             return S_OK;
-        case MemberId::getTitle:
-            if (kind == ObjectKind::doc) {
-                answerText(state.activeDoc == DocKind::assembly ? std::string_view(played_.title)
+        case MemberId::GetTitle:
+            if (kind == ObjectKind::Doc) {
+                answerText(state.activeDoc == DocKind::Assembly ? std::string_view(played_.title)
                                                                 : titleOf(state.activeDoc),
                            result);
             } else {
@@ -103,10 +103,10 @@ HRESULT SimServer::work(const Call& call, const SimObject& object, const Documen
                     result);
             }
             return S_OK;
-        case MemberId::getComponents:
-            return listComponentsInto(kind == ObjectKind::doc ? -1 : target.component,
+        case MemberId::GetComponents:
+            return listComponentsInto(kind == ObjectKind::Doc ? -1 : target.component,
                                       arguments.first->boolVal != VARIANT_FALSE, result);
-        case MemberId::setPreference: {
+        case MemberId::SetPreference: {
             const LONG preference = arguments.first->lVal;
             const double density = arguments.second->dblVal;
             if (part != nullptr) {
@@ -121,7 +121,7 @@ HRESULT SimServer::work(const Call& call, const SimObject& object, const Documen
                        result);
                 return S_OK;
             }
-            const bool onApp = kind == ObjectKind::app;
+            const bool onApp = kind == ObjectKind::App;
             const bool accepted = onApp ? state.systemWriteResult : state.documentWriteResult;
             bool written = false;
             if (accepted && preference == kDensityPreference && std::isfinite(density)) {
@@ -134,20 +134,20 @@ HRESULT SimServer::work(const Call& call, const SimObject& object, const Documen
                 result);
             return S_OK;
         }
-        case MemberId::getPreference: {
+        case MemberId::GetPreference: {
             double density = 0.0;
             if (arguments.first->lVal == kDensityPreference) {
                 density = part != nullptr           ? part->density
-                          : kind == ObjectKind::app ? state.systemDensity
+                          : kind == ObjectKind::App ? state.systemDensity
                                                     : state.documentDensity;
             }
             answer(UniqueVariant::fromR8(density), result);
             return S_OK;
         }
-        case MemberId::getActiveConfiguration:
-            handOut(ObjectKind::config, Target{target.document}, result);
+        case MemberId::GetActiveConfiguration:
+            handOut(ObjectKind::Config, Target{target.document}, result);
             return S_OK;
-        case MemberId::getMaterialPropertyName2: {
+        case MemberId::GetMaterialPropertyName2: {
             const std::string asked =
                 arguments.first->bstrVal != nullptr
                     ? velu::text::toUtf8(
@@ -171,10 +171,10 @@ HRESULT SimServer::work(const Call& call, const SimObject& object, const Documen
             answerText(material, result);
             return S_OK;
         }
-        case MemberId::extension:
-            handOut(ObjectKind::extension, Target{target.document}, result);
+        case MemberId::Extension:
+            handOut(ObjectKind::Extension, Target{target.document}, result);
             return S_OK;
-        case MemberId::name: {
+        case MemberId::Name: {
             const PartConfiguration* active =
                 part != nullptr ? part->activeConfiguration() : nullptr;
             answerText(part == nullptr     ? state.configuration
@@ -183,33 +183,33 @@ HRESULT SimServer::work(const Call& call, const SimObject& object, const Documen
                        result);
             return S_OK;
         }
-        case MemberId::createMassProperty:
+        case MemberId::CreateMassProperty:
             // A part without a body has no mass to compute: Nothing.
             if ((part != nullptr ? part->bodies : state.bodies) > 0) {
-                handOut(ObjectKind::massProperty, Target{target.document}, result);
+                handOut(ObjectKind::MassProperty, Target{target.document}, result);
             } else {
                 answer(UniqueVariant::fromDispatch(nullptr), result);
             }
             return S_OK;
-        case MemberId::density:
+        case MemberId::Density:
             answer(
                 UniqueVariant::fromR8(part != nullptr ? part->massDensity() : state.massDensity()),
                 result);
             return S_OK;
-        case MemberId::mass:
+        case MemberId::Mass:
             answer(UniqueVariant::fromR8(part != nullptr ? part->massDensity() * part->volume
                                                          : state.mass()),
                    result);
             return S_OK;
-        case MemberId::volume:
+        case MemberId::Volume:
             answer(UniqueVariant::fromR8(part != nullptr ? part->volume : state.volume), result);
             return S_OK;
-        case MemberId::getModelDoc2:
-        case MemberId::getPathName:
-        case MemberId::referencedConfiguration:
-        case MemberId::getSuppression2:
-        case MemberId::isVirtual:
-        case MemberId::name2:
+        case MemberId::GetModelDoc2:
+        case MemberId::GetPathName:
+        case MemberId::ReferencedConfiguration:
+        case MemberId::GetSuppression2:
+        case MemberId::IsVirtual:
+        case MemberId::Name2:
             return componentMember(call.member->id, target, result);
     }
     return DISP_E_MEMBERNOTFOUND;
@@ -223,28 +223,28 @@ HRESULT SimServer::componentMember(MemberId id, const Target& target, VARIANT* r
     const AssemblyPart* part =
         found != partsByPath_.end() ? &played_.parts[found->second] : nullptr;
     switch (id) {
-        case MemberId::getModelDoc2:
+        case MemberId::GetModelDoc2:
             // A suppressed or lightweight component has no document loaded: Nothing.
-            if (component.suppression == Suppression::resolved &&
+            if (component.suppression == Suppression::Resolved &&
                 (part != nullptr || subAssemblies_.contains(key))) {
-                handOut(ObjectKind::partDoc, Target{component.document, target.component}, result);
+                handOut(ObjectKind::PartDoc, Target{component.document, target.component}, result);
             } else {
                 answer(UniqueVariant::fromDispatch(nullptr), result);
             }
             return S_OK;
-        case MemberId::getPathName:
+        case MemberId::GetPathName:
             answerText(component.document, result);
             return S_OK;
-        case MemberId::referencedConfiguration:
+        case MemberId::ReferencedConfiguration:
             answerText(component.configuration, result);
             return S_OK;
-        case MemberId::getSuppression2:
+        case MemberId::GetSuppression2:
             answer(UniqueVariant::fromI4(static_cast<LONG>(component.suppression)), result);
             return S_OK;
-        case MemberId::isVirtual:
+        case MemberId::IsVirtual:
             answer(UniqueVariant::fromBool(part != nullptr && part->isVirtual), result);
             return S_OK;
-        case MemberId::name2:
+        case MemberId::Name2:
             answerText(componentName2(played_, index, target.root), result);
             return S_OK;
         default:
@@ -269,7 +269,7 @@ HRESULT SimServer::listComponentsInto(int root, bool topLevelOnly, VARIANT* resu
     for (LONG i = 0; i < static_cast<LONG>(listed.size()); ++i) {
         ComPtr<IDispatch> component;
         component.attach(
-            new SimObject(*this, ObjectKind::component,
+            new SimObject(*this, ObjectKind::Component,
                           Target{{}, static_cast<int>(listed[static_cast<std::size_t>(i)]), root}));
         // The array takes a reference of its own to each element.
         const HRESULT hr =

@@ -112,11 +112,11 @@ DWORD STDMETHODCALLTYPE ExternalConnections::ReleaseConnection(DWORD type, DWORD
 
 SimObject::SimObject(SimServer& server, ObjectKind kind, Target target)
     : server_(server), kind_(kind), target_(std::move(target)) {
-    if (kind_ != ObjectKind::app) server_.madeObject(this);
+    if (kind_ != ObjectKind::App) server_.madeObject(this);
 }
 
 HRESULT STDMETHODCALLTYPE SimObject::QueryInterface(REFIID iid, void** out) {
-    if (kind_ == ObjectKind::app && out != nullptr && IsEqualIID(iid, IID_IExternalConnection)) {
+    if (kind_ == ObjectKind::App && out != nullptr && IsEqualIID(iid, IID_IExternalConnection)) {
         *out = static_cast<IExternalConnection*>(&connections_);
         AddRef();
         return S_OK;
@@ -129,7 +129,7 @@ void SimObject::clientsChanged() {
 }
 
 SimObject::~SimObject() {
-    if (kind_ != ObjectKind::app) server_.lostObject(this);
+    if (kind_ != ObjectKind::App) server_.lostObject(this);
 }
 
 HRESULT STDMETHODCALLTYPE SimObject::GetTypeInfoCount(UINT* count) {
@@ -193,9 +193,9 @@ DWORD STDMETHODCALLTYPE MessageFilter::MessagePending(HTASK, DWORD, DWORD) {
 
 SimServer::SimServer(std::wstring statePath, std::wstring logPath, StatusWindow* window)
     : store_(std::move(statePath)), logPath_(std::move(logPath)), log_(logPath_), window_(window) {
-    app_.attach(new SimObject(*this, ObjectKind::app));
+    app_.attach(new SimObject(*this, ObjectKind::App));
     // The sequence goes on from the last line an earlier run left in the log.
-    if (auto text = readFile(logPath_)) {
+    if (auto text = readFileBytes(logPath_)) {
         for (const LogEntry& entry : parseLog(*text)) {
             if (entry.sequence >= nextSequence_) nextSequence_ = entry.sequence + 1;
         }
@@ -260,7 +260,7 @@ void SimServer::showState() {
         for (const std::string& line : describeScenario(state)) {
             scenarioLines_.push_back(fromUtf8(line));
         }
-        if (state.activeDoc == DocKind::assembly) scenarioLines_.push_back(fromUtf8(assemblyLine_));
+        if (state.activeDoc == DocKind::Assembly) scenarioLines_.push_back(fromUtf8(assemblyLine_));
         scenarioLines_.push_back(std::wstring(L"Command in progress: ") +
                                  (state.commandInProgress ? L"yes" : L"no"));
         scenarioVersion_ = store_.version();
@@ -306,7 +306,7 @@ bool SimServer::rejectIncoming(IUnknown* target, REFIID iid, WORD method) {
             store_.save();
         }
         const LogEntry entry{
-            nextSequence_++, *filterRejected_, "*", "call", {}, Outcome::retryLater, {}, 0};
+            nextSequence_++, *filterRejected_, "*", "call", {}, Outcome::RetryLater, {}, 0};
         filterRejected_.reset();
         finish(entry);
     }
@@ -348,14 +348,14 @@ HRESULT SimServer::invoke(const SimObject& object, DISPID id, LCID lcid, WORD fl
     if (current.retryLater > 0) {
         --store_.edit().retryLater;
         store_.save();
-        call.entry.outcome = Outcome::retryLater;
+        call.entry.outcome = Outcome::RetryLater;
         finish(call.entry);
         return RPC_E_SERVERCALL_RETRYLATER;
     }
     if (call.member != nullptr && current.diesIn(call.entry.object, call.entry.member)) {
         store_.edit().dieInMember.clear();
         store_.save();
-        call.entry.outcome = Outcome::died;
+        call.entry.outcome = Outcome::Died;
         appendToFile(logPath_, formatLogLine(call.entry) + "\n");
         ExitProcess(kDiedExitCode);
     }
@@ -363,11 +363,11 @@ HRESULT SimServer::invoke(const SimObject& object, DISPID id, LCID lcid, WORD fl
     UniqueVariant value;
     HRESULT hr = perform(call, object, lcid, flags, params, value.put(), argError);
     if (SUCCEEDED(hr)) {
-        call.entry.outcome = Outcome::ok;
+        call.entry.outcome = Outcome::Ok;
         call.entry.result = describe(*value);
         if (result != nullptr) value.moveTo(result);
     } else {
-        call.entry.outcome = Outcome::fail;
+        call.entry.outcome = Outcome::Fail;
         call.entry.hresult = hr;
         if (hr == DISP_E_EXCEPTION && exception != nullptr)
             fillException(exception, call.entry.member);
@@ -416,26 +416,26 @@ HRESULT SimServer::perform(Call& call, const SimObject& object, LCID lcid, WORD 
 
     Arguments arguments;
     switch (member->id) {
-        case MemberId::visible:
-        case MemberId::commandInProgress:
+        case MemberId::Visible:
+        case MemberId::CommandInProgress:
             if (flags & DISPATCH_PROPERTYPUT) {
                 if (HRESULT hr = argument(0, VT_BOOL, arguments.first); FAILED(hr)) return hr;
             }
             break;
-        case MemberId::setPreference:
+        case MemberId::SetPreference:
             if (HRESULT hr = argument(0, VT_I4, arguments.first); FAILED(hr)) return hr;
             if (HRESULT hr = argument(1, VT_R8, arguments.second); FAILED(hr)) return hr;
             break;
-        case MemberId::getPreference:
+        case MemberId::GetPreference:
             if (HRESULT hr = argument(0, VT_I4, arguments.first); FAILED(hr)) return hr;
             break;
-        case MemberId::getMaterialPropertyName2:
+        case MemberId::GetMaterialPropertyName2:
             if (HRESULT hr = argument(0, VT_BSTR, arguments.first); FAILED(hr)) return hr;
             // The database comes back through the second argument, so it must be a reference.
             if (!isTextReference(params->rgvarg[indexOf(1)])) return mismatch(1);
             arguments.textReference = &params->rgvarg[indexOf(1)];
             break;
-        case MemberId::getComponents:
+        case MemberId::GetComponents:
             if (HRESULT hr = argument(0, VT_BOOL, arguments.first); FAILED(hr)) return hr;
             break;
         default:
@@ -446,7 +446,7 @@ HRESULT SimServer::perform(Call& call, const SimObject& object, LCID lcid, WORD 
     if (const std::int32_t failure = state.fail.of(member->object, member->name)) {
         return static_cast<HRESULT>(failure);
     }
-    if (member->id == MemberId::setPreference && document.part != nullptr &&
+    if (member->id == MemberId::SetPreference && document.part != nullptr &&
         document.part->failWrite != 0) {
         return static_cast<HRESULT>(document.part->failWrite);
     }
@@ -466,21 +466,21 @@ HRESULT SimServer::resolve(const Call& call, const SimObject& object, Document& 
     const MemberId id = call.member->id;
     const Target& target = object.target();
     switch (object.kind()) {
-        case ObjectKind::doc:
+        case ObjectKind::Doc:
             // Only an assembly lists components.
-            if (id == MemberId::getComponents && store_.last().activeDoc != DocKind::assembly) {
+            if (id == MemberId::GetComponents && store_.last().activeDoc != DocKind::Assembly) {
                 return DISP_E_MEMBERNOTFOUND;
             }
             return S_OK;
-        case ObjectKind::component:
+        case ObjectKind::Component:
             return target.component >= 0 &&
                            static_cast<std::size_t>(target.component) < played_.components.size()
                        ? S_OK
                        : RPC_E_DISCONNECTED;
-        case ObjectKind::partDoc:
-        case ObjectKind::config:
-        case ObjectKind::extension:
-        case ObjectKind::massProperty: {
+        case ObjectKind::PartDoc:
+        case ObjectKind::Config:
+        case ObjectKind::Extension:
+        case ObjectKind::MassProperty: {
             if (target.document.empty()) return S_OK;  // the active document's
             const std::string key = pathKey(target.document);
             if (const auto found = partsByPath_.find(key); found != partsByPath_.end()) {
@@ -490,15 +490,15 @@ HRESULT SimServer::resolve(const Call& call, const SimObject& object, Document& 
             } else {
                 return RPC_E_DISCONNECTED;
             }
-            if (object.kind() != ObjectKind::partDoc) return S_OK;
-            const bool everyDocument = id == MemberId::getType || id == MemberId::getTitle;
+            if (object.kind() != ObjectKind::PartDoc) return S_OK;
+            const bool everyDocument = id == MemberId::GetType || id == MemberId::GetTitle;
             if (document.subAssembly) {
-                return everyDocument || id == MemberId::getComponents ? S_OK
+                return everyDocument || id == MemberId::GetComponents ? S_OK
                                                                       : DISP_E_MEMBERNOTFOUND;
             }
-            return id == MemberId::getComponents ? DISP_E_MEMBERNOTFOUND : S_OK;
+            return id == MemberId::GetComponents ? DISP_E_MEMBERNOTFOUND : S_OK;
         }
-        case ObjectKind::app:
+        case ObjectKind::App:
             return S_OK;
     }
     return S_OK;

@@ -49,7 +49,7 @@ const State& StateStore::current() {
     if (stamp == stamp_ && readings_ > 0 && stamp.writeTime + kSettledAfter < checkedAt_) {
         return state_;
     }
-    std::string text = stamp.exists ? readFile(path_).value_or(std::string()) : std::string();
+    std::string text = stamp.exists ? readFileBytes(path_).value_or(std::string()) : std::string();
     if (text != text_ || readings_ == 0) {
         state_ = parse(text);
         ++readings_;

@@ -277,7 +277,7 @@ std::string applyPartLine(AssemblyPart& part, std::string_view name, std::string
     return unknownKey(name);
 }
 
-enum class Section { other, scenario, assembly, subAssembly, part, component, densities };
+enum class Section { Other, Scenario, Assembly, SubAssembly, Part, Component, Densities };
 
 // The section a header line starts; the text after the section's name goes to *subject.
 std::optional<Section> sectionOf(std::string_view header, std::string& subject,
@@ -293,12 +293,12 @@ std::optional<Section> sectionOf(std::string_view header, std::string& subject,
         bool needsSubject;
     };
     static constexpr std::array<Named, 6> kSections{{
-        {"cadsim", Section::scenario, false},
-        {"assembly", Section::assembly, false},
-        {"densities", Section::densities, false},
-        {"subassembly", Section::subAssembly, true},
-        {"part", Section::part, true},
-        {"component", Section::component, true},
+        {"cadsim", Section::Scenario, false},
+        {"assembly", Section::Assembly, false},
+        {"densities", Section::Densities, false},
+        {"subassembly", Section::SubAssembly, true},
+        {"part", Section::Part, true},
+        {"component", Section::Component, true},
     }};
     for (const Named& known : kSections) {
         if (!equalsIgnoringAsciiCase(name, known.name)) continue;
@@ -310,7 +310,7 @@ std::optional<Section> sectionOf(std::string_view header, std::string& subject,
         subject = rest;
         return known.section;
     }
-    return Section::other;  // another program's: skipped
+    return Section::Other;  // another program's: skipped
 }
 
 void writeKeys(std::string& out, std::string_view name, const std::string& value) {
@@ -331,7 +331,7 @@ State parse(std::string_view text, std::vector<std::string>* problems) {
             problems->push_back("line " + std::to_string(lineNo) + ": " + std::move(what));
     };
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    Section section = Section::other;
+    Section section = Section::Other;
     std::size_t lineNo = 0;
     while (!text.empty()) {
         std::string_view line = takeLine(text);
@@ -342,19 +342,19 @@ State parse(std::string_view text, std::vector<std::string>* problems) {
         if (line.front() == '[') {
             std::string subject;
             std::string wrong;
-            section = line.back() == ']' ? sectionOf(line, subject, wrong).value_or(Section::other)
-                                         : Section::other;
+            section = line.back() == ']' ? sectionOf(line, subject, wrong).value_or(Section::Other)
+                                         : Section::Other;
             if (!wrong.empty()) problem(lineNo, std::move(wrong));
-            if (section == Section::subAssembly) state.assembly.subAssemblies.push_back(subject);
-            if (section == Section::part) state.assembly.parts.push_back(AssemblyPart{subject});
-            if (section == Section::component) {
+            if (section == Section::SubAssembly) state.assembly.subAssemblies.push_back(subject);
+            if (section == Section::Part) state.assembly.parts.push_back(AssemblyPart{subject});
+            if (section == Section::Component) {
                 state.assembly.components.push_back(AssemblyComponent{subject});
             }
             continue;
         }
-        if (section == Section::other) continue;
+        if (section == Section::Other) continue;
         // Densities are keyed by paths, which may hold a '=' themselves; the number may not.
-        const auto eq = section == Section::densities ? line.rfind('=') : line.find('=');
+        const auto eq = section == Section::Densities ? line.rfind('=') : line.find('=');
         if (eq == std::string_view::npos) {
             problem(lineNo, "no '=' in \"" + std::string(line) + "\"");
             continue;
@@ -363,10 +363,10 @@ State parse(std::string_view text, std::vector<std::string>* problems) {
         const std::string_view value = trim(line.substr(eq + 1));
         std::string wrong;
         switch (section) {
-            case Section::scenario:
+            case Section::Scenario:
                 wrong = applyScenarioLine(state, name, value);
                 break;
-            case Section::assembly:
+            case Section::Assembly:
                 if (auto result = applyFrom(kAssemblyKeys, state.assembly, name, value)) {
                     wrong = *result;
                 } else {
@@ -374,23 +374,23 @@ State parse(std::string_view text, std::vector<std::string>* problems) {
                         applyFrom(kGeneratorKeys, state, name, value).value_or(unknownKey(name));
                 }
                 break;
-            case Section::part:
+            case Section::Part:
                 wrong = applyPartLine(state.assembly.parts.back(), name, value);
                 break;
-            case Section::component:
+            case Section::Component:
                 wrong = applyFrom(kComponentKeys, state.assembly.components.back(), name, value,
                                   state.assembly.components.size() - 1)
                             .value_or(unknownKey(name));
                 break;
-            case Section::densities:
+            case Section::Densities:
                 if (const auto density = parseDouble(value); density && !name.empty()) {
                     state.writtenDensities.push_back(WrittenDensity{std::string(name), *density});
                 } else {
                     wrong = badValue(value, name);
                 }
                 break;
-            case Section::subAssembly:
-            case Section::other:
+            case Section::SubAssembly:
+            case Section::Other:
                 wrong = unknownKey(name);
                 break;
         }
