@@ -34,7 +34,8 @@ set(velu_guides_dir "${CMAKE_BINARY_DIR}/guides")
 set(velu_pictures
     "${VELU_PACKAGE_ROOT}/docs/screenshot-main.png"
     "${VELU_PACKAGE_ROOT}/docs/screenshot-success.png"
-    "${VELU_PACKAGE_ROOT}/docs/demo-material.png")
+    "${VELU_PACKAGE_ROOT}/docs/demo-material.png"
+    "${VELU_PACKAGE_ROOT}/docs/assembly.png")
 set(velu_guides)
 foreach(guide IN ITEMS "de;user-guide-de.md;Anleitung.html" "en;user-guide-en.md;Guide.html")
   list(GET guide 0 lang)
@@ -44,7 +45,7 @@ foreach(guide IN ITEMS "de;user-guide-de.md;Anleitung.html" "en;user-guide-en.md
     OUTPUT "${velu_guides_dir}/${page}"
     COMMAND "${VELU_PYTHON}" "${VELU_PACKAGE_ROOT}/packaging/release.py" guide
             "${VELU_PACKAGE_ROOT}/docs/${source}" "${velu_guides_dir}/${page}"
-            --lang ${lang} --pictures Bilder
+            --lang ${lang} --pictures Bilder --version ${PROJECT_VERSION}
     DEPENDS "${VELU_PACKAGE_ROOT}/docs/${source}" "${VELU_PACKAGE_ROOT}/packaging/release.py"
             "${VELU_PACKAGE_ROOT}/packaging/guide.html" ${velu_pictures}
     COMMENT "Rendering docs/${source} as ${page}"

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Helpers of the release build (scripts/package, packaging/make-msi).
 
-  release.py guide SOURCE.md OUTPUT.html --lang de --pictures Bilder
-      Renders a user guide from Markdown into one complete HTML page (packaging/guide.html).
+  release.py guide SOURCE.md OUTPUT.html --lang de --pictures Bilder --version 1.1.6
+      Renders a user guide from Markdown into one complete HTML page (packaging/guide.html),
+      with the version being released wherever the guide says @VERSION@.
       Pictures that the guide shows from beside its Markdown file are looked up in the
       folder PICTURES beside the page; a link to anything but the web or an anchor of the
       page itself is refused, since the package holds no other documents.
@@ -64,13 +65,13 @@ class ReleaseError(Exception):
     pass
 
 
-def guide(source: Path, output: Path, lang: str, pictures: str) -> None:
+def guide(source: Path, output: Path, lang: str, pictures: str, version: str) -> None:
     try:
         from markdown_it import MarkdownIt
     except ImportError as error:
         raise ReleaseError(f"cannot render {source}: {error} (Debian package python3-markdown-it)")
 
-    text = source.read_text(encoding="utf-8")
+    text = source.read_text(encoding="utf-8").replace("@VERSION@", version)
     heading = re.search(r"^# +(.+?) *$", text, re.MULTILINE)
     if not heading:
         raise ReleaseError(f"{source} has no first-level heading to name the page")
@@ -225,6 +226,7 @@ def main(argv) -> int:
     command.add_argument("output", type=Path)
     command.add_argument("--lang", required=True)
     command.add_argument("--pictures", required=True)
+    command.add_argument("--version", required=True)
     command = commands.add_parser("zip")
     command.add_argument("folder", type=Path)
     command.add_argument("output", type=Path)
@@ -237,7 +239,7 @@ def main(argv) -> int:
     args = parser.parse_args(argv)
     try:
         if args.command == "guide":
-            guide(args.source, args.output, args.lang, args.pictures)
+            guide(args.source, args.output, args.lang, args.pictures, args.version)
         elif args.command == "zip":
             make_zip(args.folder, args.output)
         elif args.command == "check-program":

@@ -4,6 +4,7 @@
 
 #include "common/program_texts.h"
 #include "config/form_texts.h"
+#include "forms/bindings.h"
 
 namespace velu::about {
 namespace {
@@ -15,8 +16,9 @@ constexpr std::uint32_t kNumber = 4;  // REG_DWORD
 }  // namespace
 
 AboutBox::AboutBox(AboutServices services) : services_(std::move(services)) {
-    form_.on(form_.cmdOK, forms::Event::Click, [this] { cmdOK_Click(); });
-    form_.on(form_.cmdSysInfo, forms::Event::Click, [this] { cmdSysInfo_Click(); });
+    forms::bind<AboutBox>(form_, *this,
+                          {{form_.cmdOK, forms::Event::Click, &AboutBox::cmdOK_Click},
+                           {form_.cmdSysInfo, forms::Event::Click, &AboutBox::cmdSysInfo_Click}});
 }
 
 void AboutBox::Form_Load() {

@@ -7,6 +7,7 @@
 #include "common/program_texts.h"
 #include "config/form_texts.h"
 #include "config/message_table.h"
+#include "forms/bindings.h"
 
 namespace velu::assembly {
 namespace {
@@ -23,21 +24,15 @@ AssemblyWindow::AssemblyWindow(AssemblyServices services, AssemblyTask task)
       task_(std::move(task)),
       table_(task_.messages, services_.locale.decimalSeparator()),
       reader_(*task_.assembly) {
-    struct Binding {
-        const forms::Control& control;
-        Event event;
-        void (AssemblyWindow::*handler)();
-    };
-    const Binding bindings[] = {
-        {form_.cmdUebertragen, Event::Click, &AssemblyWindow::cmdUebertragen_Click},
-        {form_.cmdOhneMaterial, Event::Click, &AssemblyWindow::cmdOhneMaterial_Click},
-        {form_.cmdSchliessen, Event::Click, &AssemblyWindow::cmdSchliessen_Click},
-        {form_.lvwTeile, Event::Click, &AssemblyWindow::lvwTeile_Click},
-        {form_.lvwTeile, Event::ColumnClick, &AssemblyWindow::lvwTeile_ColumnClick},
-    };
-    for (const auto& binding : bindings) {
-        form_.on(binding.control, binding.event, [this, h = binding.handler] { (this->*h)(); });
-    }
+    forms::bind<AssemblyWindow>(
+        form_, *this,
+        {
+            {form_.cmdUebertragen, Event::Click, &AssemblyWindow::cmdUebertragen_Click},
+            {form_.cmdOhneMaterial, Event::Click, &AssemblyWindow::cmdOhneMaterial_Click},
+            {form_.cmdSchliessen, Event::Click, &AssemblyWindow::cmdSchliessen_Click},
+            {form_.lvwTeile, Event::Click, &AssemblyWindow::lvwTeile_Click},
+            {form_.lvwTeile, Event::ColumnClick, &AssemblyWindow::lvwTeile_ColumnClick},
+        });
 }
 
 void AssemblyWindow::Form_Load() {

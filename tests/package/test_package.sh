@@ -105,6 +105,7 @@ declare -A sources=(
     [Bilder/screenshot-main.png]=docs/screenshot-main.png
     [Bilder/screenshot-success.png]=docs/screenshot-success.png
     [Bilder/demo-material.png]=docs/demo-material.png
+    [Bilder/assembly.png]=docs/assembly.png
     [Beispiele/velu.ini]=examples/velu.ini
     [Beispiele/default.ini]=examples/default.ini
     [Beispiele/default-en.ini]=examples/default-en.ini
@@ -154,7 +155,7 @@ for page in "${!guides[@]}"; do
     problems=()
     grep -qiF '<meta charset="utf-8">' "$html" || problems+=("no <meta charset=\"utf-8\">")
     grep -qi '^<!DOCTYPE html>' "$html" && grep -qi '</html>' "$html" || problems+=("not a complete page")
-    want_title=$(sed -n 's/^# \+//p' "$guide" | head -n1 | tr -d '*_`')
+    want_title=$(sed -n 's/^# \+//p' "$guide" | head -n1 | tr -d '*_`' | sed "s/@VERSION@/$version/g")
     title=$(sed -n 's:.*<title>\(.*\)</title>.*:\1:p' "$html")
     [ -n "$want_title" ] && [ "$title" == "$want_title" ] ||
         problems+=("title \"$title\", the guide's is \"$want_title\"")
@@ -167,10 +168,13 @@ for page in "${!guides[@]}"; do
     [ "$rendered" -eq "$tables" ] || problems+=("$rendered tables, the guide has $tables")
     grep -qE '^\|? *:?-{3,}|\]\(' "$html" && problems+=("Markdown left unrendered")
     grep -qE '^[[:space:]]*[-*] ' "$html" && problems+=("list items left as text (indentation?)")
-    # The title and the names of the download files carry the version being released.
-    stale=$(grep -oE 'VelumarDichte[ -][0-9]+\.[0-9]+\.[0-9]+' "$guide" | grep -vE "[ -]$version\$" |
-        sort -u | tr '\n' ' ')
+    # The title and the names of the download files carry the version being released, which
+    # the build fills in: the guide itself names none.
+    stale=$( (grep -oE 'VelumarDichte[ -][0-9]+\.[0-9]+\.[0-9]+' "$guide"
+        grep -oE 'VelumarDichte[ -][0-9]+\.[0-9]+\.[0-9]+' "$html" | grep -vE "[ -]$version\$"
+        grep -o '@VERSION@' "$html") | sort -u | tr '\n' ' ')
     [ -z "$stale" ] || problems+=("names another version than $version: $stale")
+    grep -qF "VelumarDichte $version" "$html" || problems+=("does not name version $version")
     pictures=$(grep -o '<img [^>]*src="[^"]*"' "$html" | sed 's/.*src="//; s/"$//')
     [ -n "$pictures" ] || problems+=("no picture")
     for picture in $pictures; do
