@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -626,16 +627,17 @@ TEST(LogText, RejectsMalformedLinesAndSkipsThemInALog) {
     EXPECT_NE(problems[0].find("line 3"), std::string::npos);
 }
 
-TEST(LogText, NamesVarTypes) {
-    EXPECT_EQ(varTypeName(VT_R8), "VT_R8");
-    EXPECT_EQ(varTypeName(VT_BYREF | VT_R8), "VT_BYREF|VT_R8");
-    EXPECT_EQ(varTypeName(VT_I4), "VT_I4");
-    EXPECT_EQ(varTypeName(VT_BOOL), "VT_BOOL");
-    EXPECT_EQ(varTypeName(VT_DISPATCH), "VT_DISPATCH");
-    EXPECT_EQ(varTypeName(VT_EMPTY), "VT_EMPTY");
-    EXPECT_EQ(varTypeName(VT_ARRAY | VT_VARIANT), "VT_ARRAY|VT_VARIANT");
-    EXPECT_EQ(varTypeName(VT_BYREF | VT_VARIANT), "VT_BYREF|VT_VARIANT");
-    EXPECT_EQ(varTypeName(0x0FFE), "VT_4094");
+// Each type has a name of its own, an unknown one too, and the flags go in front of it.
+TEST(LogText, NamesEveryVarTypeApartWithItsFlagsInFront) {
+    std::set<std::string> names;
+    for (const VARTYPE type : std::initializer_list<VARTYPE>{
+             VT_EMPTY, VT_I4, VT_R8, VT_BOOL, VT_BSTR, VT_DISPATCH, VT_VARIANT, 0x0FFE}) {
+        const std::string name = varTypeName(type);
+        EXPECT_TRUE(name.starts_with("VT_")) << name;
+        EXPECT_TRUE(names.insert(name).second) << name;
+        EXPECT_EQ(varTypeName(static_cast<VARTYPE>(VT_BYREF | type)), "VT_BYREF|" + name);
+        EXPECT_EQ(varTypeName(static_cast<VARTYPE>(VT_ARRAY | type)), "VT_ARRAY|" + name);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

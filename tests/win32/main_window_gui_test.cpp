@@ -8,6 +8,8 @@
 
 #include "app_driver.h"
 #include "support/text.h"
+#include "win32/creation_error.h"
+#include "win32/support/user.h"
 
 namespace velu::win32 {
 namespace {
@@ -176,6 +178,51 @@ TEST_F(MainWindowGui, TheMenuBarHasItsThreeMenusAndNoCheckMarks) {
     ::GetMenuStringW(applyTo, 2, caption, 64, MF_BYPOSITION);
     EXPECT_STREQ(caption, L"Alles, was möglich ist");
     EXPECT_EQ(::GetMenuState(options, 5, MF_BYPOSITION) & MF_CHECKED, 0u);
+}
+
+// The window to refuse while a test makes windows: its class, and its text when it matters.
+struct Refused {
+    const wchar_t* windowClass;
+    const wchar_t* text;
+    const wchar_t* named;  // what the report must name
+};
+thread_local const Refused* refused = nullptr;
+
+LRESULT CALLBACK refuseCreation(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && refused) {
+        const CREATESTRUCTW& window = *reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
+        const bool text = !refused->text || (window.lpszName && !IS_INTRESOURCE(window.lpszName) &&
+                                             std::wstring(window.lpszName) == refused->text);
+        if (text && testing::windowClass(reinterpret_cast<HWND>(wParam)) == refused->windowClass) {
+            return 1;  // the window is not made
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A part of the main window that cannot be made stops the start-up with a report that names
+// it; no window is shown with the part missing.
+TEST_F(MainWindowGui, APartThatCannotBeMadeIsNamedAndNoWindowIsShown) {
+    const Refused parts[] = {{L"Button", L"&Ende", L"cmdExit"},
+                             {L"tooltips_class32", nullptr, L"Tooltip"},
+                             {L"ComboBox", nullptr, L"cmbAuswahl"}};
+    for (const Refused& part : parts) {
+        const UniqueHook hook(
+            ::SetWindowsHookExW(WH_CBT, &refuseCreation, nullptr, ::GetCurrentThreadId()));
+        refused = &part;
+        application = std::make_unique<Application>(::GetModuleHandleW(nullptr), process);
+        try {
+            application->start(SW_SHOWNORMAL);
+            ADD_FAILURE() << "the start-up went on without " << text::toUtf8(part.named);
+        } catch (const CreationError& error) {
+            EXPECT_NE(error.text().find(part.named), std::wstring::npos)
+                << text::toUtf8(error.text());
+            EXPECT_NE(error.text().find(L"frmVelumarDichte"), std::wstring::npos);
+        }
+        refused = nullptr;
+        EXPECT_TRUE(testing::visibleWindowsOf(::GetCurrentProcessId()).empty());
+        application.reset();
+    }
 }
 
 }  // namespace
