@@ -89,32 +89,52 @@ void AssemblyWindow::showProgress(std::size_t done, std::size_t total, MessageRo
         fillIn(task_.messages[role], {std::to_wstring(done), std::to_wstring(total)}));
 }
 
-bool AssemblyWindow::listStep() {
+bool AssemblyWindow::runSlice(const std::function<Position()>& position,
+                              const std::function<void()>& next, MessageRole progress,
+                              void (AssemblyWindow::*finish)(bool complete)) {
     const auto start = Clock::now();
     try {
-        if (!announced_) {
-            announceRun();
-            const std::wstring title = cad::on(texts::kAssembly, L"GetTitle", [&] {
-                return cad::textIn(task_.assembly->call(L"GetTitle", {}));
-            });
-            form_.setCaption(task_.messages[MessageRole::kAssemblyCaption] + L" \u2013 " + title);
-            reader_.begin();
-            showProgress(0, reader_.components(), MessageRole::kReadingParts);
-            // The window shows the count before the first component is read.
-            if (!reader_.done()) return true;
-        }
-        while (!reader_.done()) {
+        announceRun();
+        for (Position at = position(); at.done < at.total; at = position()) {
             if (cancel_) {
-                finishListing(false);
+                (this->*finish)(false);
                 return false;
             }
-            reader_.readNext();
-            if (sliceOver(start)) break;
-        }
-        if (!reader_.done()) {
-            showProgress(reader_.read(), reader_.components(), MessageRole::kReadingParts);
+            next();
+            if (!sliceOver(start)) continue;
+            at = position();
+            if (at.done == at.total) break;
+            showProgress(at.done, at.total, progress);
             return true;
         }
+        (this->*finish)(true);
+    } catch (const cad::AutomationError& error) {
+        (this->*finish)(false);
+        reportFailure(error);
+    }
+    return false;
+}
+
+bool AssemblyWindow::listStep() {
+    if (!announced_) return beginListing();
+    return runSlice(
+        [this] {
+            return Position{reader_.read(), reader_.components()};
+        },
+        [this] { reader_.readNext(); }, MessageRole::kReadingParts, &AssemblyWindow::finishListing);
+}
+
+bool AssemblyWindow::beginListing() {
+    try {
+        announceRun();
+        const std::wstring title = cad::on(texts::kAssembly, L"GetTitle", [&] {
+            return cad::textIn(task_.assembly->call(L"GetTitle", {}));
+        });
+        form_.setCaption(task_.messages[MessageRole::kAssemblyCaption] + L" \u2013 " + title);
+        reader_.begin();
+        showProgress(0, reader_.components(), MessageRole::kReadingParts);
+        // The window shows the count before the first component is read.
+        if (!reader_.done()) return true;
         finishListing(true);
     } catch (const cad::AutomationError& error) {
         finishListing(false);
@@ -156,38 +176,26 @@ void AssemblyWindow::cmdUebertragen_Click() {
 }
 
 bool AssemblyWindow::writeStep() {
-    const auto start = Clock::now();
+    return runSlice(
+        [this] {
+            return Position{writeNext_, toWrite_.size()};
+        },
+        [this] { writeNextPart(); }, MessageRole::kWritingParts, &AssemblyWindow::finishWriting);
+}
+
+void AssemblyWindow::writeNextPart() {
+    const std::size_t index = toWrite_[writeNext_];
+    PartRow& row = rows_[index];
     try {
-        announceRun();
-        while (writeNext_ < toWrite_.size()) {
-            if (cancel_) {
-                finishWriting(false);
-                return false;
-            }
-            const std::size_t index = toWrite_[writeNext_];
-            PartRow& row = rows_[index];
-            try {
-                row.outcome = cad::writeDensity(row.part, task_.density);
-            } catch (const cad::AutomationError&) {
-                // What was written before the failing call shows all the same.
-                form_.lvwTeile.setRow(index, table_.listRow(row));
-                throw;
-            }
-            count(counts_, *row.outcome);
-            form_.lvwTeile.setRow(index, table_.listRow(row));
-            ++writeNext_;
-            if (sliceOver(start)) break;
-        }
-        if (writeNext_ < toWrite_.size()) {
-            showProgress(writeNext_, toWrite_.size(), MessageRole::kWritingParts);
-            return true;
-        }
-        finishWriting(true);
-    } catch (const cad::AutomationError& error) {
-        finishWriting(false);
-        reportFailure(error);
+        row.outcome = cad::writeDensity(row.part, task_.density);
+    } catch (const cad::AutomationError&) {
+        // What was written before the failing call shows all the same.
+        form_.lvwTeile.setRow(index, table_.listRow(row));
+        throw;
     }
-    return false;
+    count(counts_, *row.outcome);
+    form_.lvwTeile.setRow(index, table_.listRow(row));
+    ++writeNext_;
 }
 
 void AssemblyWindow::finishWriting(bool complete) {

@@ -64,8 +64,22 @@ class AssemblyWindow {
   private:
     enum class Run { None, Listing, Writing };
 
+    // How far a run has come: done of total.
+    struct Position {
+        std::size_t done;
+        std::size_t total;
+    };
+    // One slice of a run: `next` does the next component or part while there are more, until
+    // the slice is over or the user cancelled. Then the progress shows, or the run ends
+    // (`finish`): complete, stopped by the user, or stopped by a failed call, which is
+    // reported. True while there is more to do.
+    bool runSlice(const std::function<Position()>& position, const std::function<void()>& next,
+                  config::MessageRole progress, void (AssemblyWindow::*finish)(bool complete));
     bool listStep();
+    // The first step of the listing: the title and the count of the components.
+    bool beginListing();
     bool writeStep();
+    void writeNextPart();
     // A run starts: the buttons wait, the close button cancels.
     void beginRun(Run run);
     // The first step of a run tells SolidWorks that a sequence of calls follows.

@@ -3,10 +3,7 @@
 
 #include <gmock/gmock.h>
 
-#include "assembly/assembly_window.h"
-#include "config/message_table.h"
-#include "fake_assembly.h"
-#include "fakes.h"
+#include "faked_assembly_window.h"
 
 namespace velu::assembly {
 namespace {
@@ -15,7 +12,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using State = testing::FakeAssembly::State;
 
-class AssemblyWindowTest : public ::testing::Test {
+class AssemblyWindowTest : public ::testing::Test, protected testing::FakedAssemblyWindow {
   protected:
     AssemblyWindowTest() {
         cad.parts[L"C:\\P\\Welle.SLDPRT"] = {};
@@ -40,13 +37,7 @@ class AssemblyWindowTest : public ::testing::Test {
     }
 
     void open() {
-        application = cad.connect(L"SldWorks.Application");
-        window = std::make_unique<AssemblyWindow>(
-            AssemblyServices{boxes, locale, profiles, files, [this] { ++unloads; },
-                             std::chrono::milliseconds(0)},
-            AssemblyTask{application, application->get(L"ActiveDoc").object(), L"Stahl", density,
-                         messages, [this] { return suppressed; },
-                         [this](cad::Status status) { statuses.push_back(status); }});
+        window = openWindow([this] { ++unloads; }, std::chrono::milliseconds(0));
         window->Form_Load();
     }
     // Runs the work to its end: the steps the window would run between the user's input.
@@ -70,19 +61,7 @@ class AssemblyWindowTest : public ::testing::Test {
         finish();
     }
 
-    testing::FakeAssembly cad;
-    testing::RecordingBoxes boxes;
-    testing::MemoryFiles files;
-    Windows1252 ansi;
-    config::ProfileReader profiles{files, ansi};
-    testing::FixedLocale locale{L','};
-    double density = 7850.5;
-    std::vector<std::wstring> messages{config::builtInMessages().begin(),
-                                       config::builtInMessages().end()};
-    bool suppressed = false;
-    std::vector<cad::Status> statuses;
     int unloads = 0;
-    cad::ObjectRef application;
     std::unique_ptr<AssemblyWindow> window;
 };
 

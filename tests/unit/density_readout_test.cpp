@@ -8,8 +8,6 @@
 namespace velu::app {
 namespace {
 
-using testing::builtIn;
-
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using Document = testing::FakeCad::Document;
@@ -69,9 +67,9 @@ TEST_F(Readout, NoDocumentOrNotAPartGivesOneWarningTitledVeluAndKeepsTheLabel) {
         Document document;
         std::wstring prompt;
     };
-    for (const Case& c : {Case{Document::None, builtIn(config::kNoDocument)},
-                          Case{Document::Assembly, builtIn(config::kNotAPart)},
-                          Case{Document::Drawing, builtIn(config::kNotAPart)}}) {
+    for (const Case& c : {Case{Document::None, testing::builtIn(config::kNoDocument)},
+                          Case{Document::Assembly, testing::builtIn(config::kNotAPart)},
+                          Case{Document::Drawing, testing::builtIn(config::kNotAPart)}}) {
         boxes.shown.clear();
         form().lblDensity.setCaption(L"vorher");
         form().timImage.setTimerEnabled(false);
@@ -99,7 +97,7 @@ TEST_F(Readout, SuppressedErrorsShowNoBoxButStillTheErrorPicture) {
 TEST_F(Readout, AZeroValueShowsMessageEntryOneInsteadOfANumber) {
     cad.documentDensity = 0;
     click(form().cmdGetDensity);
-    EXPECT_EQ(shown(), builtIn(config::kSuccess));
+    EXPECT_EQ(shown(), testing::builtIn(config::kSuccess));
 }
 
 TEST_F(Readout, AFailingCallIsReportedByNameWithItsCodeAndTheProgramGoesOn) {

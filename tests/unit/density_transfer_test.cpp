@@ -8,20 +8,18 @@
 namespace velu::app {
 namespace {
 
-using testing::builtIn;
-
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using Document = testing::FakeCad::Document;
 
-const std::wstring kTitle = builtIn(config::kBoxTitle);
-const std::wstring kSuccess = builtIn(config::kSuccess);
-const std::wstring kFailure = builtIn(config::kFailure);
-const std::wstring kNoDocument = builtIn(config::kNoDocument);
-const std::wstring kNotAPart = builtIn(config::kNotAPart);
-const std::wstring kNothingWritten = builtIn(config::kNothingWritten);
-const std::wstring kSystemInstead = builtIn(config::kSystemDefaultInstead);
-const std::wstring kNeither = builtIn(config::kNeitherPartNorAssembly);
+const std::wstring kTitle = testing::builtIn(config::kBoxTitle);
+const std::wstring kSuccess = testing::builtIn(config::kSuccess);
+const std::wstring kFailure = testing::builtIn(config::kFailure);
+const std::wstring kNoDocument = testing::builtIn(config::kNoDocument);
+const std::wstring kNotAPart = testing::builtIn(config::kNotAPart);
+const std::wstring kNothingWritten = testing::builtIn(config::kNothingWritten);
+const std::wstring kSystemInstead = testing::builtIn(config::kSystemDefaultInstead);
+const std::wstring kNeither = testing::builtIn(config::kNeitherPartNorAssembly);
 
 struct Row {
     int mode;

@@ -11,14 +11,12 @@
 namespace velu::app {
 namespace {
 
-using testing::builtIn;
-
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using Document = testing::FakeCad::Document;
 
-const std::wstring kTitle = builtIn(config::kBoxTitle);
+const std::wstring kTitle = testing::builtIn(config::kBoxTitle);
 const std::wstring kWithMaterial =
     L"The part's material AISI 304 sets its density to 8000 kg/m\u00b3; the density written "
     L"applies only to parts without a material.";
@@ -121,7 +119,7 @@ TEST_P(MassCheckTable, WarnsOnlyAfterAPartWhenTheMassIsComputedWithAnotherDensit
     // The warning comes after the success box and does not change the picture.
     if (row.click == Click::Mode1 || row.click == Click::Mode2) {
         ASSERT_FALSE(boxes.shown.empty());
-        EXPECT_EQ(boxes.shown[0].text, builtIn(config::kSuccess));
+        EXPECT_EQ(boxes.shown[0].text, testing::builtIn(config::kSuccess));
         EXPECT_EQ(form().imgVis.picture(), forms::Picture::Success);
     }
     EXPECT_EQ(cad.liveObjects, 0);
@@ -179,7 +177,7 @@ TEST_P(MassCheckFaults, AFailureOnTheWayShowsNoBoxAndChangesNothingElse) {
         EXPECT_EQ(form().lblDensity.caption(), L"7850");
     } else {
         EXPECT_EQ(form().imgVis.picture(), forms::Picture::Success);
-        EXPECT_EQ(boxes.shown.front().text, builtIn(config::kSuccess));
+        EXPECT_EQ(boxes.shown.front().text, testing::builtIn(config::kSuccess));
     }
     EXPECT_EQ(cad.liveObjects, 0);
     EXPECT_EQ(cad.releases.back(), L"app");

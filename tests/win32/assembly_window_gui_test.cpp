@@ -10,10 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "../unit/fake_assembly.h"
-#include "../unit/fakes.h"
-#include "assembly/assembly_window.h"
-#include "config/message_table.h"
+#include "../unit/faked_assembly_window.h"
 #include "support/text.h"
 #include "testing/messages.h"
 #include "testing/windows_found.h"
@@ -26,7 +23,7 @@ namespace {
 
 using State = testing::FakeAssembly::State;
 
-class AssemblyGui : public ::testing::Test {
+class AssemblyGui : public ::testing::Test, protected testing::FakedAssemblyWindow {
   protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
@@ -43,13 +40,8 @@ class AssemblyGui : public ::testing::Test {
             cad.components.push_back(
                 {.path = path, .state = i == 5 ? State::Lightweight : State::Resolved});
         }
-        application = cad.connect(L"SldWorks.Application");
-        box = std::make_unique<assembly::AssemblyWindow>(
-            assembly::AssemblyServices{boxes, locale, profiles, files,
-                                       [this] { ::DestroyWindow(window->handle()); }},
-            assembly::AssemblyTask{application, application->get(L"ActiveDoc").object(),
-                                   L"Edelstahl", density, messages, [] { return false; },
-                                   [](cad::Status) {}});
+        box = openWindow([this] { ::DestroyWindow(window->handle()); },
+                         std::chrono::milliseconds(50));
         window = std::make_unique<FormWindow>(box->form(), ::GetModuleHandleW(nullptr),
                                               FormWindow::Style{});
         box->Form_Load();
@@ -117,16 +109,6 @@ class AssemblyGui : public ::testing::Test {
         }
     }
 
-    testing::FakeAssembly cad;
-    testing::RecordingBoxes boxes;
-    testing::MemoryFiles files;
-    Windows1252 ansi;
-    config::ProfileReader profiles{files, ansi};
-    testing::FixedLocale locale{L','};
-    double density = 7930;
-    std::vector<std::wstring> messages{config::builtInMessages().begin(),
-                                       config::builtInMessages().end()};
-    cad::ObjectRef application;
     std::unique_ptr<assembly::AssemblyWindow> box;
     std::unique_ptr<FormWindow> window;
 };
