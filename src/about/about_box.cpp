@@ -16,9 +16,11 @@ constexpr std::uint32_t kNumber = 4;  // REG_DWORD
 }  // namespace
 
 AboutBox::AboutBox(AboutServices services) : services_(std::move(services)) {
-    forms::bind<AboutBox>(form_, *this,
-                          {{form_.cmdOK, forms::Event::Click, &AboutBox::cmdOK_Click},
-                           {form_.cmdSysInfo, forms::Event::Click, &AboutBox::cmdSysInfo_Click}});
+    const forms::Binding<AboutBox> bindings[] = {
+        {form_.cmdOK, forms::Event::Click, &AboutBox::cmdOK_Click},
+        {form_.cmdSysInfo, forms::Event::Click, &AboutBox::cmdSysInfo_Click},
+    };
+    forms::bind(form_, *this, bindings);
 }
 
 void AboutBox::Form_Load() {

@@ -21,30 +21,27 @@ MainWindow::MainWindow(const AppServices& services)
 
 void MainWindow::bindHandlers() {
     const MainWindowForm& f = form_;
-    forms::bind<MainWindow>(
-        form_, *this,
-        {
-            {f.cmbAuswahl, Event::Click, &MainWindow::cmbAuswahl_Click},
-            {f.cmdExit, Event::Click, &MainWindow::cmdExit_Click},
-            {f.mnuExit, Event::Click, &MainWindow::mnuExit_Click},
-            {f.cmdAbout, Event::Click, &MainWindow::cmdAbout_Click},
-            {f.mnuAbout, Event::Click, &MainWindow::mnuAbout_Click},
-            {f.cmbAnwendenAuf, Event::Click, &MainWindow::cmbAnwendenAuf_Click},
-            {f.mnuAnwendenSystemStandard, Event::Click,
-             &MainWindow::mnuAnwendenSystemStandard_Click},
-            {f.mnuAnwendenNurAktivesTeil, Event::Click,
-             &MainWindow::mnuAnwendenNurAktivesTeil_Click},
-            {f.mnuAnwendenAllPossible, Event::Click, &MainWindow::mnuAnwendenAllPossible_Click},
-            {f.mnuAnwendenBaugruppe, Event::Click, &MainWindow::mnuAnwendenBaugruppe_Click},
-            {f.mnuShowErrors, Event::Click, &MainWindow::mnuShowErrors_Click},
-            {f.mnuShowSuccess, Event::Click, &MainWindow::mnuShowSuccess_Click},
-            {f.mnuAlwaysOnTop, Event::Click, &MainWindow::mnuAlwaysOnTop_Click},
-            {f.timImage, Event::Timer, &MainWindow::timImage_Timer},
-            {f.cmdSetDensity, Event::Click, &MainWindow::cmdSetDensity_Click},
-            {f.cmdGetDensity, Event::Click, &MainWindow::cmdGetDensity_Click},
-            {f.chkSWXSystemStandard, Event::Click, &MainWindow::chkSWXSystemStandard_Click},
-            {f.mnuGetStandard, Event::Click, &MainWindow::mnuGetStandard_Click},
-        });
+    const forms::Binding<MainWindow> bindings[] = {
+        {f.cmbAuswahl, Event::Click, &MainWindow::cmbAuswahl_Click},
+        {f.cmdExit, Event::Click, &MainWindow::cmdExit_Click},
+        {f.mnuExit, Event::Click, &MainWindow::mnuExit_Click},
+        {f.cmdAbout, Event::Click, &MainWindow::cmdAbout_Click},
+        {f.mnuAbout, Event::Click, &MainWindow::mnuAbout_Click},
+        {f.cmbAnwendenAuf, Event::Click, &MainWindow::cmbAnwendenAuf_Click},
+        {f.mnuAnwendenSystemStandard, Event::Click, &MainWindow::mnuAnwendenSystemStandard_Click},
+        {f.mnuAnwendenNurAktivesTeil, Event::Click, &MainWindow::mnuAnwendenNurAktivesTeil_Click},
+        {f.mnuAnwendenAllPossible, Event::Click, &MainWindow::mnuAnwendenAllPossible_Click},
+        {f.mnuAnwendenBaugruppe, Event::Click, &MainWindow::mnuAnwendenBaugruppe_Click},
+        {f.mnuShowErrors, Event::Click, &MainWindow::mnuShowErrors_Click},
+        {f.mnuShowSuccess, Event::Click, &MainWindow::mnuShowSuccess_Click},
+        {f.mnuAlwaysOnTop, Event::Click, &MainWindow::mnuAlwaysOnTop_Click},
+        {f.timImage, Event::Timer, &MainWindow::timImage_Timer},
+        {f.cmdSetDensity, Event::Click, &MainWindow::cmdSetDensity_Click},
+        {f.cmdGetDensity, Event::Click, &MainWindow::cmdGetDensity_Click},
+        {f.chkSWXSystemStandard, Event::Click, &MainWindow::chkSWXSystemStandard_Click},
+        {f.mnuGetStandard, Event::Click, &MainWindow::mnuGetStandard_Click},
+    };
+    forms::bind(form_, *this, bindings);
 }
 
 void MainWindow::show(const std::vector<Notice>& notices) {

@@ -3,13 +3,39 @@
 namespace velu::assembly {
 namespace {
 
+using forms::ControlDefinition;
 using forms::Kind;
 
 constexpr unsigned kAcross = forms::AnchorLeft | forms::AnchorTop | forms::AnchorRight;
-constexpr unsigned kEverySide = kAcross | forms::AnchorBottom;
 constexpr unsigned kAcrossTheFoot = forms::AnchorLeft | forms::AnchorRight | forms::AnchorBottom;
-constexpr unsigned kFootLeft = forms::AnchorLeft | forms::AnchorBottom;
-constexpr unsigned kFootRight = forms::AnchorRight | forms::AnchorBottom;
+
+// Every control but the buttons spans the window, a margin from either side.
+constexpr int kMargin = 120;
+constexpr int kSpan = kAssemblyClientArea.width - 2 * kMargin;
+// The buttons stand in one row at the foot.
+constexpr int kButtonTop = 5220;
+constexpr int kButtonHeight = 375;
+
+ControlDefinition spanning(const wchar_t* name, Kind kind, int top, int height, unsigned anchors) {
+    return {.name = name, .kind = kind, .rect = {kMargin, top, kSpan, height}, .anchors = anchors};
+}
+
+// A button of the row at the foot, which keeps its distance to the bottom and to the side it
+// stands on.
+ControlDefinition button(const wchar_t* name, int left, int width, const wchar_t* caption,
+                         const wchar_t* toolTip, forms::Anchor side) {
+    return {.name = name,
+            .kind = Kind::CommandButton,
+            .rect = {left, kButtonTop, width, kButtonHeight},
+            .caption = caption,
+            .toolTip = toolTip,
+            .anchors = side | forms::AnchorBottom};
+}
+
+ControlDefinition withTabIndex(ControlDefinition definition, int tabIndex) {
+    definition.tabIndex = tabIndex;
+    return definition;
+}
 
 }  // namespace
 
@@ -17,55 +43,44 @@ constexpr unsigned kFootRight = forms::AnchorRight | forms::AnchorBottom;
 // The list takes what the window grows by; the rest keeps its distance to the nearer edges.
 AssemblyForm::AssemblyForm()
     : Form(L"frmBaugruppe", L"", kAssemblyClientArea),
-      lblMaterial(add({.name = L"lblMaterial",
-                       .kind = Kind::Label,
-                       .rect = {120, 120, 12120, 255},
-                       .tabIndex = 5,
-                       .anchors = kAcross})),
-      lvwTeile(add({.name = L"lvwTeile",
-                    .kind = Kind::ListView,
-                    .rect = {120, 480, 12120, 3360},
-                    .tabIndex = 0,
-                    .anchors = kEverySide,
-                    .columns = {{L"Teil", 2400},
-                                {L"Anzahl", 900, true},
-                                {L"Konfiguration", 1500},
-                                {L"Material", 1500},
-                                {L"Dichte [kg/m³]", 1400, true},
-                                {L"Masse rechnet mit [kg/m³]", 2200, true},
-                                {L"Ergebnis", 1800}}})),
-      prgFortschritt(add({.name = L"prgFortschritt",
-                          .kind = Kind::ProgressBar,
-                          .rect = {120, 3960, 12120, 255},
-                          .anchors = kAcrossTheFoot})),
-      lblStatus(add({.name = L"lblStatus",
-                     .kind = Kind::Label,
-                     .rect = {120, 4320, 12120, 720},
-                     .tabIndex = 6,
-                     .wordWrap = true,
-                     .anchors = kAcrossTheFoot})),
-      cmdUebertragen(add({.name = L"cmdUebertragen",
-                          .kind = Kind::CommandButton,
-                          .rect = {120, 5220, 2520, 375},
-                          .tabIndex = 1,
-                          .caption = L"Dichte &übertragen",
-                          .toolTip = L"Schreibt die Dichte in jedes angehakte Teil",
-                          .anchors = kFootLeft})),
-      cmdOhneMaterial(add({.name = L"cmdOhneMaterial",
-                           .kind = Kind::CommandButton,
-                           .rect = {2760, 5220, 2760, 375},
-                           .tabIndex = 2,
-                           .caption = L"&Nur Teile ohne Material",
-                           .toolTip = L"Hakt genau die geladenen Teile ohne Material an",
-                           .anchors = kFootLeft})),
-      cmdSchliessen(add({.name = L"cmdSchliessen",
-                         .kind = Kind::CommandButton,
-                         .rect = {10560, 5220, 1680, 375},
-                         .tabIndex = 3,
-                         .caption = L"&Schließen",
-                         .toolTip = L"Schließt das Fenster; während es arbeitet, hält es nach "
-                                    L"dem Teil an, das gerade an der Reihe ist",
-                         .cancelButton = true,
-                         .anchors = kFootRight})) {}
+      lblMaterial(add(withTabIndex(spanning(L"lblMaterial", Kind::Label, 120, 255, kAcross), 5))),
+      lvwTeile(add([] {
+          auto list =
+              spanning(L"lvwTeile", Kind::ListView, 480, 3360, kAcross | forms::AnchorBottom);
+          list.tabIndex = 0;
+          list.columns = {{L"Teil", 2400},
+                          {L"Anzahl", 900, true},
+                          {L"Konfiguration", 1500},
+                          {L"Material", 1500},
+                          {L"Dichte [kg/m³]", 1400, true},
+                          {L"Masse rechnet mit [kg/m³]", 2200, true},
+                          {L"Ergebnis", 1800}};
+          return list;
+      }())),
+      prgFortschritt(
+          add(spanning(L"prgFortschritt", Kind::ProgressBar, 3960, 255, kAcrossTheFoot))),
+      lblStatus(add([] {
+          auto status = spanning(L"lblStatus", Kind::Label, 4320, 720, kAcrossTheFoot);
+          status.tabIndex = 6;
+          status.wordWrap = true;
+          return status;
+      }())),
+      cmdUebertragen(add(
+          withTabIndex(button(L"cmdUebertragen", kMargin, 2520, L"Dichte &übertragen",
+                              L"Schreibt die Dichte in jedes angehakte Teil", forms::AnchorLeft),
+                       1))),
+      cmdOhneMaterial(add(withTabIndex(
+          button(L"cmdOhneMaterial", 2760, 2760, L"&Nur Teile ohne Material",
+                 L"Hakt genau die geladenen Teile ohne Material an", forms::AnchorLeft),
+          2))),
+      cmdSchliessen(add([] {
+          auto close = button(L"cmdSchliessen", kMargin + kSpan - 1680, 1680, L"&Schließen",
+                              L"Schließt das Fenster; während es arbeitet, hält es nach dem "
+                              L"Teil an, das gerade an der Reihe ist",
+                              forms::AnchorRight);
+          close.tabIndex = 3;
+          close.cancelButton = true;
+          return close;
+      }())) {}
 
 }  // namespace velu::assembly

@@ -24,15 +24,14 @@ AssemblyWindow::AssemblyWindow(AssemblyServices services, AssemblyTask task)
       task_(std::move(task)),
       table_(task_.messages, services_.locale.decimalSeparator()),
       reader_(*task_.assembly) {
-    forms::bind<AssemblyWindow>(
-        form_, *this,
-        {
-            {form_.cmdUebertragen, Event::Click, &AssemblyWindow::cmdUebertragen_Click},
-            {form_.cmdOhneMaterial, Event::Click, &AssemblyWindow::cmdOhneMaterial_Click},
-            {form_.cmdSchliessen, Event::Click, &AssemblyWindow::cmdSchliessen_Click},
-            {form_.lvwTeile, Event::Click, &AssemblyWindow::lvwTeile_Click},
-            {form_.lvwTeile, Event::ColumnClick, &AssemblyWindow::lvwTeile_ColumnClick},
-        });
+    const forms::Binding<AssemblyWindow> bindings[] = {
+        {form_.cmdUebertragen, Event::Click, &AssemblyWindow::cmdUebertragen_Click},
+        {form_.cmdOhneMaterial, Event::Click, &AssemblyWindow::cmdOhneMaterial_Click},
+        {form_.cmdSchliessen, Event::Click, &AssemblyWindow::cmdSchliessen_Click},
+        {form_.lvwTeile, Event::Click, &AssemblyWindow::lvwTeile_Click},
+        {form_.lvwTeile, Event::ColumnClick, &AssemblyWindow::lvwTeile_ColumnClick},
+    };
+    forms::bind(form_, *this, bindings);
 }
 
 void AssemblyWindow::Form_Load() {

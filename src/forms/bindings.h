@@ -2,7 +2,7 @@
 // Binding a window's handlers to its controls' events from one table, so that a window's
 // events and the handlers that serve them are read in one place.
 
-#include <initializer_list>
+#include <cstddef>
 
 #include "forms/form.h"
 
@@ -16,8 +16,8 @@ struct Binding {
 };
 
 // Binds each row's handler, run on `window`, to the event of the row's control.
-template <typename Window>
-void bind(Form& form, Window& window, std::initializer_list<Binding<Window>> bindings) {
+template <typename Window, std::size_t Rows>
+void bind(Form& form, Window& window, const Binding<Window> (&bindings)[Rows]) {
     for (const auto& binding : bindings) {
         form.on(binding.control, binding.event,
                 [&window, handler = binding.handler] { (window.*handler)(); });

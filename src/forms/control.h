@@ -34,10 +34,10 @@ enum class Kind {
 // The edges of the form a control keeps its distance to when the form is resized. A control
 // held by left and right grows with the width; held by the right only, it moves.
 enum Anchor : unsigned {
-    AnchorLeft = 1,
-    AnchorTop = 2,
-    AnchorRight = 4,
-    AnchorBottom = 8,
+    AnchorLeft = 1u << 0,
+    AnchorTop = 1u << 1,
+    AnchorRight = 1u << 2,
+    AnchorBottom = 1u << 3,
 };
 
 // A column of a list view: its built-in heading and its width in twips.

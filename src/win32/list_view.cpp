@@ -9,10 +9,8 @@
 namespace velu::win32 {
 namespace {
 
-// The check box images of LVS_EX_CHECKBOXES: none, clear, ticked.
-constexpr UINT kNoCheckBox = 0;
-constexpr UINT kClear = 1;
-constexpr UINT kTicked = 2;
+// The check box images of LVS_EX_CHECKBOXES, by their numbers.
+enum CheckImage : UINT { kNoCheckBox, kClear, kTicked };
 // Room beside a heading's or a cell's text, at 96 dpi: the header draws three edges of margin
 // on either side.
 constexpr int kMarginPixels = 16;

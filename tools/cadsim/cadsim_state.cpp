@@ -110,17 +110,11 @@ std::uint64_t fnv1a(std::string_view text, std::uint64_t seed) {
 }  // namespace
 
 std::string_view docKindName(DocKind kind) {
-    switch (kind) {
-        case DocKind::None:
-            return "none";
-        case DocKind::Part:
-            return "part";
-        case DocKind::Assembly:
-            return "assembly";
-        case DocKind::Drawing:
-            return "drawing";
-    }
-    return "none";
+    // By the number GetType answers.
+    static constexpr std::array<std::string_view, 4> kNames{"none", "part", "assembly",
+                                                            "drawing"};
+    const auto index = static_cast<std::size_t>(kind);
+    return index < kNames.size() ? kNames[index] : kNames[0];
 }
 
 std::optional<DocKind> docKindFromName(std::string_view name) {

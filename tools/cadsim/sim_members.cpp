@@ -10,10 +10,6 @@ namespace cadsim::win {
 
 namespace {
 
-using velu::text::fromUtf8;
-using velu::win32::UniqueBstr;
-using velu::win32::UniqueVariant;
-
 // The preference id of the material density (swMaterialPropertyDensity).
 constexpr LONG kDensityPreference = 7;
 
@@ -40,15 +36,8 @@ void answerText(std::string_view text, VARIANT* result) {
 
 // What GetTitle answers for the active document, which has no file of its own here.
 std::string_view titleOf(DocKind kind) {
-    switch (kind) {
-        case DocKind::Part:
-            return "Teil1.SLDPRT";
-        case DocKind::Drawing:
-            return "Zeichnung1.SLDDRW";
-        case DocKind::Assembly:
-        case DocKind::None:
-            break;
-    }
+    if (kind == DocKind::Part) return "Teil1.SLDPRT";
+    if (kind == DocKind::Drawing) return "Zeichnung1.SLDDRW";
     return {};
 }
 

@@ -12,10 +12,6 @@ namespace cadsim::win {
 
 namespace {
 
-using velu::text::fromUtf8;
-using velu::win32::UniqueBstr;
-using velu::win32::UniqueVariant;
-
 // IDispatch's vtable slot of Invoke, as the message filter sees it.
 constexpr WORD kInvokeMethodIndex = 6;
 // Exit code of a server that DieInMember ended.

@@ -16,14 +16,18 @@
 #include "cadsim_state.h"
 #include "files.h"
 #include "state_store.h"
+#include "support/text.h"
 #include "win32/support/com.h"
 #include "win32/support/com_object.h"
 #include "win32/support/com_values.h"
 
 namespace cadsim::win {
 
+using velu::text::fromUtf8;
 using velu::win32::ComObject;
 using velu::win32::ComPtr;
+using velu::win32::UniqueBstr;
+using velu::win32::UniqueVariant;
 
 class StatusWindow;
 class SimServer;
