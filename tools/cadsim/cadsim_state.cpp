@@ -111,8 +111,7 @@ std::uint64_t fnv1a(std::string_view text, std::uint64_t seed) {
 
 std::string_view docKindName(DocKind kind) {
     // By the number GetType answers.
-    static constexpr std::array<std::string_view, 4> kNames{"none", "part", "assembly",
-                                                            "drawing"};
+    static constexpr std::array<std::string_view, 4> kNames{"none", "part", "assembly", "drawing"};
     const auto index = static_cast<std::size_t>(kind);
     return index < kNames.size() ? kNames[index] : kNames[0];
 }
