@@ -114,6 +114,10 @@ TEST_F(AssemblyWindowTest, WritesTheTickedPartsAndSaysWhatEachCameTo) {
     EXPECT_THAT(ticks(), ElementsAre(true, false, false, true, true));
     write();
     EXPECT_EQ(statuses.back(), cad::Status::Success);
+    // Everything is let go when the window goes.
+    window.reset();
+    application.reset();
+    EXPECT_EQ(cad.liveObjects, 0);
 }
 
 TEST_F(AssemblyWindowTest, ACancelStopsAfterThePartAtHandAndTellsSolidWorksTheRunEnded) {
@@ -205,15 +209,6 @@ TEST_F(AssemblyWindowTest, AHeadingSortsByItsColumnAndASecondClickReverses) {
                                            L"Stift.SLDPRT", L"Welle.SLDPRT"));
     // The ticks go with their rows.
     EXPECT_THAT(ticks(), ElementsAre(true, false, true, true, true));
-}
-
-TEST_F(AssemblyWindowTest, EverythingIsLetGoWhenTheWindowGoes) {
-    open();
-    finish();
-    write();
-    window.reset();
-    application.reset();
-    EXPECT_EQ(cad.liveObjects, 0);
 }
 
 }  // namespace
