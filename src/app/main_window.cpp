@@ -116,8 +116,6 @@ void MainWindow::mnuAnwendenSystemStandard_Click() {
 }
 
 void MainWindow::mnuAnwendenNurAktivesTeil_Click() {
-    // A user's file that lists fewer apply-to entries leaves no menu item without its entry.
-    form_.mnuAnwendenBaugruppe.setVisible(form_.cmbAnwendenAuf.items().size() > 3);
     form_.cmbAnwendenAuf.setListIndex(1);
 }
 

@@ -151,9 +151,8 @@ void AssemblyWindow::finishListing(bool complete) {
         rows_.push_back({.part = std::move(part), .ticked = ticked});
     }
     reader_.parts().clear();
-    endRun();
     showRows();
-    enableButtons();
+    endRun();
     form_.prgFortschritt.setProgress(read, total);
     const std::wstring summary = table_.listingSummary(countListing(rows_), reader_.suppressed());
     form_.lblStatus.setCaption(complete ? summary : table_.stopped(read, total, summary));

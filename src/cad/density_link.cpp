@@ -166,7 +166,8 @@ void DensityLink::transferDensity() {
                 }
                 const std::int32_t type = documentType(*document);
                 if (type == AssemblyDocumentType && mode == 3) {
-                    selectedDensity();
+                    // Without a material there is nothing to write: the warning, no window.
+                    static_cast<void>(selectedDensity());
                     window_.openAssemblyWindow(application, document);
                     return;
                 }

@@ -21,7 +21,8 @@ auto on(std::wstring_view objectName, std::wstring_view member, Call call) {
     }
 }
 
-// An answer that must be a number or a text; anything else is the type-mismatch error.
+// An answer that must be a number, one that must be a text: anything else is the
+// type-mismatch error.
 inline double numberIn(const Variant& answer) {
     if (const auto value = answer.number()) return *value;
     throw typeMismatch();
