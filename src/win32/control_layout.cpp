@@ -59,6 +59,29 @@ SIZE ControlLayout::clientSize() const {
     return {toPixels(area.width), toPixels(area.height)};
 }
 
+SIZE ControlLayout::windowSize(HWND window, bool menuBar) const {
+    const SIZE client = clientSize();
+    RECT rect{0, 0, client.cx, client.cy};
+    ::AdjustWindowRectExForDpi(&rect, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
+                               menuBar,
+                               static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)), dpi_);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void ControlLayout::paintLines(HDC dc) const {
+    for (const auto& owned : form_.controls()) {
+        if (owned->kind() != Kind::Line) continue;
+        const auto rect = absoluteTwips(*owned);
+        const auto& d = owned->definition();
+        const int thickness = std::max(1, ::MulDiv(d.lineWidth, static_cast<int>(dpi_), 96));
+        const UniquePen pen(::CreatePen(PS_SOLID, thickness, static_cast<COLORREF>(d.lineColour)));
+        const SelectedObject selected(dc, pen.get());
+        const int y = toPixels(rect.top);
+        ::MoveToEx(dc, toPixels(rect.left), y, nullptr);
+        ::LineTo(dc, toPixels(rect.left + rect.width), y);
+    }
+}
+
 bool ControlLayout::followsFrame() const {
     return std::any_of(form_.controls().begin(), form_.controls().end(),
                        [](const auto& control) { return control->definition().anchors != kFixed; });

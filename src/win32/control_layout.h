@@ -23,9 +23,14 @@ class ControlLayout {
     // Whether any control follows the window's frame when it is resized.
     bool followsFrame() const;
 
+    // The size of the window around the designed client area, with or without a menu bar.
+    SIZE windowSize(HWND window, bool menuBar) const;
+
     // Puts a control's window in place for a client area of the given size; labels that
     // size themselves measure their caption in the font.
     void place(const forms::Control& control, HWND window, HFONT font, SIZE client) const;
+    // Lines have no window: each is drawn at its place.
+    void paintLines(HDC dc) const;
 
   private:
     const forms::Form& form_;

@@ -79,4 +79,32 @@ HWND createControlWindow(const forms::Control& control, HWND parent, UINT id, HI
     return nullptr;
 }
 
+void showEntries(HWND window, const forms::Control& list, std::size_t& shown) {
+    const bool listBox = list.kind() == Kind::ListBox;
+    const auto& items = list.items();
+    if (items.size() < shown) {
+        ::SendMessageW(window, listBox ? LB_RESETCONTENT : CB_RESETCONTENT, 0, 0);
+        shown = 0;
+    }
+    const std::size_t adding = items.size() - shown;
+    if (adding == 0) return;
+    // Many entries go in without a redraw each, into storage made for them at once.
+    const bool many = adding > 64;
+    if (many) {
+        ::SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+        std::size_t characters = 0;
+        for (std::size_t i = shown; i < items.size(); ++i) characters += items[i].size() + 1;
+        ::SendMessageW(window, listBox ? LB_INITSTORAGE : CB_INITSTORAGE, adding,
+                       static_cast<LPARAM>(characters * sizeof(wchar_t)));
+    }
+    for (; shown < items.size(); ++shown) {
+        ::SendMessageW(window, listBox ? LB_ADDSTRING : CB_ADDSTRING, 0,
+                       reinterpret_cast<LPARAM>(items[shown].c_str()));
+    }
+    if (many) {
+        ::SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(window, nullptr, TRUE);
+    }
+}
+
 }  // namespace velu::win32

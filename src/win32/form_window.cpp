@@ -147,11 +147,8 @@ SIZE FormWindow::clientSize() const {
 
 void FormWindow::resizeClientArea() {
     const SIZE wanted = layout_.clientSize();
-    RECT rect{0, 0, wanted.cx, wanted.cy};
-    const auto style = static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_STYLE));
-    const auto extended = static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_EXSTYLE));
-    ::AdjustWindowRectExForDpi(&rect, style, !menuBar_->empty(), extended, dpi());
-    ::SetWindowPos(window_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+    const SIZE outer = layout_.windowSize(window_, !menuBar_->empty());
+    ::SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // A menu bar that wraps onto a second line takes height from the client area.
     const SIZE client = clientSize();
@@ -323,32 +320,7 @@ void FormWindow::scheduleWork() {
 }
 
 void FormWindow::syncList(Bound& b) {
-    if (!b.window) return;
-    const bool listBox = b.control->kind() == Kind::ListBox;
-    const auto& items = b.control->items();
-    // Entries are only ever appended or all removed, so the shown ones are a prefix.
-    if (items.size() < b.shownItems) {
-        ::SendMessageW(b.window, listBox ? LB_RESETCONTENT : CB_RESETCONTENT, 0, 0);
-        b.shownItems = 0;
-    }
-    const std::size_t adding = items.size() - b.shownItems;
-    if (adding == 0) return;
-    const bool many = adding > 64;
-    if (many) {
-        ::SendMessageW(b.window, WM_SETREDRAW, FALSE, 0);
-        std::size_t characters = 0;
-        for (std::size_t i = b.shownItems; i < items.size(); ++i) characters += items[i].size() + 1;
-        ::SendMessageW(b.window, listBox ? LB_INITSTORAGE : CB_INITSTORAGE, adding,
-                       static_cast<LPARAM>(characters * sizeof(wchar_t)));
-    }
-    for (; b.shownItems < items.size(); ++b.shownItems) {
-        ::SendMessageW(b.window, listBox ? LB_ADDSTRING : CB_ADDSTRING, 0,
-                       reinterpret_cast<LPARAM>(items[b.shownItems].c_str()));
-    }
-    if (many) {
-        ::SendMessageW(b.window, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(b.window, nullptr, TRUE);
-    }
+    if (b.window) showEntries(b.window, *b.control, b.shownItems);
 }
 
 void FormWindow::updateToolTip(const Bound& b) {
@@ -387,21 +359,6 @@ void FormWindow::updateProgress(const Bound& b) {
         static_cast<int>(static_cast<double>(b.control->progress()) / maximum * 10000.0);
     ::SendMessageW(b.window, PBM_SETRANGE32, 0, 10000);
     ::SendMessageW(b.window, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-}
-
-void FormWindow::paintLines(HDC dc) {
-    for (const auto& owned : form_.controls()) {
-        if (owned->kind() != Kind::Line) continue;
-        const auto rect = absoluteTwips(*owned);
-        const auto& d = owned->definition();
-        const auto colour = static_cast<COLORREF>(d.lineColour);
-        const int thickness = std::max(1, ::MulDiv(d.lineWidth, static_cast<int>(dpi()), 96));
-        const UniquePen pen(::CreatePen(PS_SOLID, thickness, colour));
-        const SelectedObject selected(dc, pen.get());
-        const int y = toPixels(rect.top);
-        ::MoveToEx(dc, toPixels(rect.left), y, nullptr);
-        ::LineTo(dc, toPixels(rect.left + rect.width), y);
-    }
 }
 
 void FormWindow::onCommand(WPARAM wParam, LPARAM lParam) {
@@ -453,10 +410,10 @@ bool FormWindow::onNotify(const NMHDR& header) {
     Control& control = *b->control;
     switch (notice.kind) {
         case ListViewWindow::Notice::Kind::Ticked:
-            runHandler([&] { control.setRowChecked(notice.index, notice.checked); });
+            handlers_.run([&] { control.setRowChecked(notice.index, notice.checked); });
             break;
         case ListViewWindow::Notice::Kind::HeadingClicked:
-            runHandler([&] { control.clickHeading(notice.index); });
+            handlers_.run([&] { control.clickHeading(notice.index); });
             break;
         case ListViewWindow::Notice::Kind::None:
             break;
@@ -481,16 +438,10 @@ LRESULT CALLBACK FormWindow::windowProc(HWND window, UINT message, WPARAM wParam
     return self->handleMessage(message, wParam, lParam);
 }
 
-void FormWindow::runHandler(const std::function<void()>& handler) {
-    ++handling_;
-    handler();
-    if (--handling_ == 0 && afterHandlers_) std::exchange(afterHandlers_, nullptr)();
-}
-
 LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
-            runHandler([&] { onCommand(wParam, lParam); });
+            handlers_.run([&] { onCommand(wParam, lParam); });
             return 0;
         case WM_NOTIFY:
             return onNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
@@ -498,10 +449,10 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == kWorkTimer) {
                 ::KillTimer(window_, kWorkTimer);
                 bool more = false;
-                runHandler([&] { more = form_.runWork(); });
+                handlers_.run([&] { more = form_.runWork(); });
                 if (more && ::IsWindow(window_)) scheduleWork();
             } else if (Bound* b = boundById(static_cast<UINT>(wParam))) {
-                runHandler([&] { form_.tick(*b->control); });
+                handlers_.run([&] { form_.tick(*b->control); });
             }
             return 0;
         case kRunDeferred: {
@@ -525,7 +476,7 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_PAINT: {
             const PaintDc paint(window_);
-            paintLines(paint.get());
+            layout_.paintLines(paint.get());
             return 0;
         }
         case WM_SIZE:
@@ -533,21 +484,16 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_GETMINMAXINFO:
             // A window whose controls follow its frame is never smaller than designed.
-            if (window_ && layout_.followsFrame()) {
-                const SIZE client = layout_.clientSize();
-                RECT rect{0, 0, client.cx, client.cy};
-                ::AdjustWindowRectExForDpi(
-                    &rect, static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
-                    static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_EXSTYLE)), dpi());
-                auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-                limits->ptMinTrackSize = {rect.right - rect.left, rect.bottom - rect.top};
+            if (window_ && menuBar_ && layout_.followsFrame()) {
+                const SIZE smallest = layout_.windowSize(window_, !menuBar_->empty());
+                reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {smallest.cx, smallest.cy};
             }
             return 0;
         case WM_CLOSE:
             // Closing a window that has a cancel button is pressing it: it may close the
             // window, or stop what the window is doing.
             if (Control* cancel = buttonWith(&forms::ControlDefinition::cancelButton)) {
-                runHandler([&] { form_.click(*cancel); });
+                handlers_.run([&] { form_.click(*cancel); });
                 return 0;
             }
             return ::DefWindowProcW(window_, message, wParam, lParam);

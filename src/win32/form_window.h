@@ -17,6 +17,7 @@
 
 #include "forms/form.h"
 #include "win32/control_layout.h"
+#include "win32/handler_depth.h"
 #include "win32/list_view.h"
 #include "win32/menu_bar.h"
 #include "win32/picture_set.h"
@@ -71,9 +72,9 @@ class FormWindow final : public forms::FormObserver {
     void defer(std::function<void()> work);
 
     // Whether a handler of the form runs at the moment (a modal box it shows may be open).
-    bool handling() const { return handling_ > 0; }
+    bool handling() const { return handlers_.running(); }
     // Runs the work as soon as the handler that runs now has returned.
-    void whenHandlersReturn(std::function<void()> work) { afterHandlers_ = std::move(work); }
+    void whenHandlersReturn(std::function<void()> work) { handlers_.whenReturned(std::move(work)); }
 
   private:
     struct Bound {
@@ -89,8 +90,6 @@ class FormWindow final : public forms::FormObserver {
     void onCommand(WPARAM wParam, LPARAM lParam);
     // A notification of a list view; true when the change it announces is refused.
     bool onNotify(const NMHDR& header);
-    // Runs a handler of the form, counting it as running while it does.
-    void runHandler(const std::function<void()>& handler);
     void scheduleWork();
 
     void createWindow(HINSTANCE instance);
@@ -105,7 +104,6 @@ class FormWindow final : public forms::FormObserver {
     void updatePicture(const Bound& bound);
     void updateTimer(const Bound& bound);
     void updateProgress(const Bound& bound);
-    void paintLines(HDC dc);
     Bound* bound(const forms::Control& control);
     const Bound* bound(const forms::Control& control) const;
     Bound* boundById(UINT id);
@@ -124,8 +122,7 @@ class FormWindow final : public forms::FormObserver {
     HINSTANCE instance_ = nullptr;
     std::vector<Bound> bound_;
     std::vector<std::function<void()>> deferred_;
-    int handling_ = 0;
-    std::function<void()> afterHandlers_;
+    HandlerDepth handlers_;
 };
 
 }  // namespace velu::win32
