@@ -201,6 +201,28 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(std::get<0>(info.param).name) + "_" + nameOf(std::get<1>(info.param));
     });
 
+// A density that is no number, or a material that is no text, is no answer to warn about: not a
+// warning about a density of 0 or -1, nor one about a part without material.
+TEST_F(MassCheck, AnAnswerThatCannotBeUsedGivesNoWarning) {
+    assignMaterial(8000);
+    const std::pair<const wchar_t*, cad::Variant> answers[] = {
+        {L"massProperty.Density", cad::Variant()},
+        {L"massProperty.Density", cad::Variant(true)},
+        {L"massProperty.Density", cad::Variant(std::wstring(L"schwer"))},
+        {L"doc.GetMaterialPropertyName2", cad::Variant()},
+        {L"doc.GetMaterialPropertyName2", cad::Variant(std::int32_t{0})},
+    };
+    for (const auto& [member, answer] : answers) {
+        cad.answers = {{member, answer}};
+        boxes.shown.clear();
+        perform(Click::Mode1);
+        EXPECT_THAT(massWarnings(), IsEmpty()) << text::toUtf8(member);
+    }
+    cad.answers.clear();
+    perform(Click::Mode1);
+    EXPECT_THAT(massWarnings(), ::testing::SizeIs(1));  // the same part, answered as it should
+}
+
 TEST_F(MassCheck, APartWithoutABodyHasNoMassAndGivesNoWarning) {
     assignMaterial(8000);
     cad.hasBody = false;
