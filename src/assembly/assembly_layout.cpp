@@ -48,13 +48,10 @@ AssemblyForm::AssemblyForm()
           auto list =
               spanning(L"lvwTeile", Kind::ListView, 480, 3360, kAcross | forms::AnchorBottom);
           list.tabIndex = 0;
-          list.columns = {{L"Teil", 2400},
-                          {L"Anzahl", 900, true},
-                          {L"Konfiguration", 1500},
-                          {L"Material", 1500},
-                          {L"Dichte [kg/m³]", 1400, true},
-                          {L"Masse rechnet mit [kg/m³]", 2200, true},
-                          {L"Ergebnis", 1800}};
+          list.columns = {
+              {L"Teil"},     {L"Anzahl", true},         {L"Konfiguration"},
+              {L"Material"}, {L"Dichte [kg/m³]", true}, {L"Masse rechnet mit [kg/m³]", true},
+              {L"Ergebnis"}};
           return list;
       }())),
       prgFortschritt(

@@ -40,10 +40,10 @@ enum Anchor : unsigned {
     AnchorBottom = 1u << 3,
 };
 
-// A column of a list view: its built-in heading and its width in twips.
+// A column of a list view: its built-in heading, and whether it holds numbers. Its width
+// follows its heading and its cells.
 struct ColumnDefinition {
     std::wstring heading;
-    int width = 0;
     bool numeric = false;  // right-aligned
 };
 
