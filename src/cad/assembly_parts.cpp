@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "cad/document_calls.h"
 #include "cad/mass_density.h"
 #include "cad/member_call.h"
 #include "common/program_texts.h"
-#include "support/text.h"
 
 namespace velu::cad {
 namespace {
@@ -32,15 +32,6 @@ std::wstring fileName(const std::wstring& path) {
 // A component without a document cannot be asked for its type; its file tells.
 bool namesAnAssembly(const std::wstring& path) {
     return foldedPath(path).ends_with(L".SLDASM");
-}
-
-std::wstring materialOf(Object& document, std::wstring_view documentName,
-                        const std::wstring& configuration) {
-    return on(documentName, L"GetMaterialPropertyName2", [&] {
-        std::wstring database;
-        return textIn(document.call(L"GetMaterialPropertyName2",
-                                    {Variant(configuration), TextRef{&database}}));
-    });
 }
 
 }  // namespace
@@ -137,7 +128,7 @@ void AssemblyReader::learnDocument(AssemblyPart& part, Object& component, Object
     part.massDensity = massPropertyDensity(*part.document, name);
     // Configurations met while the part was not loaded are asked about now.
     for (std::size_t i = 0; i < part.configurations.size(); ++i) {
-        part.materials[i] = materialOf(*part.document, name, part.configurations[i]);
+        part.materials[i] = configurationMaterial(*part.document, name, part.configurations[i]);
     }
 }
 
@@ -148,18 +139,14 @@ void AssemblyReader::addConfiguration(AssemblyPart& part, const std::wstring& co
     }
     part.configurations.push_back(configuration);
     part.materials.push_back(
-        part.loaded() ? materialOf(*part.document, texts::partOfAssembly(part.name), configuration)
-                      : std::wstring());
+        part.loaded()
+            ? configurationMaterial(*part.document, texts::partOfAssembly(part.name), configuration)
+            : std::wstring());
 }
 
 WriteOutcome writeDensity(AssemblyPart& part, const double& density) {
     const std::wstring name = texts::partOfAssembly(part.name);
-    const bool accepted = on(name, L"SetUserPreferenceDoubleValue", [&] {
-        return part.document
-            ->call(L"SetUserPreferenceDoubleValue",
-                   {Variant(DensityPreference), DoubleRef{&density}})
-            .toBool();
-    });
+    const bool accepted = setDensityPreference(*part.document, name, density);
     if (accepted) part.density = density;
     part.massDensity = massPropertyDensity(*part.document, name);
     if (!accepted) return WriteOutcome::Refused;

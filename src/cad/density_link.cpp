@@ -1,5 +1,6 @@
 #include "cad/density_link.h"
 
+#include "cad/document_calls.h"
 #include "cad/mass_density.h"
 #include "cad/member_call.h"
 
@@ -78,12 +79,7 @@ const double& DensityLink::selectedDensity() const {
 bool DensityLink::write(Object& target, std::wstring_view targetName, double& written) {
     const double& density = selectedDensity();
     written = density;
-    return on(targetName, L"SetUserPreferenceDoubleValue", [&] {
-        return target
-            .call(L"SetUserPreferenceDoubleValue",
-                  {Variant(DensityPreference), DoubleRef{&density}})
-            .toBool();
-    });
+    return setDensityPreference(target, targetName, density);
 }
 
 double DensityLink::readPreference(Object& source, std::wstring_view sourceName) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cad/document_calls.h"
 #include "cad/member_call.h"
 #include "common/number_text.h"
 #include "config/message_table.h"
@@ -28,10 +29,8 @@ std::wstring activeConfigurationName(Object& document) {
 std::optional<MassDensity> massDensityOf(Object& document) {
     const std::wstring configuration = activeConfigurationName(document);
     try {
-        std::wstring database;
         MassDensity mass;
-        mass.material = textIn(document.call(L"GetMaterialPropertyName2",
-                                             {Variant(configuration), TextRef{&database}}));
+        mass.material = configurationMaterial(document, L"", configuration);
         const auto density = massPropertyDensity(document, L"");
         if (!density) return std::nullopt;
         mass.density = *density;
