@@ -118,12 +118,8 @@ void ControlLayout::place(const forms::Control& control, HWND window, HFONT font
             return;
         case Kind::Label:
             if (control.definition().autoSize) {
-                const WindowDc dc(window);
-                const SelectedObject selected(dc.get(), font);
-                const std::wstring text = withoutAccessMarks(control.caption());
-                SIZE size{};
-                ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()),
-                                        &size);
+                const SIZE size =
+                    TextMeasure(window, font).extent(withoutAccessMarks(control.caption()));
                 rect.right = rect.left + size.cx;
                 rect.bottom = rect.top + size.cy;
             }

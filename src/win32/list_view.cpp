@@ -15,23 +15,6 @@ enum CheckImage : UINT { kNoCheckBox, kClear, kTicked };
 // on either side.
 constexpr int kMarginPixels = 16;
 
-// Widths of texts in the font of a window.
-class TextMeasure {
-  public:
-    explicit TextMeasure(HWND window)
-        : dc_(window),
-          font_(dc_.get(), reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0))) {}
-    int width(const std::wstring& text) const {
-        SIZE size{};
-        ::GetTextExtentPoint32W(dc_.get(), text.c_str(), static_cast<int>(text.size()), &size);
-        return static_cast<int>(size.cx);
-    }
-
-  private:
-    WindowDc dc_;
-    SelectedObject font_;
-};
-
 UINT checkImage(const forms::ListRow& row) {
     if (!row.checkable) return kNoCheckBox;
     return row.checked ? kTicked : kClear;

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "win32/support/owner.h"
 
 namespace velu::win32 {
@@ -58,6 +60,26 @@ class SelectedObject {
   private:
     HDC dc_;
     HGDIOBJ previous_;
+};
+
+// The extents of texts in a font, as drawn on a window: the window's DC with the font selected
+// for as long as this lives.
+class TextMeasure {
+  public:
+    TextMeasure(HWND window, HFONT font) : dc_(window), font_(dc_.get(), font) {}
+    // In the window's own font.
+    explicit TextMeasure(HWND window)
+        : TextMeasure(window, reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0))) {}
+    SIZE extent(const std::wstring& text) const {
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc_.get(), text.c_str(), static_cast<int>(text.size()), &size);
+        return size;
+    }
+    int width(const std::wstring& text) const { return static_cast<int>(extent(text).cx); }
+
+  private:
+    WindowDc dc_;
+    SelectedObject font_;
 };
 
 // Pens, brushes, fonts and bitmaps that the program made; stock objects are never deleted.
