@@ -141,8 +141,15 @@ const PartConfiguration* AssemblyPart::configuration(std::string_view name) cons
 }
 
 double AssemblyPart::massDensity() const {
+    if (massOverride > 0.0) return massOverride / volume;
     const PartConfiguration* active = activeConfiguration();
     return active != nullptr && !active->material.empty() ? active->materialDensity : density;
+}
+
+double AssemblyPart::massIn(std::string_view name) const {
+    if (massOverride > 0.0) return massOverride;
+    const PartConfiguration* used = configuration(name);
+    return (used != nullptr && !used->material.empty() ? used->materialDensity : density) * volume;
 }
 
 std::string AssemblyPart::shownTitle() const {
@@ -228,6 +235,7 @@ Assembly playedAssembly(const Assembly& assembly, const Generation& generation,
     } else {
         played = generateAssembly(generation, assembly.title);
         played.componentsAsVariants = assembly.componentsAsVariants;
+        played.mismatchedComponents = assembly.mismatchedComponents;
     }
     std::unordered_map<std::string, std::size_t> byPath;
     for (std::size_t i = 0; i < played.parts.size(); ++i) {
@@ -271,6 +279,23 @@ std::vector<std::size_t> listComponents(const Assembly& assembly, int root, bool
         below[i] = assembly.components[i].suppression != Suppression::Suppressed;
     }
     return listed;
+}
+
+AssemblyMass assemblyMass(const Assembly& assembly) {
+    std::unordered_map<std::string, const AssemblyPart*> parts;
+    for (const AssemblyPart& part : assembly.parts) parts.emplace(pathKey(part.path), &part);
+    AssemblyMass whole;
+    for (const std::size_t i : listComponents(assembly, -1, false)) {
+        const AssemblyComponent& component = assembly.components[i];
+        const auto part = parts.find(pathKey(component.document));
+        if (component.suppression == Suppression::Suppressed || part == parts.end() ||
+            part->second->bodies == 0) {
+            continue;
+        }
+        whole.mass += part->second->massIn(component.configuration);
+        whole.volume += part->second->volume;
+    }
+    return whole;
 }
 
 std::string componentName2(const Assembly& assembly, std::size_t index, int root) {

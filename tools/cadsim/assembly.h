@@ -31,14 +31,22 @@ struct AssemblyPart {
     bool readOnly = false;                          // its write answers false and changes nothing
     bool isVirtual = false;  // saved inside the assembly; its path is the one the CAD program shows
     std::int32_t failWrite = 0;  // HRESULT its SetUserPreferenceDoubleValue returns; 0: works
+    // A member of its document, configuration, extension or mass properties ("Mass") that
+    // fails with E_FAIL for this part alone; empty: none.
+    std::string failMember;
+    double massOverride = 0.0;  // kg; above 0 its mass is set by hand (OverrideMass)
 
     // The active configuration; null for a part without any (it then has no material).
     const PartConfiguration* activeConfiguration() const;
     // The configuration of that name (any case), the active one for an empty name; null if the
     // part has no such configuration.
     const PartConfiguration* configuration(std::string_view name) const;
-    // What the mass is computed with: the material of the active configuration, else density.
+    // What the mass is computed with: the mass set by hand over the volume, else the material
+    // of the active configuration, else density.
     double massDensity() const;
+    // Its mass in that configuration (the active one for an empty name), kg: the mass set by
+    // hand, else the density its material or its setting gives times the volume.
+    double massIn(std::string_view configuration) const;
     // What GetTitle answers: the title, or the file name of the path.
     std::string shownTitle() const;
 
@@ -71,6 +79,9 @@ struct Assembly {
     std::vector<std::string> subAssemblies;     // paths of sub-assembly documents
     std::vector<AssemblyComponent> components;  // in the order GetComponents answers
     bool componentsAsVariants = false;  // VT_ARRAY|VT_VARIANT instead of VT_ARRAY|VT_DISPATCH
+    // The array of components holds the other kind of element than its tag names: VARIANTs
+    // under VT_ARRAY|VT_DISPATCH, object pointers under VT_ARRAY|VT_VARIANT.
+    bool mismatchedComponents = false;
 
     bool operator==(const Assembly&) const = default;
 };
@@ -111,6 +122,15 @@ struct WrittenDensity {
 // densities are applied last.
 Assembly playedAssembly(const Assembly& assembly, const Generation& generation,
                         const std::vector<WrittenDensity>& written);
+
+// The assembly's mass (kg) and volume (m³): each component that is not suppressed, nor below
+// a suppressed one, and uses a part with a body, weighs what its part weighs in the
+// component's configuration.
+struct AssemblyMass {
+    double mass = 0.0;
+    double volume = 0.0;
+};
+AssemblyMass assemblyMass(const Assembly& assembly);
 
 // What GetComponents answers, as indices into assembly.components: of the assembly itself
 // (root -1) or of the sub-assembly component `root`; with topLevelOnly only the components

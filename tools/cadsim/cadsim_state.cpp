@@ -219,7 +219,9 @@ std::vector<std::string> describeScenario(const State& state) {
                    quantity(state.materialDensity, kDensityUnit);
     }
     std::string mass = "none, the part has no body";
-    if (state.bodies > 0) {
+    if (state.bodies > 0 && state.massOverride > 0.0) {
+        mass = quantity(state.mass(), "kg") + ", set by hand";
+    } else if (state.bodies > 0) {
         mass = quantity(state.mass(), "kg") + " = " + quantity(state.massDensity(), kDensityUnit) +
                " \u00D7 " + quantity(state.volume, "m\u00B3");
     }

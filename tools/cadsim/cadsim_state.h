@@ -65,6 +65,7 @@ enum class MemberId : std::int32_t {
     GetSuppression2,
     IsVirtual,
     Name2,
+    OverrideMass,
 };
 
 struct Member {
@@ -76,7 +77,7 @@ struct Member {
 };
 
 // Every member of every object, in the order toText writes their failures.
-inline constexpr std::array<Member, 32> kMembers{{
+inline constexpr std::array<Member, 33> kMembers{{
     {ObjectKind::App, MemberId::Visible, "Visible", 0, false},
     {ObjectKind::App, MemberId::ActiveDoc, "ActiveDoc", 0, false},
     {ObjectKind::App, MemberId::SetPreference, "SetUserPreferenceDoubleValue", 2, false},
@@ -92,6 +93,7 @@ inline constexpr std::array<Member, 32> kMembers{{
     {ObjectKind::MassProperty, MemberId::Density, "Density", 0, false},
     {ObjectKind::MassProperty, MemberId::Mass, "Mass", 0, false},
     {ObjectKind::MassProperty, MemberId::Volume, "Volume", 0, false},
+    {ObjectKind::MassProperty, MemberId::OverrideMass, "OverrideMass", 0, false},
     {ObjectKind::App, MemberId::CommandInProgress, "CommandInProgress", 0, false},
     {ObjectKind::Doc, MemberId::GetTitle, "GetTitle", 0, true},
     {ObjectKind::Doc, MemberId::GetComponents, "GetComponents", 1, false},
@@ -154,6 +156,7 @@ struct State {
     double materialDensity = 1000.0;
     double volume = 0.001;           // m³
     std::uint32_t bodies = 1;        // 0: no body, so no mass properties
+    double massOverride = 0.0;       // kg; above 0 the part's mass is set by hand
     bool commandInProgress = false;  // the application's CommandInProgress
     Failures fail;
     std::uint32_t retryLater = 0;     // the next N calls are rejected with "retry later"
@@ -169,10 +172,13 @@ struct State {
 
     bool operator==(const State&) const = default;
 
-    // What the part's mass is computed with: the material's density when one is assigned,
-    // else the document's density setting.
-    double massDensity() const { return material.empty() ? documentDensity : materialDensity; }
-    double mass() const { return massDensity() * volume; }
+    // What the part's mass is computed with: the mass set by hand over the volume, the
+    // material's density when one is assigned, else the document's density setting.
+    double massDensity() const {
+        if (massOverride > 0.0) return massOverride / volume;
+        return material.empty() ? documentDensity : materialDensity;
+    }
+    double mass() const { return massOverride > 0.0 ? massOverride : massDensity() * volume; }
 
     // The failure configured for a member of an object ("app", "Doc", ...; any case); 0 if
     // none.
@@ -200,12 +206,14 @@ std::vector<std::string> describeScenario(const State& state);
 std::string describeAssembly(const Assembly& assembly);
 
 // The calls a running stand-in received since it started or its counts were reset: name
-// look-ups (GetIDsOfNames) and invocations (Invoke), each counted apart, and the time it spent
-// inside them, so that a benchmark can tell the stand-in's share from COM's.
+// look-ups (GetIDsOfNames) and invocations (Invoke), each counted apart, the objects it handed
+// out (each element of an array of components among them), and the time it spent inside the
+// calls, so that a benchmark can tell the stand-in's share from COM's.
 struct CallCounts {
     std::uint64_t nameLookups = 0;
     std::uint64_t invocations = 0;
     std::uint64_t microseconds = 0;
+    std::uint64_t objects = 0;
 
     bool operator==(const CallCounts&) const = default;
 };

@@ -77,8 +77,9 @@ std::optional<CallCounts> callCountsOf(std::wstring_view progId, std::chrono::mi
     const auto names = answer(CallCountsQuery::NameLookups);
     const auto invocations = answer(CallCountsQuery::Invocations);
     const auto microseconds = answer(CallCountsQuery::Microseconds);
-    if (!names || !invocations || !microseconds) return std::nullopt;
-    return CallCounts{*names, *invocations, *microseconds};
+    const auto objects = answer(CallCountsQuery::Objects);
+    if (!names || !invocations || !microseconds || !objects) return std::nullopt;
+    return CallCounts{*names, *invocations, *microseconds, *objects};
 }
 
 bool resetCallCountsOf(std::wstring_view progId, std::chrono::milliseconds limit) {

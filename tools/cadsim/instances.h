@@ -46,6 +46,7 @@ enum class CallCountsQuery : WPARAM {
     Invocations = 1,   // answers the Invoke calls received
     Reset = 2,         // sets the counts and the time to 0 and answers 1
     Microseconds = 3,  // answers the time spent inside the calls
+    Objects = 4,       // answers the objects handed out
 };
 
 // The call counts of the instance that serves the ProgID; nothing when none runs or it does

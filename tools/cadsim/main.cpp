@@ -149,6 +149,8 @@ LRESULT answerCallCounts(SimServer& server, WPARAM query) {
             return static_cast<LRESULT>(server.callCounts().invocations);
         case CallCountsQuery::Microseconds:
             return static_cast<LRESULT>(server.callCounts().microseconds);
+        case CallCountsQuery::Objects:
+            return static_cast<LRESULT>(server.callCounts().objects);
         case CallCountsQuery::Reset:
             server.resetCallCounts();
             return 1;
@@ -276,7 +278,7 @@ int counts(const Options& options) {
     writeTo(STD_OUTPUT_HANDLE, "GetIDsOfNames " + std::to_string(answered->nameLookups) +
                                    "\nInvoke " + std::to_string(answered->invocations) +
                                    "\nMicroseconds " + std::to_string(answered->microseconds) +
-                                   "\n");
+                                   "\nObjects " + std::to_string(answered->objects) + "\n");
     return kOk;
 }
 

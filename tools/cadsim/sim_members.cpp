@@ -181,18 +181,10 @@ HRESULT SimServer::work(const Call& call, const SimObject& object, const Documen
             }
             return S_OK;
         case MemberId::Density:
-            answer(
-                UniqueVariant::fromR8(part != nullptr ? part->massDensity() : state.massDensity()),
-                result);
-            return S_OK;
         case MemberId::Mass:
-            answer(UniqueVariant::fromR8(part != nullptr ? part->massDensity() * part->volume
-                                                         : state.mass()),
-                   result);
-            return S_OK;
         case MemberId::Volume:
-            answer(UniqueVariant::fromR8(part != nullptr ? part->volume : state.volume), result);
-            return S_OK;
+        case MemberId::OverrideMass:
+            return massPropertyMember(call.member->id, part, result);
         case MemberId::GetModelDoc2:
         case MemberId::GetPathName:
         case MemberId::ReferencedConfiguration:
@@ -202,6 +194,42 @@ HRESULT SimServer::work(const Call& call, const SimObject& object, const Documen
             return componentMember(call.member->id, target, result);
     }
     return DISP_E_MEMBERNOTFOUND;
+}
+
+HRESULT SimServer::massPropertyMember(MemberId id, const AssemblyPart* part, VARIANT* result) {
+    const State& state = store_.last();
+    double mass = 0.0;
+    double volume = 0.0;
+    bool overridden = false;
+    if (part != nullptr) {
+        mass = part->massIn({});
+        volume = part->volume;
+        overridden = part->massOverride > 0.0;
+    } else if (state.activeDoc == DocKind::Assembly) {
+        // The assembly's own: its components' masses, each in its configuration.
+        const AssemblyMass whole = assemblyMass(played_);
+        mass = whole.mass;
+        volume = whole.volume;
+    } else {
+        mass = state.mass();
+        volume = state.volume;
+        overridden = state.massOverride > 0.0;
+    }
+    switch (id) {
+        case MemberId::Density:
+            answer(UniqueVariant::fromR8(volume > 0.0 ? mass / volume : 0.0), result);
+            break;
+        case MemberId::Mass:
+            answer(UniqueVariant::fromR8(mass), result);
+            break;
+        case MemberId::Volume:
+            answer(UniqueVariant::fromR8(volume), result);
+            break;
+        default:
+            answer(UniqueVariant::fromBool(overridden), result);
+            break;
+    }
+    return S_OK;
 }
 
 HRESULT SimServer::componentMember(MemberId id, const Target& target, VARIANT* result) {
@@ -248,14 +276,20 @@ HRESULT SimServer::listComponentsInto(int root, bool topLevelOnly, VARIANT* resu
         result->vt = VT_EMPTY;
         return S_OK;
     }
-    const VARTYPE element = played_.componentsAsVariants ? VT_VARIANT : VT_DISPATCH;
+    const VARTYPE objects = VT_DISPATCH;
+    const VARTYPE variants = VT_VARIANT;
+    const VARTYPE tag = played_.componentsAsVariants ? variants : objects;
+    // A mismatched answer holds the other kind of element than its tag names.
+    const VARTYPE element =
+        played_.mismatchedComponents == played_.componentsAsVariants ? objects : variants;
     SAFEARRAYBOUND bound{static_cast<ULONG>(listed.size()), 0};
     // The array is the answer's from the start, so that it is destroyed on every way out.
     UniqueVariant array;
     array->parray = SafeArrayCreate(element, 1, &bound);
     if (array->parray == nullptr) return E_OUTOFMEMORY;
-    array->vt = static_cast<VARTYPE>(VT_ARRAY | element);
+    array->vt = static_cast<VARTYPE>(VT_ARRAY | tag);
     for (LONG i = 0; i < static_cast<LONG>(listed.size()); ++i) {
+        ++counts_.objects;
         ComPtr<IDispatch> component;
         component.attach(
             new SimObject(*this, ObjectKind::Component,

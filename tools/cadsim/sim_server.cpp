@@ -265,7 +265,7 @@ void SimServer::showState() {
     lines.push_back(L"Calls received: " + std::to_wstring(counts_.nameLookups) +
                     L" name look-ups, " + std::to_wstring(counts_.invocations) +
                     L" invocations, served in " + std::to_wstring(counts_.microseconds / 1000) +
-                    L" ms");
+                    L" ms; " + std::to_wstring(counts_.objects) + L" objects handed out");
     lines.push_back(L"Objects handed out and not released: " + std::to_wstring(liveObjects()));
     lines.push_back(L"Last call: " + lastCall_.first);
     lines.push_back(lastCall_.second.empty() ? std::wstring()
@@ -446,6 +446,10 @@ HRESULT SimServer::perform(Call& call, const SimObject& object, LCID lcid, WORD 
         document.part->failWrite != 0) {
         return static_cast<HRESULT>(document.part->failWrite);
     }
+    if (document.part != nullptr &&
+        velu::text::equalsIgnoringAsciiCase(document.part->failMember, member->name)) {
+        return E_FAIL;
+    }
     if (state.answersWithText(call.entry.object, call.entry.member)) {
         // A value of the wrong type: a text, or a number where the answer is a text.
         if (member->answersText) {
@@ -501,6 +505,7 @@ HRESULT SimServer::resolve(const Call& call, const SimObject& object, Document& 
 }
 
 void SimServer::handOut(ObjectKind kind, Target target, VARIANT* result) {
+    ++counts_.objects;
     ComPtr<IDispatch> object;
     object.attach(new SimObject(*this, kind, std::move(target)));
     UniqueVariant::fromDispatch(object.get()).moveTo(result);

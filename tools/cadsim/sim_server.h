@@ -193,6 +193,9 @@ class SimServer {
     // what it stands for is no longer in the state.
     HRESULT resolve(const Call& call, const SimObject& object, Document& document);
     HRESULT componentMember(MemberId id, const Target& target, VARIANT* result);
+    // Density, Mass, Volume and OverrideMass of the mass properties of a part of the assembly
+    // (part), of the active part, or of the active assembly.
+    HRESULT massPropertyMember(MemberId id, const AssemblyPart* part, VARIANT* result);
     HRESULT listComponentsInto(int root, bool topLevelOnly, VARIANT* result);
     void writePartDensity(AssemblyPart& part, double density);
     void finish(const LogEntry& entry);

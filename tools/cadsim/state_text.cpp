@@ -51,7 +51,7 @@ struct KeyOf {
 
 // [cadsim]: the scenario's keys, in the order toText writes them; the failures (Fail.*)
 // follow them, then the faults.
-constexpr std::array<KeyOf<State>, 12> kScenarioKeys{{
+constexpr std::array<KeyOf<State>, 13> kScenarioKeys{{
     {"ActiveDoc", &State::activeDoc},
     {"SystemDensity", &State::systemDensity},
     {"DocumentDensity", &State::documentDensity},
@@ -63,6 +63,7 @@ constexpr std::array<KeyOf<State>, 12> kScenarioKeys{{
     {"MaterialDensity", &State::materialDensity},
     {"Volume", &State::volume},
     {"Bodies", &State::bodies},
+    {"MassOverride", &State::massOverride},
     {"CommandInProgress", &State::commandInProgress},
 }};
 constexpr std::array<KeyOf<State>, 5> kFaultKeys{{
@@ -74,15 +75,16 @@ constexpr std::array<KeyOf<State>, 5> kFaultKeys{{
 }};
 constexpr std::string_view kFailPrefix = "Fail.";
 
-constexpr std::array<KeyOf<Assembly>, 2> kAssemblyKeys{{
+constexpr std::array<KeyOf<Assembly>, 3> kAssemblyKeys{{
     {"Title", &Assembly::title},
     {"ComponentsAsVariants", &Assembly::componentsAsVariants},
+    {"MismatchedComponents", &Assembly::mismatchedComponents},
 }};
 // The generator belongs to the state, not to the explicit assembly, but is written with it.
 constexpr std::array<KeyOf<State>, 1> kGeneratorKeys{{
     {"Generate", &State::generate},
 }};
-constexpr std::array<KeyOf<AssemblyPart>, 7> kPartKeys{{
+constexpr std::array<KeyOf<AssemblyPart>, 9> kPartKeys{{
     {"Title", &AssemblyPart::title},
     {"Density", &AssemblyPart::density},
     {"Volume", &AssemblyPart::volume},
@@ -90,6 +92,8 @@ constexpr std::array<KeyOf<AssemblyPart>, 7> kPartKeys{{
     {"ReadOnly", &AssemblyPart::readOnly},
     {"Virtual", &AssemblyPart::isVirtual},
     {"FailWrite", HresultOf<AssemblyPart>{&AssemblyPart::failWrite}},
+    {"FailMember", &AssemblyPart::failMember},
+    {"MassOverride", &AssemblyPart::massOverride},
 }};
 // In a [part] section, "Configuration=<name>" starts a configuration; these keys follow it.
 constexpr std::string_view kConfigurationKey = "Configuration";
