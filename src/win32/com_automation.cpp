@@ -144,30 +144,59 @@ ObjectRef wrap(ComPtr<IDispatch> dispatch, Binding binding);
 
 cad::Variant fromVariant(VARIANT& value, std::wstring_view member, const Binding& handedOut);
 
-// The elements of a one-dimensional array, each a value of its own.
+// Whether an array holds what the answer's tag says it holds, so that reading an element
+// copies exactly the bytes of one element of that type: one dimension, bounds that fit its
+// count, the element size of an object pointer or a VARIANT, no features of another element
+// type, and the type the array carries where it carries one. A sound array of objects crosses
+// processes under Wine 8 without the flag that says it carries its type, so the element size
+// decides there.
+bool holdsWhatItsTagSays(SAFEARRAY& array, VARTYPE tag) {
+    if (::SafeArrayGetDim(&array) != 1) return false;
+    const bool objects = tag == VT_DISPATCH || tag == VT_UNKNOWN;
+    if (!objects && tag != VT_VARIANT) return false;
+    if (::SafeArrayGetElemsize(&array) != (objects ? sizeof(IUnknown*) : sizeof(VARIANT))) {
+        return false;
+    }
+    const USHORT otherKinds = objects ? FADF_VARIANT | FADF_BSTR | FADF_RECORD
+                                      : FADF_DISPATCH | FADF_UNKNOWN | FADF_BSTR | FADF_RECORD;
+    if (array.fFeatures & otherKinds) return false;
+    VARTYPE carried = VT_EMPTY;
+    if (SUCCEEDED(::SafeArrayGetVartype(&array, &carried))) {
+        const bool carriedObjects = carried == VT_DISPATCH || carried == VT_UNKNOWN;
+        if (objects ? !carriedObjects : carried != VT_VARIANT) return false;
+    }
+    return true;
+}
+
+// The elements of a one-dimensional array, each a value of its own. An array that does not
+// hold what its tag says is no usable answer, and none of its elements is read.
 cad::Variant fromArray(const VARIANT& value, std::wstring_view member, const Binding& handedOut) {
-    SAFEARRAY* array = (value.vt & VT_BYREF) ? *value.pparray : value.parray;
-    if (!array || ::SafeArrayGetDim(array) != 1) fail(DISP_E_TYPEMISMATCH, member, nullptr);
+    // Far more than any assembly has; a count beyond it is no sound answer.
+    constexpr LONG kMostElements = 1 << 24;
+    SAFEARRAY* array =
+        (value.vt & VT_BYREF) ? (value.pparray ? *value.pparray : nullptr) : value.parray;
+    const VARTYPE type = value.vt & VT_TYPEMASK;
+    if (!array || !holdsWhatItsTagSays(*array, type)) fail(DISP_E_TYPEMISMATCH, member, nullptr);
     LONG lower = 0;
     LONG upper = -1;
-    ::SafeArrayGetLBound(array, 1, &lower);
-    ::SafeArrayGetUBound(array, 1, &upper);
+    if (FAILED(::SafeArrayGetLBound(array, 1, &lower)) ||
+        FAILED(::SafeArrayGetUBound(array, 1, &upper)) || upper < lower - 1 ||
+        static_cast<long long>(upper) - lower + 1 > kMostElements) {
+        fail(DISP_E_TYPEMISMATCH, member, nullptr);
+    }
     cad::Elements elements;
-    elements.reserve(static_cast<std::size_t>(std::max(0L, upper - lower + 1)));
-    const VARTYPE type = value.vt & VT_TYPEMASK;
+    elements.reserve(static_cast<std::size_t>(upper - lower + 1));
     for (LONG i = lower; i <= upper; ++i) {
         UniqueVariant element;
         HRESULT result = S_OK;
         if (type == VT_VARIANT) {
             result = ::SafeArrayGetElement(array, &i, element.get());
-        } else if (type == VT_DISPATCH || type == VT_UNKNOWN) {
+        } else {
             // The array keeps its own reference; the element's owner takes another one.
             IUnknown* object = nullptr;
             result = ::SafeArrayGetElement(array, &i, &object);
             element.get()->vt = type;
             element.get()->punkVal = object;
-        } else {
-            fail(DISP_E_TYPEMISMATCH, member, nullptr);
         }
         if (FAILED(result)) fail(result, member, nullptr);
         elements.push_back(fromVariant(*element.get(), member, handedOut));
