@@ -119,8 +119,8 @@ void Control::setRow(std::size_t index, ListRow row) {
 bool Control::setRowChecked(std::size_t index, bool checked) {
     if (index >= rows_.size()) return false;
     ListRow& row = rows_[index];
-    if (checked && !row.checkable) {
-        // The window may have ticked it already: it learns that the row stays clear.
+    if ((checked && !row.checkable) || (ticksLocked_ && checked != row.checked)) {
+        // The window may have changed it already: it learns that the row stays as it was.
         rowChanged(index);
         return false;
     }

@@ -45,6 +45,9 @@ enum Anchor : unsigned {
 struct ColumnDefinition {
     std::wstring heading;
     bool numeric = false;  // right-aligned
+    // The number of the key that gives its heading in the interface text file ("Spalte3");
+    // its position when none is given. A column added later keeps the keys of the others.
+    std::optional<std::size_t> key;
 };
 
 // A row of a list view: the text of each column, and its check box.
@@ -169,8 +172,12 @@ class Control {
     const std::vector<ListRow>& rows() const { return rows_; }
     void setRows(std::vector<ListRow> rows);
     void setRow(std::size_t index, ListRow row);
-    // A row that cannot be ticked stays clear; false when the change was refused.
+    // A row that cannot be ticked stays clear, and while the ticks are locked none changes;
+    // false when the change was refused.
     bool setRowChecked(std::size_t index, bool checked);
+    // While work runs on the ticked rows, their ticks stay as they are.
+    void lockTicks(bool locked) { ticksLocked_ = locked; }
+    bool ticksLocked() const { return ticksLocked_; }
     // The column whose heading the user clicked last; its ColumnClick event reads it.
     std::size_t clickedColumn() const { return clickedColumn_; }
     void clickHeading(std::size_t column);
@@ -202,6 +209,7 @@ class Control {
     bool visible_;
     std::vector<std::wstring> headings_;
     std::vector<ListRow> rows_;
+    bool ticksLocked_ = false;
     std::size_t clickedColumn_ = 0;
     std::size_t progress_ = 0;
     std::size_t progressMaximum_ = 0;

@@ -10,6 +10,12 @@ namespace velu::forms {
 Form::Form(std::wstring name, std::wstring caption, TwipsRect clientArea)
     : name_(std::move(name)), caption_(std::move(caption)), clientArea_(clientArea) {}
 
+Form::~Form() {
+    const auto observers = std::move(observers_);
+    observers_.clear();
+    for (FormObserver* observer : observers) observer->formDestroyed(*this);
+}
+
 void Form::setCaption(std::wstring caption) {
     caption_ = std::move(caption);
     for (FormObserver* observer : observers_) observer->captionChanged(*this);

@@ -25,12 +25,15 @@ class FormObserver {
     virtual void layerRequested(const Form& /*form*/, bool /*topmost*/) {}
     // The form has work to do in steps: the window is to run them between the user's input.
     virtual void workStarted(const Form& /*form*/) {}
+    // The form is going: the observer must not touch it from now on.
+    virtual void formDestroyed(const Form& /*form*/) {}
 };
 
 class Form {
   public:
     Form(std::wstring name, std::wstring caption, TwipsRect clientArea);
-    virtual ~Form() = default;
+    // Tells the observers that are left that the form is gone.
+    virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 

@@ -68,20 +68,23 @@ void Application::openNewAbout() {
 void Application::openAssembly(assembly::AssemblyTask task) {
     const HWND owner = mainFormWindow_->handle();
     WindowsMessageBoxes boxes;
+    HWND shown = nullptr;
+    assembly::AssemblyWindow box(assembly::AssemblyServices{.boxes = boxes,
+                                                            .locale = locale_,
+                                                            .fileNames = fileNames_,
+                                                            .profiles = profiles_,
+                                                            .files = files_,
+                                                            .unload =
+                                                                [&] {
+                                                                    // The owner takes the
+                                                                    // activation back, not another
+                                                                    // program's window.
+                                                                    ::EnableWindow(owner, TRUE);
+                                                                    ::DestroyWindow(shown);
+                                                                }},
+                                 std::move(task));
+    // The window goes before its form.
     std::unique_ptr<FormWindow> window;
-    assembly::AssemblyWindow box(
-        assembly::AssemblyServices{.boxes = boxes,
-                                   .locale = locale_,
-                                   .profiles = profiles_,
-                                   .files = files_,
-                                   .unload =
-                                       [&] {
-                                           // The owner takes the activation back, not
-                                           // another program's window.
-                                           ::EnableWindow(owner, TRUE);
-                                           ::DestroyWindow(window->handle());
-                                       }},
-        std::move(task));
     try {
         window = std::make_unique<FormWindow>(box.form(), instance_,
                                               FormWindow::Style{.resizable = true, .owner = owner});
@@ -89,14 +92,15 @@ void Application::openAssembly(assembly::AssemblyTask task) {
         boxes_.show(error.text(), std::wstring(texts::kApplicationTitle), BoxStyle::Stop);
         return;
     }
-    boxes.setOwner(window->handle());
+    shown = window->handle();
+    boxes.setOwner(shown);
     assembly_ = OpenAssembly{&box, window.get()};
     ::EnableWindow(owner, FALSE);
     box.Form_Load();
     window->show(SW_SHOWNORMAL);
     if (assemblyOpened_) assemblyOpened_();
     MSG message{};
-    while (::IsWindow(window->handle())) {
+    while (::IsWindow(shown)) {
         const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
         if (got <= 0) {
             // The loop of the program ends too.

@@ -71,6 +71,7 @@ class Application {
     WindowsFileSystem files_;
     WindowsAnsiCodePage ansi_;
     WindowsLocale locale_;
+    WindowsFileNames fileNames_;
     ComAutomation automation_;
     config::ProfileReader profiles_{files_, ansi_};
     WindowsRegistry registry_;

@@ -37,13 +37,13 @@ bool isList(const Control& control) {
 }  // namespace
 
 FormWindow::FormWindow(forms::Form& form, HINSTANCE instance, Style style)
-    : form_(form), style_(std::move(style)), layout_(form), instance_(instance) {
+    : form_(&form), style_(std::move(style)), layout_(form), instance_(instance) {
     createWindow(instance);
     // What is made so far goes with the window when a part cannot be made.
     try {
-        menuBar_.emplace(form_, window_, kFirstMenuId);
+        menuBar_.emplace(*form_, window_, kFirstMenuId);
         createControls(instance);
-        toolTips_.emplace(window_, instance, form_.name());
+        toolTips_.emplace(window_, instance, form_->name());
         for (const auto& b : bound_) {
             if (b.window) toolTips_->add(*b.control, b.window, b.id);
         }
@@ -54,20 +54,30 @@ FormWindow::FormWindow(forms::Form& form, HINSTANCE instance, Style style)
     }
     applyDpi(dpiOf(window_));
     for (const auto& b : bound_) updateTimer(b);
-    form_.addObserver(this);
-    if (form_.working()) scheduleWork();
+    form_->addObserver(this);
+    if (form_->working()) scheduleWork();
 }
 
 FormWindow::~FormWindow() {
-    form_.removeObserver(this);
-    if (::IsWindow(window_)) {
-        ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        ::DestroyWindow(window_);
-    }
+    if (form_) form_->removeObserver(this);
+    destroyWindow();
+}
+
+void FormWindow::destroyWindow() {
+    if (!::IsWindow(window_)) return;
+    ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    ::DestroyWindow(window_);
+}
+
+// A window without its form has nothing to show and no handler to run: it goes at once, and
+// nothing touches the form again.
+void FormWindow::formDestroyed(const forms::Form&) {
+    form_ = nullptr;
+    destroyWindow();
 }
 
 void FormWindow::createWindow(HINSTANCE instance) {
-    const wchar_t* windowClass = formWindowClass(instance, &FormWindow::windowProc, form_.name());
+    const wchar_t* windowClass = formWindowClass(instance, &FormWindow::windowProc, form_->name());
     DWORD frame = style_.resizable ? WS_OVERLAPPEDWINDOW
                                    : (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME);
     // A window owned by another is minimised with it, not on its own.
@@ -77,16 +87,16 @@ void FormWindow::createWindow(HINSTANCE instance) {
                                              : WS_EX_APPWINDOW;
     window_ =
         created(::CreateWindowExW(extended | WS_EX_CONTROLPARENT, windowClass,
-                                  form_.caption().c_str(), frame, CW_USEDEFAULT, CW_USEDEFAULT, 100,
-                                  100, style_.owner, nullptr, instance, this),
-                form_.name(), L"das Fenster", L"CreateWindowExW");
+                                  form_->caption().c_str(), frame, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  100, 100, style_.owner, nullptr, instance, this),
+                form_->name(), L"das Fenster", L"CreateWindowExW");
 }
 
 void FormWindow::createControls(HINSTANCE instance) {
     // Windows are made in tab order, so that the platform's Tab key follows the tab indices;
     // frames are then put below the controls they hold.
     std::vector<Control*> order;
-    for (const auto& owned : form_.controls()) {
+    for (const auto& owned : form_->controls()) {
         if (owned->kind() != Kind::Menu) order.push_back(owned.get());
     }
     std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
@@ -102,10 +112,10 @@ void FormWindow::createControls(HINSTANCE instance) {
         b.id = id++;
         if (control->kind() == Kind::ListView) {
             b.listView =
-                std::make_unique<ListViewWindow>(*control, window_, b.id, instance, form_.name());
+                std::make_unique<ListViewWindow>(*control, window_, b.id, instance, form_->name());
             b.window = b.listView->handle();
         } else if (hasWindow(*control)) {
-            b.window = createControlWindow(*control, window_, b.id, instance, form_.name());
+            b.window = createControlWindow(*control, window_, b.id, instance, form_->name());
             if (control->kind() == Kind::Frame) frames.push_back(b.window);
         }
         bound_.push_back(std::move(b));
@@ -232,7 +242,7 @@ FormWindow::Bound* FormWindow::boundById(UINT id) {
 }
 
 Control* FormWindow::buttonWith(bool forms::ControlDefinition::*role) const {
-    for (const auto& owned : form_.controls()) {
+    for (const auto& owned : form_->controls()) {
         if (owned->definition().*role) return owned.get();
     }
     return nullptr;
@@ -368,12 +378,12 @@ void FormWindow::onCommand(WPARAM wParam, LPARAM lParam) {
         // Enter and Escape reach the window's default and cancel buttons, where it has them.
         Control* button = id == IDOK ? buttonWith(&forms::ControlDefinition::defaultButton)
                                      : buttonWith(&forms::ControlDefinition::cancelButton);
-        if (button && button->enabled()) form_.click(*button);
+        if (button && button->enabled()) form_->click(*button);
         return;
     }
     if (lParam == 0) {  // a menu item
         if (Control* item = menuBar_->itemWithId(id); item && !item->isSeparator()) {
-            form_.click(*item);
+            form_->click(*item);
         }
         return;
     }
@@ -383,7 +393,7 @@ void FormWindow::onCommand(WPARAM wParam, LPARAM lParam) {
     switch (control.kind()) {
         case Kind::CommandButton:
         case Kind::CheckBox:
-            if (code == BN_CLICKED) form_.click(control);
+            if (code == BN_CLICKED) form_->click(control);
             break;
         case Kind::ComboBox:
             if (code == CBN_SELCHANGE) {
@@ -449,10 +459,10 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == kWorkTimer) {
                 ::KillTimer(window_, kWorkTimer);
                 bool more = false;
-                handlers_.run([&] { more = form_.runWork(); });
+                handlers_.run([&] { more = form_->runWork(); });
                 if (more && ::IsWindow(window_)) scheduleWork();
             } else if (Bound* b = boundById(static_cast<UINT>(wParam))) {
-                handlers_.run([&] { form_.tick(*b->control); });
+                handlers_.run([&] { form_->tick(*b->control); });
             }
             return 0;
         case kRunDeferred: {
@@ -493,7 +503,7 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // Closing a window that has a cancel button is pressing it: it may close the
             // window, or stop what the window is doing.
             if (Control* cancel = buttonWith(&forms::ControlDefinition::cancelButton)) {
-                handlers_.run([&] { form_.click(*cancel); });
+                handlers_.run([&] { form_->click(*cancel); });
                 return 0;
             }
             return ::DefWindowProcW(window_, message, wParam, lParam);

@@ -66,6 +66,7 @@ class FormWindow final : public forms::FormObserver {
     void captionChanged(const forms::Form& form) override;
     void layerRequested(const forms::Form& form, bool topmost) override;
     void workStarted(const forms::Form& form) override;
+    void formDestroyed(const forms::Form& form) override;
 
     // Runs the work later, from whatever message loop runs next on this thread (also a
     // modal box's); for work that must not run inside a handler of this window.
@@ -93,6 +94,7 @@ class FormWindow final : public forms::FormObserver {
     void scheduleWork();
 
     void createWindow(HINSTANCE instance);
+    void destroyWindow();
     void createControls(HINSTANCE instance);
     void applyDpi(UINT dpi);
     void resizeClientArea();
@@ -111,7 +113,7 @@ class FormWindow final : public forms::FormObserver {
     // The window's default or cancel button, where it has one.
     forms::Control* buttonWith(bool forms::ControlDefinition::*role) const;
 
-    forms::Form& form_;
+    forms::Form* form_;  // nothing once the form is gone
     Style style_;
     HWND window_ = nullptr;
     ControlLayout layout_;

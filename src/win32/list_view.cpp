@@ -86,6 +86,7 @@ void ListViewWindow::showRow(std::size_t index) {
     setCells(static_cast<int>(index), row);
     setCheck(static_cast<int>(index), row);
     showing_ = false;
+    widenColumns(row);
 }
 
 void ListViewWindow::setCells(int item, const forms::ListRow& row) {
@@ -100,25 +101,41 @@ void ListViewWindow::setCheck(int item, const forms::ListRow& row) {
                           LVIS_STATEIMAGEMASK);
 }
 
+ListViewWindow::Measures::Measures(HWND list)
+    : margins(::MulDiv(kMarginPixels, static_cast<int>(::GetDpiForWindow(list)), 96)),
+      headings(ListView_GetHeader(list)),
+      cells(list) {
+    int height = 0;
+    ImageList_GetIconSize(ListView_GetImageList(list, LVSIL_STATE), &checkBoxes, &height);
+}
+
+int ListViewWindow::Measures::cellWidth(const forms::ListRow& row, std::size_t column) const {
+    if (column >= row.cells.size()) return 0;
+    return cells.width(row.cells[column]) + (column == 0 ? checkBoxes : 0) + margins;
+}
+
 // Each column as wide as its widest cell and its heading, with the margins they are drawn
 // with; the list's own sizing leaves too little room for a heading, and at a high DPI for a
 // cell. The first column holds the check boxes too.
 void ListViewWindow::fitColumns() {
-    const int margins = ::MulDiv(kMarginPixels, static_cast<int>(::GetDpiForWindow(window_)), 96);
-    int checkBoxes = 0;
-    int checkBoxHeight = 0;
-    ImageList_GetIconSize(ListView_GetImageList(window_, LVSIL_STATE), &checkBoxes,
-                          &checkBoxHeight);
-    const TextMeasure headings(ListView_GetHeader(window_));
-    const TextMeasure cells(window_);
+    const Measures measures(window_);
     for (std::size_t i = 0; i < control_.headings().size(); ++i) {
-        int widest = headings.width(control_.headings()[i]);
-        for (const auto& row : control_.rows()) {
-            if (i < row.cells.size()) {
-                widest = std::max(widest, cells.width(row.cells[i]) + (i == 0 ? checkBoxes : 0));
-            }
+        int widest = measures.headings.width(control_.headings()[i]) + measures.margins;
+        for (const auto& row : control_.rows())
+            widest = std::max(widest, measures.cellWidth(row, i));
+        ListView_SetColumnWidth(window_, static_cast<int>(i), widest);
+    }
+}
+
+// A row that changed widens the columns its cells no longer fit into, so that no text of it
+// is cut; measuring the one row keeps a run over thousands of rows fast.
+void ListViewWindow::widenColumns(const forms::ListRow& row) {
+    const Measures measures(window_);
+    for (std::size_t i = 0; i < row.cells.size(); ++i) {
+        const int wanted = measures.cellWidth(row, i);
+        if (wanted > ListView_GetColumnWidth(window_, static_cast<int>(i))) {
+            ListView_SetColumnWidth(window_, static_cast<int>(i), wanted);
         }
-        ListView_SetColumnWidth(window_, static_cast<int>(i), widest + margins);
     }
 }
 
@@ -140,8 +157,9 @@ ListViewWindow::Notice ListViewWindow::read(const NMHDR& header, bool& refuse) c
             const auto index = static_cast<std::size_t>(view.iItem);
             if (index >= control_.rows().size()) return {};
             if (header.code == LVN_ITEMCHANGING) {
-                // A row that cannot be ticked keeps no check box.
-                refuse = !control_.rows()[index].checkable;
+                // A row that cannot be ticked keeps no check box; while the ticks are locked,
+                // every row keeps its own.
+                refuse = !control_.rows()[index].checkable || control_.ticksLocked();
                 return {};
             }
             return {Notice::Kind::Ticked, index, after == kTicked};

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "forms/control.h"
+#include "win32/support/gdi.h"
 
 namespace velu::win32 {
 
@@ -42,6 +43,17 @@ class ListViewWindow {
     Notice read(const NMHDR& header, bool& refuse) const;
 
   private:
+    // What sizing a column takes: the margins beside a text and the check boxes at the
+    // window's DPI, and the fonts of the headings and of the cells.
+    struct Measures {
+        explicit Measures(HWND list);
+        int cellWidth(const forms::ListRow& row, std::size_t column) const;
+        int margins;
+        int checkBoxes = 0;
+        TextMeasure headings;
+        TextMeasure cells;
+    };
+    void widenColumns(const forms::ListRow& row);
     void setCells(int item, const forms::ListRow& row);
     void setCheck(int item, const forms::ListRow& row);
 

@@ -47,6 +47,14 @@ std::wstring WindowsAnsiCodePage::decode(std::string_view bytes) const {
     return fromAnsi(bytes);
 }
 
+// The file system's own comparison: ordinal, each character upper-cased by the system's
+// table, whatever the user's language.
+int WindowsFileNames::compare(std::wstring_view a, std::wstring_view b) const {
+    const int order = ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                             static_cast<int>(b.size()), TRUE);
+    return order == 0 ? a.compare(b) : order - CSTR_EQUAL;
+}
+
 wchar_t WindowsLocale::decimalSeparator() const {
     wchar_t separator[8] = {};
     if (::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) > 0 &&

@@ -32,6 +32,11 @@ class WindowsAnsiCodePage final : public AnsiCodePage {
     std::wstring decode(std::string_view bytes) const override;
 };
 
+class WindowsFileNames final : public FileNames {
+  public:
+    int compare(std::wstring_view a, std::wstring_view b) const override;
+};
+
 class WindowsLocale final : public Locale {
   public:
     wchar_t decimalSeparator() const override;
