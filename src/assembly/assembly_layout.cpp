@@ -46,32 +46,37 @@ AssemblyForm::AssemblyForm()
       lblMaterial(add(withTabIndex(spanning(L"lblMaterial", Kind::Label, 120, 255, kAcross), 5))),
       lvwTeile(add([] {
           auto list =
-              spanning(L"lvwTeile", Kind::ListView, 480, 3360, kAcross | forms::AnchorBottom);
+              spanning(L"lvwTeile", Kind::ListView, 480, 3000, kAcross | forms::AnchorBottom);
           list.tabIndex = 0;
-          list.columns = {
-              {L"Teil"},     {L"Anzahl", true},         {L"Konfiguration"},
-              {L"Material"}, {L"Dichte [kg/m³]", true}, {L"Masse rechnet mit [kg/m³]", true},
-              {L"Ergebnis"}};
+          // "Masse [kg]" came after the others: its heading's key follows theirs.
+          list.columns = {{L"Teil"},
+                          {L"Anzahl", true},
+                          {L"Konfiguration"},
+                          {L"Material"},
+                          {L"Dichte [kg/m³]", true},
+                          {L"Masse rechnet mit [kg/m³]", true},
+                          {L"Masse [kg]", true, 7},
+                          {L"Ergebnis", false, 6}};
           return list;
       }())),
       prgFortschritt(
-          add(spanning(L"prgFortschritt", Kind::ProgressBar, 3960, 255, kAcrossTheFoot))),
+          add(spanning(L"prgFortschritt", Kind::ProgressBar, 3600, 255, kAcrossTheFoot))),
       lblStatus(add([] {
-          auto status = spanning(L"lblStatus", Kind::Label, 4320, 720, kAcrossTheFoot);
+          auto status = spanning(L"lblStatus", Kind::Label, 3960, 960, kAcrossTheFoot);
           status.tabIndex = 6;
           status.wordWrap = true;
           return status;
       }())),
       cmdUebertragen(add(
-          withTabIndex(button(L"cmdUebertragen", kMargin, 2520, L"Dichte &übertragen",
+          withTabIndex(button(L"cmdUebertragen", kMargin, 1800, L"Dichte &übertragen",
                               L"Schreibt die Dichte in jedes angehakte Teil", forms::AnchorLeft),
                        1))),
       cmdOhneMaterial(add(withTabIndex(
-          button(L"cmdOhneMaterial", 2760, 2760, L"&Nur Teile ohne Material",
+          button(L"cmdOhneMaterial", 2040, 2520, L"&Nur Teile ohne Material",
                  L"Hakt genau die geladenen Teile ohne Material an", forms::AnchorLeft),
           2))),
       cmdSchliessen(add([] {
-          auto close = button(L"cmdSchliessen", kMargin + kSpan - 1680, 1680, L"&Schließen",
+          auto close = button(L"cmdSchliessen", kMargin + kSpan - 1260, 1260, L"&Schließen",
                               L"Schließt das Fenster; während es arbeitet, hält es nach dem "
                               L"Teil an, das gerade an der Reihe ist",
                               forms::AnchorRight);

@@ -8,7 +8,9 @@
 namespace velu::assembly {
 
 // Client area at its smallest, in twips; the window is resizable and the list grows with it.
-inline constexpr forms::TwipsRect kAssemblyClientArea{0, 0, 12360, 5760};
+// At 192 dpi the window fits a display of 1280 by 1024 pixels; columns wider than the list
+// scroll.
+inline constexpr forms::TwipsRect kAssemblyClientArea{0, 0, 9240, 5760};
 
 // The columns of the parts list, in order.
 enum Column : std::size_t {
@@ -18,6 +20,7 @@ enum Column : std::size_t {
     kMaterials,
     kDensity,
     kMassDensity,
+    kMass,
     kResult,
     kColumns
 };

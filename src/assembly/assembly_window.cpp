@@ -23,7 +23,7 @@ AssemblyWindow::AssemblyWindow(AssemblyServices services, AssemblyTask task)
     : services_(std::move(services)),
       task_(std::move(task)),
       table_(task_.messages, services_.locale.decimalSeparator()),
-      reader_(*task_.assembly) {
+      reader_(*task_.assembly, services_.fileNames) {
     const forms::Binding<AssemblyWindow> bindings[] = {
         {form_.cmdUebertragen, Event::Click, &AssemblyWindow::cmdUebertragen_Click},
         {form_.cmdOhneMaterial, Event::Click, &AssemblyWindow::cmdOhneMaterial_Click},
@@ -32,6 +32,10 @@ AssemblyWindow::AssemblyWindow(AssemblyServices services, AssemblyTask task)
         {form_.lvwTeile, Event::ColumnClick, &AssemblyWindow::lvwTeile_ColumnClick},
     };
     forms::bind(form_, *this, bindings);
+}
+
+AssemblyWindow::~AssemblyWindow() {
+    if (run_ != Run::None) endRun();
 }
 
 void AssemblyWindow::Form_Load() {
@@ -49,8 +53,13 @@ void AssemblyWindow::Form_Load() {
 
 void AssemblyWindow::beginRun(Run run) {
     run_ = run;
+    // The mass is read anew at the end of the run; until then, and after a failure, it is
+    // not known.
+    massBeforeRun_ = assemblyMass_;
+    assemblyMass_.reset();
     cancel_ = false;
     announced_ = false;
+    form_.lvwTeile.lockTicks(true);
     enableButtons();
     closeCaption_ = form_.cmdSchliessen.caption();
     form_.cmdSchliessen.setCaption(task_.messages[MessageRole::kCancelCaption]);
@@ -74,6 +83,7 @@ void AssemblyWindow::endRun() {
         } catch (const cad::AutomationError&) {
         }
     }
+    form_.lvwTeile.lockTicks(false);
     form_.cmdSchliessen.setCaption(closeCaption_);
     enableButtons();
 }
@@ -88,39 +98,43 @@ void AssemblyWindow::showProgress(std::size_t done, std::size_t total, MessageRo
         fillIn(task_.messages[role], {std::to_wstring(done), std::to_wstring(total)}));
 }
 
-bool AssemblyWindow::runSlice(const std::function<Position()>& position,
-                              const std::function<void()>& next, MessageRole progress,
-                              void (AssemblyWindow::*finish)(bool complete)) {
+bool AssemblyWindow::runSlice(const Steps& steps) {
     const auto start = Clock::now();
+    bool complete = true;
     try {
         announceRun();
-        for (Position at = position(); at.done < at.total; at = position()) {
+        while (steps.done() < steps.total) {
             if (cancel_) {
-                (this->*finish)(false);
-                return false;
+                complete = false;
+                break;
             }
-            next();
-            if (!sliceOver(start)) continue;
-            at = position();
-            if (at.done == at.total) break;
-            showProgress(at.done, at.total, progress);
+            steps.next();
+            if (!sliceOver(start) || steps.done() == steps.total) continue;
+            showProgress(steps.done(), steps.total, steps.progress);
             return true;
         }
-        (this->*finish)(true);
+        steps.last();
     } catch (const cad::AutomationError& error) {
-        (this->*finish)(false);
+        (this->*steps.finish)(false);
         reportFailure(error);
+        return false;
     }
+    (this->*steps.finish)(complete);
     return false;
+}
+
+void AssemblyWindow::readAssemblyMass() {
+    assemblyMass_ = cad::assemblyMass(*task_.assembly);
 }
 
 bool AssemblyWindow::listStep() {
     if (!announced_) return beginListing();
-    return runSlice(
-        [this] {
-            return Position{reader_.read(), reader_.components()};
-        },
-        [this] { reader_.readNext(); }, MessageRole::kReadingParts, &AssemblyWindow::finishListing);
+    return runSlice({.done = [this] { return reader_.read(); },
+                     .total = reader_.components(),
+                     .next = [this] { reader_.readNext(); },
+                     .last = [this] { readAssemblyMass(); },
+                     .progress = MessageRole::kReadingParts,
+                     .finish = &AssemblyWindow::finishListing});
 }
 
 bool AssemblyWindow::beginListing() {
@@ -131,10 +145,9 @@ bool AssemblyWindow::beginListing() {
         });
         form_.setCaption(task_.messages[MessageRole::kAssemblyCaption] + L" \u2013 " + title);
         reader_.begin();
-        showProgress(0, reader_.components(), MessageRole::kReadingParts);
         // The window shows the count before the first component is read.
-        if (!reader_.done()) return true;
-        finishListing(true);
+        showProgress(0, reader_.components(), MessageRole::kReadingParts);
+        return true;
     } catch (const cad::AutomationError& error) {
         finishListing(false);
         reportFailure(error);
@@ -147,15 +160,23 @@ void AssemblyWindow::finishListing(bool complete) {
     const std::size_t total = reader_.components();
     reader_.forgetComponents();
     for (auto& part : reader_.parts()) {
-        const bool ticked = part.loaded() && !part.hasMaterial();
+        const bool ticked = part.lacksMaterial();
         rows_.push_back({.part = std::move(part), .ticked = ticked});
     }
     reader_.parts().clear();
     showRows();
     endRun();
     form_.prgFortschritt.setProgress(read, total);
-    const std::wstring summary = table_.listingSummary(countListing(rows_), reader_.suppressed());
-    form_.lblStatus.setCaption(complete ? summary : table_.stopped(read, total, summary));
+    showOutcome(complete, read, total,
+                table_.listingSummary(countListing(rows_), reader_.suppressed()));
+}
+
+void AssemblyWindow::showOutcome(bool complete, std::size_t done, std::size_t total,
+                                 const std::wstring& summary) {
+    std::wstring status = complete ? summary : table_.stopped(done, total, summary);
+    const std::wstring mass = table_.assemblyMass(massBeforeRun_, assemblyMass_);
+    if (!mass.empty()) status += L" " + mass;
+    form_.lblStatus.setCaption(std::move(status));
 }
 
 void AssemblyWindow::cmdUebertragen_Click() {
@@ -170,38 +191,50 @@ void AssemblyWindow::cmdUebertragen_Click() {
     counts_ = {};
     beginRun(Run::Writing);
     showProgress(0, toWrite_.size(), MessageRole::kWritingParts);
-    form_.startWork([this] { return writeStep(); });
-}
-
-bool AssemblyWindow::writeStep() {
-    return runSlice(
-        [this] {
-            return Position{writeNext_, toWrite_.size()};
-        },
-        [this] { writeNextPart(); }, MessageRole::kWritingParts, &AssemblyWindow::finishWriting);
+    form_.startWork([this] {
+        return runSlice({.done = [this] { return writeNext_; },
+                         .total = toWrite_.size(),
+                         .next = [this] { writeNextPart(); },
+                         .last = [this] { readAssemblyMass(); },
+                         .progress = MessageRole::kWritingParts,
+                         .finish = &AssemblyWindow::finishWriting});
+    });
 }
 
 void AssemblyWindow::writeNextPart() {
     const std::size_t index = toWrite_[writeNext_];
     PartRow& row = rows_[index];
+    row.result.reset();
     try {
-        row.outcome = cad::writeDensity(row.part, task_.density);
+        const bool accepted = cad::writeDensitySetting(row.part, task_.density);
+        row.result = accepted ? Result::Written : Result::Refused;
+        if (accepted) {
+            cad::PartMass mass(row.part);
+            if (!mass.follows(task_.density)) {
+                // The cause known so far stays should the question of the override fail.
+                row.result =
+                    row.part.hasMaterial() ? Result::MaterialDecides : Result::OtherDensity;
+                if (mass.overridden()) row.result = Result::MassOverridden;
+            }
+        }
     } catch (const cad::AutomationError&) {
-        // What was written before the failing call shows all the same.
-        form_.lvwTeile.setRow(index, table_.listRow(row));
+        // A part that took the density counts as written, whatever failed after the write.
+        if (row.result) {
+            count(counts_, *row.result);
+            ++writeNext_;
+        }
+        showRow(index);
         throw;
     }
-    count(counts_, *row.outcome);
-    form_.lvwTeile.setRow(index, table_.listRow(row));
+    count(counts_, *row.result);
+    showRow(index);
     ++writeNext_;
 }
 
 void AssemblyWindow::finishWriting(bool complete) {
     endRun();
     form_.prgFortschritt.setProgress(writeNext_, toWrite_.size());
-    const std::wstring summary = table_.writeSummary(counts_);
-    form_.lblStatus.setCaption(complete ? summary
-                                        : table_.stopped(writeNext_, toWrite_.size(), summary));
+    showOutcome(complete, writeNext_, toWrite_.size(), table_.writeSummary(counts_));
     const bool success = counts_.written > 0 && counts_.refused == 0;
     task_.showStatus(success ? cad::Status::Success : cad::Status::Error);
 }
@@ -216,8 +249,7 @@ void AssemblyWindow::reportFailure(const cad::AutomationError& error) {
 void AssemblyWindow::cmdOhneMaterial_Click() {
     if (run_ != Run::None) return;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
-        const cad::AssemblyPart& part = rows_[i].part;
-        rows_[i].ticked = part.loaded() && !part.hasMaterial();
+        rows_[i].ticked = rows_[i].part.lacksMaterial();
         form_.lvwTeile.setRowChecked(i, rows_[i].ticked);
     }
     enableButtons();
@@ -259,6 +291,10 @@ void AssemblyWindow::showRows() {
     shown.reserve(rows_.size());
     for (const auto& row : rows_) shown.push_back(table_.listRow(row));
     form_.lvwTeile.setRows(std::move(shown));
+}
+
+void AssemblyWindow::showRow(std::size_t index) {
+    form_.lvwTeile.setRow(index, table_.listRow(rows_[index]));
 }
 
 void AssemblyWindow::enableButtons() {

@@ -2,10 +2,12 @@
 // frmBaugruppe: every part of the active assembly in one list, and the selected density
 // written into the ticked ones in one go. Listing and writing advance a slice at a time
 // between the user's input, so the window shows its progress and can be cancelled; both tell
-// SolidWorks that a sequence of calls is under way (CommandInProgress) while they run.
+// SolidWorks that a sequence of calls is under way (CommandInProgress) while they run, and
+// both end with the assembly's mass as SolidWorks computes it.
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@ namespace velu::assembly {
 struct AssemblyServices {
     MessageBoxes& boxes;  // boxes that belong to this window
     const Locale& locale;
+    const FileNames& fileNames;
     config::ProfileReader& profiles;
     const FileSystem& files;
     std::function<void()> unload;  // closes the window
@@ -45,6 +48,8 @@ struct AssemblyTask {
 class AssemblyWindow {
   public:
     AssemblyWindow(AssemblyServices services, AssemblyTask task);
+    // A window that goes while it works still ends its run: SolidWorks hears of it.
+    ~AssemblyWindow();
     AssemblyWindow(const AssemblyWindow&) = delete;
     AssemblyWindow& operator=(const AssemblyWindow&) = delete;
 
@@ -64,23 +69,25 @@ class AssemblyWindow {
   private:
     enum class Run { None, Listing, Writing };
 
-    // How far a run has come: done of total.
-    struct Position {
-        std::size_t done;
-        std::size_t total;
+    // A run in steps: how many items it has done of how many, the next item, what it does
+    // after its last item or a cancel (still within the run), and how it ends: complete,
+    // stopped by the user, or stopped by a failed call, which is reported.
+    struct Steps {
+        std::function<std::size_t()> done;
+        std::size_t total = 0;
+        std::function<void()> next;
+        std::function<void()> last;
+        config::MessageRole progress;
+        void (AssemblyWindow::*finish)(bool complete);
     };
-    // One slice of a run: `next` does the next component or part while there are more, until
-    // the slice is over or the user cancelled. Then the progress shows, or the run ends
-    // (`finish`): complete, stopped by the user, or stopped by a failed call, which is
-    // reported. True while there is more to do.
-    bool runSlice(const std::function<Position()>& position, const std::function<void()>& next,
-                  config::MessageRole progress, void (AssemblyWindow::*finish)(bool complete));
+    // One slice of a run; true while there is more to do.
+    bool runSlice(const Steps& steps);
     bool listStep();
     // The first step of the listing: the title and the count of the components.
     bool beginListing();
     bool writeStep();
     void writeNextPart();
-    // A run starts: the buttons wait, the close button cancels.
+    // A run starts: the buttons wait, the ticks stay, the close button cancels.
     void beginRun(Run run);
     // The first step of a run tells SolidWorks that a sequence of calls follows.
     void announceRun();
@@ -89,11 +96,17 @@ class AssemblyWindow {
     void finishListing(bool complete);
     void finishWriting(bool complete);
     void reportFailure(const cad::AutomationError& error);
+    void readAssemblyMass();
     bool sliceOver(std::chrono::steady_clock::time_point start) const;
     void showRows();
+    void showRow(std::size_t index);
     void takeTicks();
     void enableButtons();
     void showProgress(std::size_t done, std::size_t total, config::MessageRole role);
+    // The status line: the summary, after "Stopped after" when the run did not end, and the
+    // assembly's mass before and after the run, as far as it is known.
+    void showOutcome(bool complete, std::size_t done, std::size_t total,
+                     const std::wstring& summary);
 
     AssemblyServices services_;
     AssemblyTask task_;
@@ -111,6 +124,10 @@ class AssemblyWindow {
     std::vector<std::size_t> toWrite_;  // rows, in the order they are written
     std::size_t writeNext_ = 0;
     WriteCounts counts_;
+    // The assembly's mass as the last run ended and as the one before ended; none where it
+    // was not read or the run failed.
+    std::optional<double> assemblyMass_;
+    std::optional<double> massBeforeRun_;
 };
 
 }  // namespace velu::assembly

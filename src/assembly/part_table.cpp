@@ -12,6 +12,8 @@ namespace {
 using config::fillIn;
 using config::MessageRole;
 
+constexpr int kMassDecimals = 3;
+
 std::wstring joined(const std::vector<std::wstring>& texts) {
     std::wstring list;
     for (const auto& text : texts) list += (list.empty() ? L"" : L", ") + text;
@@ -27,13 +29,19 @@ std::optional<double> sortValue(const PartRow& row, Column column) {
             return row.part.loaded() ? std::optional(row.part.density) : std::nullopt;
         case kMassDensity:
             return row.part.massDensity;
+        case kMass:
+            return row.part.mass;
         default:
             return std::nullopt;
     }
 }
 
 bool isNumeric(Column column) {
-    return column == kInstances || column == kDensity || column == kMassDensity;
+    return column == kInstances || column == kDensity || column == kMassDensity || column == kMass;
+}
+
+std::wstring figure(std::size_t n) {
+    return std::to_wstring(n);
 }
 
 }  // namespace
@@ -45,13 +53,37 @@ std::wstring PartTable::number(double value) const {
     return formatGeneral(value, separator_);
 }
 
+std::wstring PartTable::mass(double kilograms) const {
+    return formatFixed(kilograms, kMassDecimals, separator_);
+}
+
+std::wstring PartTable::result(const PartRow& row) const {
+    const cad::AssemblyPart& part = row.part;
+    if (!part.loaded()) return messages_[MessageRole::kResultNotLoaded];
+    if (!row.result) return L"";
+    const std::wstring massDensity = part.massDensity ? number(*part.massDensity) : L"";
+    switch (*row.result) {
+        case Result::Written:
+            return messages_[MessageRole::kResultWritten];
+        case Result::Refused:
+            return messages_[MessageRole::kResultRefused];
+        case Result::MaterialDecides:
+            return fillIn(messages_[MessageRole::kResultMaterialDecides], {massDensity});
+        case Result::MassOverridden:
+            return messages_[MessageRole::kResultMassOverridden];
+        case Result::OtherDensity:
+            return fillIn(messages_[MessageRole::kResultMassComputedWith], {massDensity});
+    }
+    return L"";
+}
+
 std::wstring PartTable::cell(const PartRow& row, Column column) const {
     const cad::AssemblyPart& part = row.part;
     switch (column) {
         case kPart:
             return part.name;
         case kInstances:
-            return std::to_wstring(part.instances);
+            return figure(part.instances);
         case kConfigurations:
             return joined(part.configurations);
         case kMaterials:
@@ -60,19 +92,10 @@ std::wstring PartTable::cell(const PartRow& row, Column column) const {
             return part.loaded() ? number(part.density) : L"";
         case kMassDensity:
             return part.massDensity ? number(*part.massDensity) : L"";
+        case kMass:
+            return part.mass ? mass(*part.mass) : L"";
         case kResult:
-            if (!part.loaded()) return messages_[MessageRole::kResultNotLoaded];
-            if (!row.outcome) return L"";
-            switch (*row.outcome) {
-                case cad::WriteOutcome::Written:
-                    return messages_[MessageRole::kResultWritten];
-                case cad::WriteOutcome::Refused:
-                    return messages_[MessageRole::kResultRefused];
-                case cad::WriteOutcome::MaterialDecides:
-                    return fillIn(messages_[MessageRole::kResultMaterialDecides],
-                                  {part.massDensity ? number(*part.massDensity) : L""});
-            }
-            return L"";
+            return result(row);
         case kColumns:
             break;
     }
@@ -105,21 +128,27 @@ void PartTable::sort(std::vector<PartRow>& rows, Column column, bool descending)
 
 std::wstring PartTable::listingSummary(const ListingCounts& counts, std::size_t suppressed) const {
     return fillIn(messages_[MessageRole::kPartsListed],
-                  {std::to_wstring(counts.parts), std::to_wstring(counts.withoutMaterial),
-                   std::to_wstring(counts.notLoaded), std::to_wstring(suppressed)});
+                  {figure(counts.parts), figure(counts.withoutMaterial), figure(counts.notLoaded),
+                   figure(suppressed)});
 }
 
 std::wstring PartTable::writeSummary(const WriteCounts& counts) const {
     return fillIn(messages_[MessageRole::kPartsWritten],
-                  {std::to_wstring(counts.written), std::to_wstring(counts.materialDecides),
-                   std::to_wstring(counts.refused)});
+                  {figure(counts.written), figure(counts.materialDecides), figure(counts.refused),
+                   figure(counts.massOverridden), figure(counts.otherDensity)});
 }
 
 std::wstring PartTable::stopped(std::size_t done, std::size_t total,
                                 const std::wstring& summary) const {
-    return fillIn(messages_[MessageRole::kStoppedAfter],
-                  {std::to_wstring(done), std::to_wstring(total)}) +
-           L" " + summary;
+    return fillIn(messages_[MessageRole::kStoppedAfter], {figure(done), figure(total)}) + L" " +
+           summary;
+}
+
+std::wstring PartTable::assemblyMass(std::optional<double> before,
+                                     std::optional<double> now) const {
+    if (!now) return L"";
+    if (!before) return fillIn(messages_[MessageRole::kAssemblyMass], {mass(*now)});
+    return fillIn(messages_[MessageRole::kAssemblyMassChanged], {mass(*before), mass(*now)});
 }
 
 ListingCounts countListing(const std::vector<PartRow>& rows) {
@@ -127,22 +156,28 @@ ListingCounts countListing(const std::vector<PartRow>& rows) {
     for (const auto& row : rows) {
         if (!row.part.loaded()) {
             ++counts.notLoaded;
-        } else if (!row.part.hasMaterial()) {
+        } else if (row.part.lacksMaterial()) {
             ++counts.withoutMaterial;
         }
     }
     return counts;
 }
 
-void count(WriteCounts& counts, cad::WriteOutcome outcome) {
-    switch (outcome) {
-        case cad::WriteOutcome::Written:
+void count(WriteCounts& counts, Result result) {
+    switch (result) {
+        case Result::Written:
             ++counts.written;
             break;
-        case cad::WriteOutcome::MaterialDecides:
+        case Result::MaterialDecides:
             ++counts.materialDecides;
             break;
-        case cad::WriteOutcome::Refused:
+        case Result::MassOverridden:
+            ++counts.massOverridden;
+            break;
+        case Result::OtherDensity:
+            ++counts.otherDensity;
+            break;
+        case Result::Refused:
             ++counts.refused;
             break;
     }

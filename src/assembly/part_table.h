@@ -1,6 +1,7 @@
 #pragma once
 // The rows of the assembly window's parts list: what each column shows of a part, in the
-// user's number format and the words of the message table, and the order a column sorts by.
+// user's number format and the words of the message table, the order a column sorts by, and
+// the status line's summaries.
 
 #include <optional>
 #include <string>
@@ -12,21 +13,27 @@
 
 namespace velu::assembly {
 
+// What writing a part came to: the part took the density and its mass follows it; it refused
+// it; or it took it and its mass is computed with another density, for the reason named.
+enum class Result { Written, Refused, MaterialDecides, MassOverridden, OtherDensity };
+
 struct PartRow {
     cad::AssemblyPart part;
-    std::optional<cad::WriteOutcome> outcome;  // none until the part was written
+    std::optional<Result> result;  // none until the part was written
     bool ticked = false;
 };
 
 // What a listing or a write came to.
 struct ListingCounts {
     std::size_t parts = 0;
-    std::size_t withoutMaterial = 0;  // loaded parts none of whose configurations has a material
+    std::size_t withoutMaterial = 0;  // loaded parts with a used configuration without material
     std::size_t notLoaded = 0;
 };
 struct WriteCounts {
     std::size_t written = 0;
     std::size_t materialDecides = 0;
+    std::size_t massOverridden = 0;
+    std::size_t otherDensity = 0;
     std::size_t refused = 0;
 };
 
@@ -42,17 +49,24 @@ class PartTable {
     void sort(std::vector<PartRow>& rows, Column column, bool descending) const;
 
     std::wstring number(double value) const;
+    // A mass in kg, with three decimals.
+    std::wstring mass(double kilograms) const;
     std::wstring listingSummary(const ListingCounts& counts, std::size_t suppressed) const;
     std::wstring writeSummary(const WriteCounts& counts) const;
     // "Stopped after 3 of 12." followed by the summary.
     std::wstring stopped(std::size_t done, std::size_t total, const std::wstring& summary) const;
+    // The assembly's mass now, after the one before a run where that is known; empty when
+    // the mass now is not known.
+    std::wstring assemblyMass(std::optional<double> before, std::optional<double> now) const;
 
   private:
+    std::wstring result(const PartRow& row) const;
+
     const std::vector<std::wstring>& messages_;
     wchar_t separator_;
 };
 
 ListingCounts countListing(const std::vector<PartRow>& rows);
-void count(WriteCounts& counts, cad::WriteOutcome outcome);
+void count(WriteCounts& counts, Result result);
 
 }  // namespace velu::assembly

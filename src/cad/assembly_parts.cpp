@@ -10,19 +10,15 @@
 namespace velu::cad {
 namespace {
 
-// What GetSuppression2 answers for a suppressed component; other states of a component
-// without a document are lightweight ones.
+// What GetSuppression2 answers (swComponentSuppressionState_e): suppressed components are
+// only counted; lightweight ones have no document loaded; the others (resolved, fully
+// resolved, or an internal id mismatch) are asked for theirs.
 constexpr std::int32_t kSuppressed = 0;
+constexpr std::int32_t kLightweight = 1;
+constexpr std::int32_t kFullyLightweight = 4;
 
-// Paths are one whatever their case, as the file system takes them: ASCII and Latin-1
-// letters are folded, which covers the German names of parts.
-std::wstring foldedPath(std::wstring_view path) {
-    std::wstring folded(path);
-    for (wchar_t& c : folded) {
-        if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c -= 0x20;
-    }
-    return folded;
-}
+// A configuration without a material, in a list of several.
+constexpr std::wstring_view kNoMaterial = L"\u2013";
 
 std::wstring fileName(const std::wstring& path) {
     const auto slash = path.find_last_of(L"\\/");
@@ -31,7 +27,12 @@ std::wstring fileName(const std::wstring& path) {
 
 // A component without a document cannot be asked for its type; its file tells.
 bool namesAnAssembly(const std::wstring& path) {
-    return foldedPath(path).ends_with(L".SLDASM");
+    constexpr std::wstring_view kExtension = L".SLDASM";
+    if (path.size() < kExtension.size()) return false;
+    return std::equal(kExtension.rbegin(), kExtension.rend(), path.rbegin(),
+                      [](wchar_t wanted, wchar_t c) {
+                          return wanted == (c >= L'a' && c <= L'z' ? c - (L'a' - L'A') : c);
+                      });
 }
 
 }  // namespace
@@ -41,75 +42,102 @@ bool AssemblyPart::hasMaterial() const {
                        [](const std::wstring& material) { return !material.empty(); });
 }
 
+bool AssemblyPart::lacksMaterial() const {
+    return loaded() && std::any_of(materials.begin(), materials.end(),
+                                   [](const std::wstring& material) { return material.empty(); });
+}
+
 std::wstring AssemblyPart::materialList() const {
-    std::vector<std::wstring> named;
+    if (!loaded()) return {};
+    if (materials.size() == 1) return materials.front();
     std::wstring list;
     for (const auto& material : materials) {
-        if (material.empty() || std::find(named.begin(), named.end(), material) != named.end()) {
-            continue;
-        }
-        named.push_back(material);
-        list += (list.empty() ? L"" : L", ") + material;
+        if (!list.empty()) list += L", ";
+        list += material.empty() ? std::wstring(kNoMaterial) : material;
     }
     return list;
 }
 
-AssemblyReader::AssemblyReader(Object& assembly) : assembly_(assembly) {}
+AssemblyReader::AssemblyReader(Object& assembly, const FileNames& fileNames)
+    : assembly_(assembly),
+      byPath_(PathOrder{&fileNames}),
+      documentsAsked_(PathOrder{&fileNames}),
+      noParts_(PathOrder{&fileNames}) {}
 
 void AssemblyReader::begin() {
-    components_ = on(texts::kAssembly, L"GetComponents",
-                     [&] { return assembly_.call(L"GetComponents", {Variant(false)}).elements(); });
+    components_ = on(texts::kAssembly, L"GetComponents", [&] {
+        Elements components = assembly_.call(L"GetComponents", {Variant(false)}).elements();
+        // Each element is a component of its own; one that is none makes the answer unusable.
+        for (const Variant& component : components) {
+            if (!component.isObject() || !component.object()) throw typeMismatch();
+        }
+        return components;
+    });
     next_ = 0;
 }
 
 void AssemblyReader::readNext() {
     if (done()) return;
     const std::size_t number = next_ + 1;
-    // Each element is a component of its own; an element that is none is no usable answer.
-    const ObjectRef component =
-        on(texts::kAssembly, L"GetComponents", [&] { return objectIn(components_[next_]); });
+    const ObjectRef component = components_[next_].object();
     components_[next_++] = Variant();
-    if (!component) return;
     const std::wstring name = texts::componentOfAssembly(number);
-    ObjectRef document =
-        on(name, L"GetModelDoc2", [&] { return objectIn(component->call(L"GetModelDoc2", {})); });
     const std::wstring path =
         on(name, L"GetPathName", [&] { return textIn(component->call(L"GetPathName", {})); });
-    const std::wstring configuration = on(name, L"ReferencedConfiguration", [&] {
-        return textIn(component->get(L"ReferencedConfiguration"));
-    });
-    const std::wstring key = foldedPath(path);
-    if (subAssemblies_.contains(key)) return;
+    try {
+        readComponent(*component, name, path);
+    } catch (const AutomationError&) {
+        // A part half read is no part to write into.
+        dropPart(path);
+        throw;
+    }
+}
 
-    if (!document) {
-        const double state = on(name, L"GetSuppression2",
-                                [&] { return numberIn(component->call(L"GetSuppression2", {})); });
-        if (state == kSuppressed) {
-            ++suppressed_;
-            return;
-        }
-        if (namesAnAssembly(path)) return;
+void AssemblyReader::readComponent(Object& component, const std::wstring& componentName,
+                                   const std::wstring& path) {
+    const double state = on(componentName, L"GetSuppression2",
+                            [&] { return numberIn(component.call(L"GetSuppression2", {})); });
+    if (state == kSuppressed) {
+        ++suppressed_;
+        return;
     }
-    const auto known = byPath_.find(key);
-    std::size_t index = known == byPath_.end() ? parts_.size() : known->second;
-    if (document && (index == parts_.size() || !parts_[index].loaded())) {
+    if (noParts_.contains(path)) return;
+    const auto known = byPath_.find(path);
+    // The part as it is once this component is read; its row takes it when every call
+    // succeeded.
+    AssemblyPart part = known != byPath_.end() ? parts_[known->second]
+                                               : AssemblyPart{.path = path, .name = fileName(path)};
+    const bool resolved = state != kLightweight && state != kFullyLightweight;
+    ObjectRef document;
+    if (resolved && !part.loaded() && documentsAsked_.insert(path).second) {
+        document = on(componentName, L"GetModelDoc2",
+                      [&] { return objectIn(component.call(L"GetModelDoc2", {})); });
+    }
+    if (document) {
         const double type =
-            on(name, L"Gettype", [&] { return numberIn(document->call(L"Gettype", {})); });
-        if (type == AssemblyDocumentType) {
-            // Its parts come with the components of every level already.
-            subAssemblies_.insert(key);
+            on(componentName, L"Gettype", [&] { return numberIn(document->call(L"Gettype", {})); });
+        if (type != PartDocumentType) {
+            // A sub-assembly's parts come with the components of every level already.
+            noParts_.insert(path);
+            dropPart(path);
             return;
         }
-        if (type != PartDocumentType) return;
+    } else if (known == byPath_.end() && namesAnAssembly(path)) {
+        noParts_.insert(path);
+        return;
     }
-    if (index == parts_.size()) {
-        byPath_.emplace(key, index);
-        parts_.push_back({.path = path, .name = fileName(path)});
-    }
-    AssemblyPart& part = parts_[index];
-    if (document && !part.loaded()) learnDocument(part, *component, std::move(document), name);
+    const std::wstring configuration = on(componentName, L"ReferencedConfiguration", [&] {
+        return textIn(component.get(L"ReferencedConfiguration"));
+    });
+    if (document) learnDocument(part, component, std::move(document), componentName);
     ++part.instances;
     addConfiguration(part, configuration);
+    if (known != byPath_.end()) {
+        parts_[known->second] = std::move(part);
+    } else {
+        byPath_.emplace(path, parts_.size());
+        parts_.push_back(std::move(part));
+    }
 }
 
 void AssemblyReader::learnDocument(AssemblyPart& part, Object& component, ObjectRef document,
@@ -122,10 +150,10 @@ void AssemblyReader::learnDocument(AssemblyPart& part, Object& component, Object
     }
     const std::wstring name = texts::partOfAssembly(part.name);
     part.density = on(name, L"GetUserPreferenceDoubleValue", [&] {
-        return numberIn(
+        return finiteNumberIn(
             part.document->call(L"GetUserPreferenceDoubleValue", {Variant(DensityPreference)}));
     });
-    part.massDensity = massPropertyDensity(*part.document, name);
+    const PartMass reading(part);
     // Configurations met while the part was not loaded are asked about now.
     for (std::size_t i = 0; i < part.configurations.size(); ++i) {
         part.materials[i] = configurationMaterial(*part.document, name, part.configurations[i]);
@@ -137,23 +165,53 @@ void AssemblyReader::addConfiguration(AssemblyPart& part, const std::wstring& co
         part.configurations.end()) {
         return;
     }
-    part.configurations.push_back(configuration);
     part.materials.push_back(
         part.loaded()
             ? configurationMaterial(*part.document, texts::partOfAssembly(part.name), configuration)
             : std::wstring());
+    part.configurations.push_back(configuration);
 }
 
-WriteOutcome writeDensity(AssemblyPart& part, const double& density) {
-    const std::wstring name = texts::partOfAssembly(part.name);
-    const bool accepted = setDensityPreference(*part.document, name, density);
-    if (accepted) part.density = density;
-    part.massDensity = massPropertyDensity(*part.document, name);
-    if (!accepted) return WriteOutcome::Refused;
-    if (part.massDensity && densitiesDiffer(*part.massDensity, density)) {
-        return WriteOutcome::MaterialDecides;
+void AssemblyReader::dropPart(const std::wstring& path) {
+    const auto known = byPath_.find(path);
+    if (known == byPath_.end()) return;
+    const std::size_t dropped = known->second;
+    parts_.erase(parts_.begin() + static_cast<std::ptrdiff_t>(dropped));
+    byPath_.erase(known);
+    for (auto& entry : byPath_) {
+        if (entry.second > dropped) --entry.second;
     }
-    return WriteOutcome::Written;
+}
+
+PartMass::PartMass(AssemblyPart& part) : part_(part) {
+    const std::wstring name = texts::partOfAssembly(part.name);
+    part.massDensity.reset();
+    part.mass.reset();
+    properties_ = massPropertiesOf(*part.document, name);
+    if (!properties_) return;
+    part.massDensity = densityOf(*properties_, name);
+    part.mass = massOf(*properties_, name);
+}
+
+bool PartMass::follows(double written) const {
+    return !part_.massDensity || !densitiesDiffer(*part_.massDensity, written);
+}
+
+bool PartMass::overridden() {
+    return properties_ && massOverridden(*properties_, texts::partOfAssembly(part_.name));
+}
+
+bool writeDensitySetting(AssemblyPart& part, const double& density) {
+    const bool accepted =
+        setDensityPreference(*part.document, texts::partOfAssembly(part.name), density);
+    if (accepted) part.density = density;
+    return accepted;
+}
+
+std::optional<double> assemblyMass(Object& assembly) {
+    const ObjectRef properties = massPropertiesOf(assembly, texts::kAssembly);
+    if (!properties) return std::nullopt;
+    return massOf(*properties, texts::kAssembly);
 }
 
 }  // namespace velu::cad

@@ -4,13 +4,15 @@
 // used, raises an AutomationError that names the call and the object it was made on.
 
 #include <cstddef>
+#include <functional>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "cad/automation.h"
+#include "common/services.h"
 
 namespace velu::cad {
 
@@ -24,27 +26,38 @@ struct AssemblyPart {
     std::vector<std::wstring> materials;       // per configuration; empty where none is assigned
     ObjectRef document;                        // nothing: the part is not loaded (lightweight)
     double density = 0;                        // the document's density setting, kg/m³
-    std::optional<double> massDensity;         // what its mass is computed with; none: no body
+    // What its mass is computed with (kg/m³) and the mass (kg), for its active configuration;
+    // none when the part has no body, or when a call for them failed after a write.
+    std::optional<double> massDensity;
+    std::optional<double> mass;
 
     bool loaded() const { return document != nullptr; }
+    // Whether a used configuration has a material, whose density then decides its mass.
     bool hasMaterial() const;
-    // The materials of the used configurations, each once, joined with ", ".
+    // A loaded part one of whose used configurations has no material: writing the density
+    // makes that configuration's mass right.
+    bool lacksMaterial() const;
+    // With one configuration its material (or nothing); with more, each one's in the order of
+    // the configurations, "–" for one without, joined with ", ".
     std::wstring materialList() const;
 };
 
 // Walks the components of an assembly, all levels at once (GetComponents with False): each
 // part document becomes one AssemblyPart; sub-assemblies are no part, suppressed components
-// are only counted. Each document is asked about itself once, through its first component.
+// are only counted. Each document is fetched and asked about itself once, through its first
+// resolved component; a part gets its row only when every call for it succeeded.
 class AssemblyReader {
   public:
-    explicit AssemblyReader(Object& assembly);
+    AssemblyReader(Object& assembly, const FileNames& fileNames);
 
-    // Asks for the components; until then there are none to read.
+    // Asks for the components; until then there are none to read. Every element must be a
+    // component: an answer with anything else is unusable as a whole.
     void begin();
     std::size_t components() const { return components_.size(); }
     std::size_t read() const { return next_; }
     bool done() const { return next_ >= components_.size(); }
-    // Reads the next component and lets go of it.
+    // Reads the next component and lets go of it. When a call fails, the part it uses has no
+    // row, and the error leaves.
     void readNext();
 
     std::vector<AssemblyPart>& parts() { return parts_; }
@@ -53,25 +66,54 @@ class AssemblyReader {
     void forgetComponents() { components_.clear(); }
 
   private:
-    // The part's first loaded document: what the part is called, its density setting and what
-    // its mass is computed with.
+    struct PathOrder {
+        const FileNames* names;
+        bool operator()(const std::wstring& a, const std::wstring& b) const {
+            return names->compare(a, b) < 0;
+        }
+    };
+    void readComponent(Object& component, const std::wstring& componentName,
+                       const std::wstring& path);
+    // The part's loaded document: what the part is called, its density setting, its mass
+    // properties, and the materials of the configurations met so far.
     void learnDocument(AssemblyPart& part, Object& component, ObjectRef document,
                        const std::wstring& componentName);
     void addConfiguration(AssemblyPart& part, const std::wstring& configuration);
+    // The part of that path no longer has a row.
+    void dropPart(const std::wstring& path);
 
     Object& assembly_;
     Elements components_;
     std::size_t next_ = 0;
     std::vector<AssemblyPart> parts_;
-    std::unordered_map<std::wstring, std::size_t> byPath_;  // folded path -> index in parts_
-    std::unordered_set<std::wstring> subAssemblies_;        // folded paths
+    std::map<std::wstring, std::size_t, PathOrder> byPath_;  // path -> index in parts_
+    std::set<std::wstring, PathOrder> documentsAsked_;       // paths whose document was fetched
+    std::set<std::wstring, PathOrder> noParts_;  // sub-assemblies, documents of other types
     std::size_t suppressed_ = 0;
 };
 
-enum class WriteOutcome { Written, Refused, MaterialDecides };
+// The mass properties of a loaded part, read anew for its active configuration: what its mass
+// is computed with and the mass go into the part (none for a part without a body). The mass
+// properties are held while this lives, so that the override is asked of the same ones.
+class PartMass {
+  public:
+    explicit PartMass(AssemblyPart& part);
+    // Whether the mass follows the density written: the same density, or no body at all.
+    bool follows(double written) const;
+    // Whether the mass is set by hand (OverrideMass); false for a part without a body.
+    bool overridden();
 
-// Writes the density into the part's document, by reference as the catalogue holds it, then
-// asks what its mass is computed with. The part then holds the new values.
-WriteOutcome writeDensity(AssemblyPart& part, const double& density);
+  private:
+    AssemblyPart& part_;
+    ObjectRef properties_;
+};
+
+// Writes the density setting into the part's document, by reference as the caller holds it;
+// true when the part took it, which then holds the new setting.
+bool writeDensitySetting(AssemblyPart& part, const double& density);
+
+// The assembly's own mass as SolidWorks computes it (suppressed components left out); nothing
+// when it has no mass properties.
+std::optional<double> assemblyMass(Object& assembly);
 
 }  // namespace velu::cad

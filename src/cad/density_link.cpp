@@ -93,7 +93,7 @@ void DensityLink::checkMassDensity(Object& document, double expected) {
     // A warning like the others, but the status picture keeps what the click showed. When it
     // would not be shown, SolidWorks is not asked at all: each call may wait on a busy server.
     if (window_.errorsSuppressed()) return;
-    const auto mass = massDensityOf(document);
+    const auto mass = massDensityOf(document, expected);
     if (!mass || !densitiesDiffer(mass->density, expected)) return;
     boxes_.show(massDensityWarning(*mass, messages_, locale_.decimalSeparator()),
                 messages_[MessageRole::kBoxTitle], BoxStyle::Warning);

@@ -2,6 +2,7 @@
 // One call on a SolidWorks object as the program makes it: the member, the conversion of its
 // answer, and the names that a failure of either carries to the user.
 
+#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,13 @@ auto on(std::wstring_view objectName, std::wstring_view member, Call call) {
 inline double numberIn(const Variant& answer) {
     if (const auto value = answer.number()) return *value;
     throw typeMismatch();
+}
+
+// A number that is a quantity: infinite or not a number is no usable answer either.
+inline double finiteNumberIn(const Variant& answer) {
+    const double value = numberIn(answer);
+    if (!std::isfinite(value)) throw typeMismatch();
+    return value;
 }
 
 inline std::wstring textIn(const Variant& answer) {

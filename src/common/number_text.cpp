@@ -57,6 +57,21 @@ std::string significantDigits(double magnitude) {
 
 }  // namespace
 
+std::wstring formatFixed(double value, int decimals, wchar_t decimalSeparator) {
+    constexpr double kLargestFixed = 1e15;
+    if (!std::isfinite(value) || std::fabs(value) >= kLargestFixed) {
+        return formatGeneral(value, decimalSeparator);
+    }
+    char buffer[40];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                      std::chars_format::fixed, std::clamp(decimals, 0, 15));
+    std::wstring text(buffer, result.ptr);
+    // A value that rounds to zero shows no sign.
+    if (text.find_first_not_of(L"-0.") == std::wstring::npos && text[0] == L'-') text.erase(0, 1);
+    std::replace(text.begin(), text.end(), L'.', decimalSeparator);
+    return text;
+}
+
 std::wstring formatGeneral(double value, wchar_t decimalSeparator) {
     if (std::isnan(value)) return L"NaN";
     if (std::isinf(value)) return value < 0 ? L"-Inf" : L"Inf";

@@ -59,6 +59,16 @@ inline bool FileExists(const FileSystem& files, const std::wstring& path) {
     return !path.empty() && files.isOrdinaryFile(path);
 }
 
+// File names compared as Windows compares them: every letter in either case is the same
+// letter, not only those of ASCII.
+class FileNames {
+  public:
+    virtual ~FileNames() = default;
+    // Less than, equal to or greater than zero as `a` comes before, is the same name as, or
+    // comes after `b`.
+    virtual int compare(std::wstring_view a, std::wstring_view b) const = 0;
+};
+
 // Conversion of 8-bit text in the system's ANSI code page.
 class AnsiCodePage {
   public:

@@ -22,9 +22,12 @@ class ControlTexts {
 
     void caption() { control_.setCaption(read(L"Caption", control_.caption())); }
     void headings() {
+        const auto& columns = control_.definition().columns;
         for (std::size_t column = 0; column < control_.headings().size(); ++column) {
+            const std::size_t key =
+                column < columns.size() ? columns[column].key.value_or(column) : column;
             control_.setHeading(
-                column, read(L"Spalte" + std::to_wstring(column), control_.headings()[column]));
+                column, read(L"Spalte" + std::to_wstring(key), control_.headings()[column]));
         }
     }
     void toolTip() { control_.setToolTip(read(L"ToolTipText", control_.toolTip())); }

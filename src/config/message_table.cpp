@@ -22,14 +22,21 @@ const std::array<std::wstring, kMessageRoles>& builtInMessages() {
         L"Reading parts: %1 of %2 components",
         L"%1 parts, %2 without material, %3 not loaded, %4 components suppressed",
         L"Writing the density: %1 of %2 parts",
-        L"%1 parts written, %2 keep the density of their material, %3 refused. Save the "
-        L"assembly in SolidWorks so that the parts keep the new density.",
+        L"%1 parts written, %2 keep the density of their material, %4 with their mass set by "
+        L"hand, %5 computed with another density, %3 refused. Save the assembly in SolidWorks so "
+        L"that the parts keep the new density.",
         L"written",
         L"refused",
         L"Material decides: %1",
         L"not loaded",
         L"Stopped after %1 of %2.",
         L"&Cancel",
+        L"mass set by hand",
+        L"Mass computed with: %1",
+        L"SolidWorks uses the part's mass as set by hand (mass properties override); the density "
+        L"written changes nothing while it is set.",
+        L"Mass of the assembly: %1 kg",
+        L"Mass of the assembly: %1 kg \u2192 %2 kg",
     };
     return texts;
 }

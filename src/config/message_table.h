@@ -28,16 +28,23 @@ enum MessageRole : std::size_t {
     kReadingParts = 12,      // %1 components read, %2 of how many
     kPartsListed = 13,       // %1 parts, %2 without material, %3 not loaded, %4 suppressed
     kWritingParts = 14,      // %1 parts written, %2 of how many
-    kPartsWritten = 15,      // %1 written, %2 keep their material's density, %3 refused
+    // %1 written, %2 keep their material's density, %3 refused, %4 with their mass set by
+    // hand, %5 computed with another density for another reason
+    kPartsWritten = 15,
     kResultWritten = 16,
     kResultRefused = 17,
     kResultMaterialDecides = 18,  // %1 the density the mass is computed with
     kResultNotLoaded = 19,
     kStoppedAfter = 20,   // %1 done, %2 of how many; the summary of what was done follows
     kCancelCaption = 21,  // the caption of the assembly window's close button while it works
+    kResultMassOverridden = 22,
+    kResultMassComputedWith = 23,  // %1 the density the mass is computed with
+    kMassOverridden = 24,          // the part's mass is set by hand: the density changes nothing
+    kAssemblyMass = 25,            // %1 the assembly's mass in kg
+    kAssemblyMassChanged = 26,     // %1 the assembly's mass before, %2 after, in kg
 };
 
-inline constexpr std::size_t kMessageRoles = 22;
+inline constexpr std::size_t kMessageRoles = 27;
 
 // The built-in English texts, by role.
 const std::array<std::wstring, kMessageRoles>& builtInMessages();

@@ -1,7 +1,11 @@
-// The assembly window: which parts it lists and how, what writing them comes to, cancel and
-// failures, against a faked SolidWorks.
+// The assembly window: which parts it lists and how, what writing them comes to and why,
+// the masses before and after, cancel and failures, against a faked SolidWorks.
 
 #include <gmock/gmock.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
 
 #include "faked_assembly_window.h"
 
@@ -9,33 +13,13 @@ namespace velu::assembly {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
-using State = testing::FakeAssembly::State;
+using Fake = testing::FakeAssembly;
+using State = Fake::State;
 
 class AssemblyWindowTest : public ::testing::Test, protected testing::FakedAssemblyWindow {
   protected:
-    AssemblyWindowTest() {
-        cad.parts[L"C:\\P\\Welle.SLDPRT"] = {};
-        cad.parts[L"C:\\P\\Gehäuse.SLDPRT"] = {.materials = {{L"Standard", L"AISI 304"}}};
-        cad.parts[L"C:\\P\\Deckel.SLDPRT"] = {};
-        cad.parts[L"C:\\P\\Schraube.SLDPRT"] = {};
-        cad.parts[L"C:\\P\\Stift.SLDPRT"] = {.writable = false};
-        cad.parts[L"C:\\P\\Getriebe.SLDASM^Blech-1.sldprt"] = {.isVirtual = true, .hasBody = false};
-        cad.subAssemblies = {L"C:\\P\\Unter.SLDASM"};
-        cad.components = {
-            {.path = L"C:\\P\\Welle.SLDPRT"},
-            {.path = L"C:\\P\\Gehäuse.SLDPRT"},
-            {.path = L"C:\\P\\Welle.SLDPRT", .configuration = L"Lang"},
-            {.path = L"C:\\P\\Deckel.SLDPRT", .state = State::Lightweight},
-            {.path = L"C:\\P\\Schraube.SLDPRT", .state = State::Suppressed},
-            {.path = L"C:\\P\\Unter.SLDASM"},
-            {.path = L"C:\\P\\Stift.SLDPRT"},
-            {.path = L"c:\\p\\GEHÄUSE.sldprt"},
-            {.path = L"C:\\P\\Welle.SLDPRT"},
-            {.path = L"C:\\P\\Getriebe.SLDASM^Blech-1.sldprt", .name = L"Blech-1"},
-        };
-    }
-
     void open() {
         window = openWindow([this] { ++unloads; }, std::chrono::milliseconds(0));
         window->Form_Load();
@@ -56,136 +40,418 @@ class AssemblyWindowTest : public ::testing::Test, protected testing::FakedAssem
         for (const auto& row : form().lvwTeile.rows()) ticked.push_back(row.checked);
         return ticked;
     }
+    void tickAll() {
+        for (std::size_t i = 0; i < form().lvwTeile.rows().size(); ++i) {
+            form().lvwTeile.setRowChecked(i, true);
+        }
+    }
     void write() {
         form().click(form().cmdUebertragen);
         finish();
+    }
+    std::wstring status() { return form().lblStatus.caption(); }
+    void closeAndRelease() {
+        window.reset();
+        application.reset();
     }
 
     int unloads = 0;
     std::unique_ptr<AssemblyWindow> window;
 };
 
-// One row per part document, whatever the case of its path; sub-assemblies and suppressed
-// components are no rows; a lightweight part is listed but cannot be ticked.
-TEST_F(AssemblyWindowTest, ListsEachPartOnceWithItsUsesAndTicksThoseWithoutMaterial) {
+// --- Listing ---------------------------------------------------------------------------------
+
+struct Listing {
+    const char* name;
+    std::function<void(Fake&)> setUp;
+    // Per row: part, count, configurations, materials, density, mass.
+    std::vector<std::vector<std::wstring>> rows;
+    std::vector<bool> ticks;
+    const wchar_t* status;   // what the status line holds
+    const wchar_t* failure;  // what the one failure box names; nothing: no box
+};
+
+class ListingRules : public AssemblyWindowTest, public ::testing::WithParamInterface<Listing> {};
+
+TEST_P(ListingRules, GiveEachPartOneWholeRowAndTickThoseWithoutMaterial) {
+    const Listing& listing = GetParam();
+    listing.setUp(cad);
     open();
-    EXPECT_EQ(form().lblMaterial.caption(), L"Stahl: 7850,5 kg/m\u00b3");
-    EXPECT_FALSE(form().prgFortschritt.progressKnown());  // until SolidWorks says how many
     finish();
-    EXPECT_EQ(form().caption(), L"Density for assembly \u2013 Getriebe.SLDASM");
-    EXPECT_THAT(column(kPart), ElementsAre(L"Welle.SLDPRT", L"Gehäuse.SLDPRT", L"Deckel.SLDPRT",
-                                           L"Stift.SLDPRT", L"Blech-1"));
-    EXPECT_THAT(column(kInstances), ElementsAre(L"3", L"2", L"1", L"1", L"1"));
-    EXPECT_EQ(column(kConfigurations)[0], L"Standard, Lang");
-    EXPECT_THAT(column(kMaterials), ElementsAre(L"", L"AISI 304", L"", L"", L""));
-    EXPECT_THAT(column(kDensity), ElementsAre(L"1000", L"1000", L"", L"1000", L"1000"));
-    EXPECT_THAT(column(kMassDensity), ElementsAre(L"1000", L"7900", L"", L"1000", L""));
-    EXPECT_THAT(column(kResult), ElementsAre(L"", L"", L"not loaded", L"", L""));
-    EXPECT_THAT(ticks(), ElementsAre(true, false, false, true, true));
-    EXPECT_FALSE(form().lvwTeile.rows()[2].checkable);
-    EXPECT_EQ(form().lblStatus.caption(),
-              L"5 parts, 3 without material, 1 not loaded, 1 components suppressed");
+    std::vector<std::vector<std::wstring>> rows;
+    for (const auto& row : form().lvwTeile.rows()) {
+        rows.push_back({row.cells[kPart], row.cells[kInstances], row.cells[kConfigurations],
+                        row.cells[kMaterials], row.cells[kDensity], row.cells[kMass]});
+    }
+    EXPECT_EQ(rows, listing.rows);
+    EXPECT_THAT(ticks(), ElementsAreArray(listing.ticks));
+    EXPECT_THAT(status(), HasSubstr(listing.status));
+    if (listing.failure) {
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_THAT(boxes.shown[0].text, HasSubstr(listing.failure));
+    } else {
+        EXPECT_TRUE(boxes.shown.empty());
+    }
     EXPECT_THAT(cad.commandInProgress, ElementsAre(true, false));
-    // A document is asked about itself once, through its first component.
-    EXPECT_EQ(cad.count(L"part.GetUserPreferenceDoubleValue"), 4u);
-    EXPECT_EQ(cad.count(L"assembly.GetComponents"), 1u);
-    EXPECT_LE(cad.calls.size(), 4 * cad.components.size() + 10 * 5 + 4);
+    // A failed listing lets go of the components it did not read.
+    EXPECT_EQ(cad.liveObjects, 2 + static_cast<int>(std::count_if(
+                                       window->rows().begin(), window->rows().end(),
+                                       [](const PartRow& row) { return row.part.loaded(); })));
 }
 
-TEST_F(AssemblyWindowTest, WritesTheTickedPartsAndSaysWhatEachCameTo) {
+void part(Fake& cad, const std::wstring& path, Fake::Part made = {}) {
+    cad.parts[path] = std::move(made);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ListingRules,
+    ::testing::Values(
+        Listing{"PathsDifferingOnlyInCaseAreOnePart",
+                [](Fake& cad) {
+                    part(cad, L"C:\\P\\Gehäuse.SLDPRT");
+                    part(cad, L"C:\\P\\ΩΜΕΓΑ.SLDPRT", {.density = 2700});
+                    cad.components = {{.path = L"C:\\P\\Gehäuse.SLDPRT"},
+                                      {.path = L"C:\\P\\ΩΜΕΓΑ.SLDPRT"},
+                                      {.path = L"c:\\p\\GEHÄUSE.sldprt"},
+                                      {.path = L"c:\\p\\ωμεγα.sldprt"}};
+                },
+                {{L"Gehäuse.SLDPRT", L"2", L"Standard", L"", L"1000", L"1,000"},
+                 {L"ΩΜΕΓΑ.SLDPRT", L"2", L"Standard", L"", L"2700", L"2,700"}},
+                {true, true},
+                L"2 parts, 2 without material, 0 not loaded, 0 components suppressed",
+                nullptr},
+        Listing{"AComponentWithoutADocumentNamingAnAssemblyIsNoPart",
+                [](Fake& cad) {
+                    part(cad, L"C:\\P\\Welle.SLDPRT");
+                    cad.subAssemblies = {L"C:\\P\\Unter.SLDASM", L"C:\\P\\Leicht.sldasm"};
+                    cad.components = {
+                        {.path = L"C:\\P\\Leicht.sldasm", .state = State::Lightweight},
+                        {.path = L"C:\\P\\Unter.SLDASM"},
+                        {.path = L"C:\\P\\Welle.SLDPRT", .state = State::Lightweight}};
+                },
+                {{L"Welle.SLDPRT", L"1", L"Standard", L"", L"", L""}},
+                {false},
+                L"1 parts, 0 without material, 1 not loaded, 0 components suppressed",
+                nullptr},
+        Listing{
+            "APartFirstMetLightweightKeepsEveryConfigurationsMaterial",
+            [](Fake& cad) {
+                part(cad, L"C:\\P\\Welle.SLDPRT", {.materials = {{L"Lang", L"AISI 304"}}});
+                cad.components = {{.path = L"C:\\P\\Welle.SLDPRT",
+                                   .configuration = L"Lang",
+                                   .state = State::Lightweight},
+                                  {.path = L"C:\\P\\Welle.SLDPRT"}};
+            },
+            {{L"Welle.SLDPRT", L"2", L"Lang, Standard", L"AISI 304, \u2013", L"1000", L"1,000"}},
+            {true},
+            L"1 parts, 1 without material",
+            nullptr},
+        Listing{"EveryUsedConfigurationNeedsAMaterialToLeaveAPartUnticked",
+                [](Fake& cad) {
+                    part(cad, L"C:\\P\\A.SLDPRT",
+                         {.materials = {{L"Standard", L"AISI 304"}, {L"Lang", L"Messing"}}});
+                    part(cad, L"C:\\P\\B.SLDPRT", {.materials = {{L"Standard", L"AISI 304"}}});
+                    part(cad, L"C:\\P\\C.SLDPRT", {.materials = {{L"Lang", L"Messing"}}});
+                    for (const auto* path :
+                         {L"C:\\P\\A.SLDPRT", L"C:\\P\\B.SLDPRT", L"C:\\P\\C.SLDPRT"}) {
+                        cad.components.push_back({.path = path});
+                        cad.components.push_back({.path = path, .configuration = L"Lang"});
+                    }
+                    cad.components.erase(cad.components.begin() + 3);  // B only in Standard
+                },
+                {{L"A.SLDPRT", L"2", L"Standard, Lang", L"AISI 304, Messing", L"1000", L"7,900"},
+                 {L"B.SLDPRT", L"1", L"Standard", L"AISI 304", L"1000", L"7,900"},
+                 {L"C.SLDPRT", L"2", L"Standard, Lang", L"\u2013, Messing", L"1000", L"1,000"}},
+                {false, false, true},
+                L"3 parts, 1 without material, 0 not loaded",
+                nullptr},
+        Listing{"SuppressedComponentsAreCountedWhateverTheirOrder",
+                [](Fake& cad) {
+                    part(cad, L"C:\\P\\Welle.SLDPRT");
+                    cad.subAssemblies = {L"C:\\P\\Unter.SLDASM"};
+                    cad.components = {{.path = L"C:\\P\\Unter.SLDASM"},
+                                      {.path = L"C:\\P\\Unter.SLDASM", .state = State::Suppressed},
+                                      {.path = L"C:\\P\\Welle.SLDPRT"},
+                                      {.path = L"C:\\P\\Welle.SLDPRT", .state = State::Suppressed}};
+                },
+                {{L"Welle.SLDPRT", L"1", L"Standard", L"", L"1000", L"1,000"}},
+                {true},
+                L"1 parts, 1 without material, 0 not loaded, 2 components suppressed",
+                nullptr},
+        Listing{"AFailureInTheMiddleOfAPartLeavesItWithoutARow",
+                [](Fake& cad) {
+                    for (const auto* path :
+                         {L"C:\\P\\A.SLDPRT", L"C:\\P\\B.SLDPRT", L"C:\\P\\C.SLDPRT"}) {
+                        part(cad, path);
+                    }
+                    // B has a row from its first, lightweight use; reading its document fails.
+                    cad.components = {{.path = L"C:\\P\\B.SLDPRT", .state = State::Lightweight},
+                                      {.path = L"C:\\P\\A.SLDPRT"},
+                                      {.path = L"C:\\P\\B.SLDPRT", .configuration = L"Lang"},
+                                      {.path = L"C:\\P\\C.SLDPRT"}};
+                    cad.failures[L"part[C:\\P\\B.SLDPRT].GetMaterialPropertyName2"] = 5;
+                },
+                {{L"A.SLDPRT", L"1", L"Standard", L"", L"1000", L"1,000"}},
+                {true},
+                L"Stopped after 3 of 4. 1 parts, 1 without material",
+                L"\"GetMaterialPropertyName2\" an das Teil \"B.SLDPRT\""},
+        Listing{"ADensitySettingThatIsNoFiniteNumberIsUnusable",
+                [](Fake& cad) {
+                    part(cad, L"C:\\P\\A.SLDPRT");
+                    part(cad, L"C:\\P\\B.SLDPRT",
+                         {.density = std::numeric_limits<double>::infinity()});
+                    cad.components = {{.path = L"C:\\P\\A.SLDPRT"}, {.path = L"C:\\P\\B.SLDPRT"}};
+                },
+                {{L"A.SLDPRT", L"1", L"Standard", L"", L"1000", L"1,000"}},
+                {true},
+                L"Stopped after 2 of 2.",
+                L"\"GetUserPreferenceDoubleValue\" an das Teil \"B.SLDPRT\""},
+        Listing{"AnElementThatIsNoComponentMakesTheAnswerUnusable",
+                [](Fake& cad) {
+                    part(cad, L"C:\\P\\A.SLDPRT");
+                    cad.components = {{.path = L"C:\\P\\A.SLDPRT"}};
+                    cad.otherElements = {cad::Variant()};
+                },
+                {},
+                {},
+                L"0 parts",
+                L"\"GetComponents\" an die Baugruppe"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Each component is asked for its path and state; only the first resolved use of a document
+// fetches it, and a known sub-assembly or a suppressed component needs nothing more.
+TEST_F(AssemblyWindowTest, ListingAsksEachComponentOnlyWhatItNeeds) {
+    part(cad, L"C:\\P\\A.SLDPRT");
+    part(cad, L"C:\\P\\B.SLDPRT");
+    cad.subAssemblies = {L"C:\\P\\S.SLDASM"};
+    cad.components = {{.path = L"C:\\P\\A.SLDPRT"},
+                      {.path = L"C:\\P\\S.SLDASM"},
+                      {.path = L"C:\\P\\B.SLDPRT", .state = State::Lightweight},
+                      {.path = L"C:\\P\\A.SLDPRT", .configuration = L"Lang"},
+                      {.path = L"C:\\P\\S.SLDASM"},
+                      {.path = L"C:\\P\\A.SLDPRT", .state = State::Suppressed},
+                      {.path = L"C:\\P\\A.SLDPRT"}};
     open();
     finish();
-    form().lvwTeile.setRowChecked(1, true);  // the one with a material
-    write();
-    EXPECT_THAT(column(kResult), ElementsAre(L"written", L"Material decides: 7900", L"not loaded",
-                                             L"refused", L"written"));
-    EXPECT_THAT(column(kDensity), ElementsAre(L"7850,5", L"7850,5", L"", L"1000", L"7850,5"));
-    EXPECT_EQ(cad.parts[L"C:\\P\\Welle.SLDPRT"].density, 7850.5);
-    EXPECT_EQ(form().lblStatus.caption(),
-              L"2 parts written, 1 keep the density of their material, 1 refused. Save the "
-              L"assembly in SolidWorks so that the parts keep the new density.");
-    // A refused part: the main window shows the error picture, and no box is shown.
-    EXPECT_THAT(statuses, ElementsAre(cad::Status::Error));
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_THAT(cad.commandInProgress, ElementsAre(true, false, true, false));
+    EXPECT_EQ(cad.count(L"component.GetPathName"), 7u);
+    EXPECT_EQ(cad.count(L"component.GetSuppression2"), 7u);
+    EXPECT_EQ(cad.count(L"component.ReferencedConfiguration"), 4u);
+    EXPECT_EQ(cad.count(L"component.GetModelDoc2"), 2u);
+    EXPECT_EQ(cad.count(L"part.GetMaterialPropertyName2"), 2u);
+    EXPECT_EQ(cad.count(L"part.GetUserPreferenceDoubleValue"), 1u);
+    EXPECT_EQ(cad.count(L"massProperty.Mass"), 2u);  // A's, and the assembly's
+    // The application, the assembly, the components, two documents, and the extension and
+    // mass properties of A and of the assembly.
+    EXPECT_EQ(cad.objectsHandedOut, 2 + 7 + 2 + 2 + 2);
+}
 
-    cad.parts[L"C:\\P\\Stift.SLDPRT"].writable = true;
-    form().click(form().cmdOhneMaterial);
-    EXPECT_THAT(ticks(), ElementsAre(true, false, false, true, true));
+// --- Writing -----------------------------------------------------------------------------------
+
+class Writing : public AssemblyWindowTest {
+  protected:
+    // n parts of one kind, each used once.
+    void parts(const std::wstring& stem, int n, Fake::Part made,
+               const std::wstring& configuration = L"Standard") {
+        for (int i = 0; i < n; ++i) {
+            const std::wstring path = L"C:\\P\\" + stem + std::to_wstring(i) + L".SLDPRT";
+            cad.parts[path] = made;
+            cad.components.push_back({.path = path, .configuration = configuration});
+        }
+    }
+    std::vector<std::wstring> results() {
+        std::vector<std::wstring> seen = column(kResult);
+        std::sort(seen.begin(), seen.end());
+        seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+        return seen;
+    }
+};
+
+// Each result is named by its cause, counted apart in the summary, and shows the density and
+// mass as SolidWorks computes them after the write; the picture is the error picture as soon
+// as a part refused.
+TEST_F(Writing, NamesEachResultByItsCauseAndCountsEachCauseApart) {
+    parts(L"Ohne", 1, {});
+    parts(L"Material", 2, {.materials = {{L"Standard", L"AISI 304"}}});
+    parts(L"Vorgegeben", 3, {.materials = {{L"Standard", L"AISI 304"}}, .overriddenMass = 12.0});
+    // Used in a configuration without material; the active one has one.
+    parts(L"Anders", 4, {.materials = {{L"Standard", L"AISI 304"}}}, L"Lang");
+    parts(L"Gesperrt", 5, {.writable = false});
+    open();
+    finish();
+    tickAll();
     write();
-    EXPECT_EQ(statuses.back(), cad::Status::Success);
-    // Everything is let go when the window goes.
-    window.reset();
-    application.reset();
+    EXPECT_THAT(results(), ElementsAre(L"Mass computed with: 7900", L"Material decides: 7900",
+                                       L"mass set by hand", L"refused", L"written"));
+    EXPECT_THAT(status(), HasSubstr(L"1 parts written, 2 keep the density of their material, 3 "
+                                    L"with their mass set by hand, 4 computed with another "
+                                    L"density, 5 refused."));
+    EXPECT_EQ(column(kDensity)[0], L"7850,5");
+    EXPECT_EQ(column(kMass)[0], L"7,851");
+    EXPECT_THAT(statuses, ElementsAre(cad::Status::Error));
+    // A refused write needs no mass call; the override is asked where the density differs.
+    EXPECT_EQ(cad.count(L"extension.CreateMassProperty"), 15u + 10u + 1u + 1u);
+    EXPECT_EQ(cad.count(L"massProperty.OverrideMass"), 9u);
+}
+
+struct Outcome {
+    const char* name;
+    std::function<void(Fake&)> setUp;
+    const wchar_t* result;
+    cad::Status picture;
+};
+
+class Outcomes : public Writing, public ::testing::WithParamInterface<Outcome> {};
+
+TEST_P(Outcomes, OfOnePartNameItsCauseAndSetThePicture) {
+    cad.parts[L"C:\\P\\A.SLDPRT"] = {};
+    cad.components = {{.path = L"C:\\P\\A.SLDPRT"}};
+    GetParam().setUp(cad);
+    open();
+    finish();
+    tickAll();
+    write();
+    EXPECT_THAT(column(kResult), ElementsAre(GetParam().result));
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_EQ(statuses.back(), GetParam().picture);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Outcomes,
+    ::testing::Values(Outcome{"TheDensityTakesEffect", [](Fake&) {}, L"written",
+                              cad::Status::Success},
+                      Outcome{"EveryPartKeepsItsMaterialsDensity",
+                              [](Fake& cad) {
+                                  cad.parts.begin()->second.materials = {{L"Standard", L"X"}};
+                              },
+                              L"Material decides: 7900", cad::Status::Error},
+                      Outcome{"AServerWithoutTheOverrideHasNone",
+                              [](Fake& cad) {
+                                  cad.knowsOverride = false;
+                                  cad.parts.begin()->second.materials = {{L"Standard", L"X"}};
+                              },
+                              L"Material decides: 7900", cad::Status::Error},
+                      Outcome{"TheMassIsSetByHand",
+                              [](Fake& cad) { cad.parts.begin()->second.overriddenMass = 3.0; },
+                              L"mass set by hand", cad::Status::Error},
+                      Outcome{"APartWithoutABodyTakesIt",
+                              [](Fake& cad) { cad.parts.begin()->second.hasBody = false; },
+                              L"written", cad::Status::Success}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The status line ends with the assembly's mass: after listing as it is, after writing (and
+// after a cancel) before and after, read anew after the last write.
+TEST_F(Writing, ShowsTheAssemblysMassBeforeAndAfter) {
+    parts(L"Teil", 3, {.volume = 0.002});
+    cad.components.push_back({.path = L"C:\\P\\Teil0.SLDPRT", .state = State::Suppressed});
+    open();
+    finish();
+    EXPECT_THAT(status(), HasSubstr(L"suppressed Mass of the assembly: 6,000 kg"));
+    tickAll();
+    form().lvwTeile.setRowChecked(2, false);
+    write();
+    EXPECT_THAT(status(),
+                HasSubstr(L"new density. Mass of the assembly: 6,000 kg \u2192 33,402 kg"));
+    EXPECT_THAT(column(kMass), ElementsAre(L"15,701", L"15,701", L"2,000"));
+
+    // Changed in SolidWorks meanwhile: the mass after the run is read anew.
+    cad.parts[L"C:\\P\\Teil2.SLDPRT"].density = 500;
+    form().lvwTeile.setRowChecked(2, true);
+    form().click(form().cmdUebertragen);
+    form().runWork();
+    form().click(form().cmdSchliessen);
+    finish();
+    EXPECT_THAT(status(), HasSubstr(L"Stopped after 1 of 3."));
+    EXPECT_THAT(status(), HasSubstr(L"33,402 kg \u2192 32,402 kg"));
+    EXPECT_THAT(cad.commandInProgress, ElementsAre(true, false, true, false, true, false));
+}
+
+// A part that took the density counts as written when the mass call after the write fails;
+// the failure box names the mass call, and the status line gives no mass it does not know.
+TEST_F(Writing, AFailedMassCallAfterAWriteStillCountsThePartAsWritten) {
+    parts(L"Teil", 2, {});
+    open();
+    finish();
+    tickAll();
+    cad.failures[L"massProperty.Mass"] = 5;
+    write();
+    EXPECT_THAT(column(kResult), ElementsAre(L"written", L""));
+    EXPECT_EQ(column(kDensity)[0], L"7850,5");
+    EXPECT_EQ(column(kMass)[0], L"");
+    EXPECT_THAT(status(), HasSubstr(L"Stopped after 1 of 2. 1 parts written"));
+    EXPECT_THAT(status(), ::testing::Not(HasSubstr(L"Mass of the assembly")));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"\"Mass\" an das Teil \"Teil0.SLDPRT\""));
+    EXPECT_EQ(cad.commandInProgress.back(), false);
+    closeAndRelease();
     EXPECT_EQ(cad.liveObjects, 0);
 }
 
-TEST_F(AssemblyWindowTest, ACancelStopsAfterThePartAtHandAndTellsSolidWorksTheRunEnded) {
+// While a run works, "Dichte übertragen" waits and the ticks stay as they were at the click:
+// the run writes exactly the rows the list shows ticked.
+TEST_F(Writing, TheTicksAndTheButtonsWaitWhileTheWindowWrites) {
+    parts(L"Teil", 3, {});
+    open();
+    EXPECT_FALSE(form().cmdUebertragen.enabled());
+    form().runWork();  // the components are counted
+    EXPECT_TRUE(form().prgFortschritt.progressKnown());
+    finish();
+    form().lvwTeile.setRowChecked(1, false);
+    form().click(form().cmdUebertragen);
+    form().runWork();
+    EXPECT_FALSE(form().cmdUebertragen.enabled());
+    EXPECT_FALSE(form().cmdOhneMaterial.enabled());
+    EXPECT_FALSE(form().lvwTeile.setRowChecked(1, true));
+    EXPECT_FALSE(form().lvwTeile.setRowChecked(2, false));
+    finish();
+    EXPECT_THAT(ticks(), ElementsAre(true, false, true));
+    EXPECT_THAT(column(kResult), ElementsAre(L"written", L"", L"written"));
+    EXPECT_TRUE(form().lvwTeile.setRowChecked(1, true));
+    EXPECT_TRUE(form().cmdUebertragen.enabled());
+}
+
+// --- Cancel, closing, failures -----------------------------------------------------------------
+
+TEST_F(AssemblyWindowTest, ACancelledListingLetsGoOfTheComponentsWhileTheWindowIsOpen) {
+    for (const auto* path : {L"C:\\P\\A.SLDPRT", L"C:\\P\\B.SLDPRT", L"C:\\P\\C.SLDPRT"}) {
+        part(cad, path);
+        cad.components.push_back({.path = path});
+    }
     open();
     form().runWork();  // the components are asked for
     form().runWork();  // the first one is read
     form().click(form().cmdSchliessen);
     EXPECT_EQ(unloads, 0);
     EXPECT_FALSE(form().runWork());
-    EXPECT_THAT(column(kPart), ElementsAre(L"Welle.SLDPRT"));
-    EXPECT_THAT(form().lblStatus.caption(), HasSubstr(L"Stopped after 1 of 10."));
+    EXPECT_THAT(column(kPart), ElementsAre(L"A.SLDPRT"));
+    EXPECT_THAT(status(), HasSubstr(L"Stopped after 1 of 3."));
+    EXPECT_THAT(status(), HasSubstr(L"Mass of the assembly: 3,000 kg"));
     EXPECT_EQ(form().cmdSchliessen.caption(), L"&Schließen");
+    // The application, the assembly and the one part's document are held; nothing else.
+    EXPECT_EQ(cad.liveObjects, 3);
 
-    form().lvwTeile.setRowChecked(0, true);
     form().click(form().cmdUebertragen);
     EXPECT_EQ(form().cmdSchliessen.caption(), L"&Cancel");
     form().click(form().cmdSchliessen);
     finish();
     EXPECT_EQ(cad.count(L"part.SetUserPreferenceDoubleValue"), 0u);
-    EXPECT_THAT(cad.commandInProgress, ElementsAre(true, false, true, false));
     form().click(form().cmdSchliessen);
     EXPECT_EQ(unloads, 1);
 }
 
-struct Failure {
-    const wchar_t* call;
-    bool whileWriting;
-    const wchar_t* named;  // what the box says failed
-};
-
-class AssemblyFailures : public AssemblyWindowTest,
-                         public ::testing::WithParamInterface<Failure> {};
-
-// A failed call stops the run where it is, with the failure box; what was done shows, and the
-// window stays usable.
-TEST_P(AssemblyFailures, StopTheRunWithTheBoxAndKeepWhatWasDone) {
-    const Failure& failure = GetParam();
-    if (!failure.whileWriting) cad.failures[failure.call] = 5;
+TEST_F(AssemblyWindowTest, AWindowThatGoesWhileItWorksTellsSolidWorksTheRunEnded) {
+    part(cad, L"C:\\P\\A.SLDPRT");
+    cad.components = {{.path = L"C:\\P\\A.SLDPRT"}, {.path = L"C:\\P\\A.SLDPRT"}};
     open();
-    finish();
-    if (failure.whileWriting) {
-        cad.failures[failure.call] = 5;
-        write();
-        EXPECT_EQ(column(kResult)[0], L"");
-        EXPECT_EQ(column(kDensity)[0], L"7850,5");  // written before the mass was asked for
-    }
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_THAT(boxes.shown[0].text, HasSubstr(failure.named));
-    EXPECT_EQ(boxes.shown[0].style, BoxStyle::Stop);
-    EXPECT_EQ(statuses.back(), cad::Status::Error);
-    EXPECT_THAT(form().lblStatus.caption(), HasSubstr(L"Stopped after"));
-    EXPECT_EQ(cad.commandInProgress.back(), false);
-    EXPECT_FALSE(form().working());
-
-    window.reset();
-    application.reset();
+    form().runWork();
+    EXPECT_TRUE(form().working());
+    closeAndRelease();
+    EXPECT_THAT(cad.commandInProgress, ElementsAre(true, false));
     EXPECT_EQ(cad.liveObjects, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EachStep, AssemblyFailures,
-    ::testing::Values(Failure{L"assembly.GetComponents", false,
-                              L"\"GetComponents\" an die Baugruppe"},
-                      Failure{L"component.ReferencedConfiguration", false, L"das Bauteil 1 der"},
-                      Failure{L"part.GetMaterialPropertyName2", false, L"\"Welle.SLDPRT\""},
-                      Failure{L"massProperty.Density", true, L"\"Density\" an das Teil"}));
-
 TEST_F(AssemblyWindowTest, SuppressedErrorsShowNoBoxOnlyTheErrorPicture) {
+    part(cad, L"C:\\P\\A.SLDPRT");
+    cad.components = {{.path = L"C:\\P\\A.SLDPRT"}};
     suppressed = true;
     cad.failures[L"component.GetModelDoc2"] = 5;
     open();
@@ -194,21 +460,30 @@ TEST_F(AssemblyWindowTest, SuppressedErrorsShowNoBoxOnlyTheErrorPicture) {
     EXPECT_THAT(statuses, ElementsAre(cad::Status::Error));
 }
 
-TEST_F(AssemblyWindowTest, AHeadingSortsByItsColumnAndASecondClickReverses) {
+// --- Sorting -----------------------------------------------------------------------------------
+
+TEST_F(AssemblyWindowTest, AHeadingSortsByItsColumnNumbersByValueAndASecondClickReverses) {
+    part(cad, L"C:\\P\\Zwei.SLDPRT", {.volume = 0.01});
+    part(cad, L"C:\\P\\Zehn.SLDPRT", {.materials = {{L"Standard", L"AISI 304"}}});
+    part(cad, L"C:\\P\\Leicht.SLDPRT");
+    for (int i = 0; i < 10; ++i) cad.components.push_back({.path = L"C:\\P\\Zehn.SLDPRT"});
+    for (int i = 0; i < 2; ++i) cad.components.push_back({.path = L"C:\\P\\Zwei.SLDPRT"});
+    cad.components.push_back({.path = L"C:\\P\\Leicht.SLDPRT", .state = State::Lightweight});
     open();
     finish();
-    form().lvwTeile.setRowChecked(1, true);
-    form().lvwTeile.clickHeading(kMassDensity);
-    EXPECT_THAT(column(kPart), ElementsAre(L"Welle.SLDPRT", L"Stift.SLDPRT", L"Gehäuse.SLDPRT",
-                                           L"Deckel.SLDPRT", L"Blech-1"));
-    form().lvwTeile.clickHeading(kMassDensity);
-    EXPECT_THAT(column(kPart), ElementsAre(L"Gehäuse.SLDPRT", L"Welle.SLDPRT", L"Stift.SLDPRT",
-                                           L"Deckel.SLDPRT", L"Blech-1"));
+    form().lvwTeile.clickHeading(kInstances);
+    EXPECT_THAT(column(kPart), ElementsAre(L"Leicht.SLDPRT", L"Zwei.SLDPRT", L"Zehn.SLDPRT"));
+    form().lvwTeile.clickHeading(kInstances);
+    EXPECT_THAT(column(kPart), ElementsAre(L"Zehn.SLDPRT", L"Zwei.SLDPRT", L"Leicht.SLDPRT"));
+    // A part without a number in the column comes last either way.
+    form().lvwTeile.clickHeading(kMass);
+    EXPECT_THAT(column(kPart), ElementsAre(L"Zehn.SLDPRT", L"Zwei.SLDPRT", L"Leicht.SLDPRT"));
+    form().lvwTeile.clickHeading(kMass);
+    EXPECT_THAT(column(kPart), ElementsAre(L"Zwei.SLDPRT", L"Zehn.SLDPRT", L"Leicht.SLDPRT"));
     form().lvwTeile.clickHeading(kPart);
-    EXPECT_THAT(column(kPart), ElementsAre(L"Blech-1", L"Deckel.SLDPRT", L"Gehäuse.SLDPRT",
-                                           L"Stift.SLDPRT", L"Welle.SLDPRT"));
+    EXPECT_THAT(column(kPart), ElementsAre(L"Leicht.SLDPRT", L"Zehn.SLDPRT", L"Zwei.SLDPRT"));
     // The ticks go with their rows.
-    EXPECT_THAT(ticks(), ElementsAre(true, false, true, true, true));
+    EXPECT_THAT(ticks(), ElementsAre(false, false, true));
 }
 
 }  // namespace

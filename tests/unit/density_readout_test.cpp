@@ -33,7 +33,7 @@ TEST_F(Readout, ShowsThePartsDensityWithTheUsersSeparatorAndReleasesDocumentFirs
     EXPECT_THAT(cad.calls[1].arguments, ElementsAre(L"Bool:1"));  // SolidWorks is made visible
     EXPECT_THAT(cad.calls[4].arguments, ElementsAre(L"I4:7"));
     EXPECT_THAT(cad.releases,
-                ElementsAre(L"config", L"massProperty", L"extension", L"doc", L"app"));
+                ElementsAre(L"config", L"extension", L"massProperty", L"doc", L"app"));
     EXPECT_EQ(cad.liveObjects, 0);
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(picture(), forms::Picture::Tool);

@@ -222,16 +222,25 @@ TEST_F(Transfer, ReadoutAfterModeTwoReadsFromTheChosenSource) {
               lastWrite);
 }
 
+// Also in mode 3 with an assembly active: the warning, and no assembly window.
 TEST_F(Transfer, NoMaterialSelectedGivesOneWarningAndWritesNothing) {
-    form().cmbAuswahl.setListIndex(-1);
-    click(form().cmdSetDensity);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"kein Material"));
-    EXPECT_EQ(boxes.shown[0].style, BoxStyle::Warning);
-    EXPECT_EQ(form().imgVis.picture(), forms::Picture::Error);
-    for (const auto& member : cad.members())
-        EXPECT_EQ(member.find(L"doc.SetUser"), std::wstring::npos);
-    EXPECT_EQ(cad.liveObjects, 0);
+    int opened = 0;
+    window->setAssemblyOpener([&](const assembly::AssemblyTask&) { ++opened; });
+    for (const auto& [mode, document] : {std::pair{1, Document::Part}, {3, Document::Assembly}}) {
+        boxes.shown.clear();
+        cad.activeDocument = document;
+        form().cmbAnwendenAuf.setListIndex(mode);
+        form().cmbAuswahl.setListIndex(-1);
+        click(form().cmdSetDensity);
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_THAT(boxes.shown[0].text, HasSubstr(L"kein Material"));
+        EXPECT_EQ(boxes.shown[0].style, BoxStyle::Warning);
+        EXPECT_EQ(form().imgVis.picture(), forms::Picture::Error);
+        for (const auto& member : cad.members())
+            EXPECT_EQ(member.find(L"doc.SetUser"), std::wstring::npos);
+        EXPECT_EQ(cad.liveObjects, 0);
+    }
+    EXPECT_EQ(opened, 0);
 }
 
 TEST_F(Transfer, AListEntryWithoutADensityWritesNothing) {

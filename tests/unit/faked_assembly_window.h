@@ -23,13 +23,15 @@ class FakedAssemblyWindow {
                                                          std::chrono::milliseconds slice) {
         application = cad.connect(L"SldWorks.Application");
         return std::make_unique<assembly::AssemblyWindow>(
-            assembly::AssemblyServices{boxes, locale, profiles, files, std::move(unload), slice},
+            assembly::AssemblyServices{boxes, locale, fileNames, profiles, files, std::move(unload),
+                                       slice},
             assembly::AssemblyTask{application, application->get(L"ActiveDoc").object(), L"Stahl",
                                    density, messages, [this] { return suppressed; },
                                    [this](cad::Status status) { statuses.push_back(status); }});
     }
 
     FakeAssembly cad;
+    FoldingFileNames fileNames;
     RecordingBoxes boxes;
     MemoryFiles files;
     Windows1252 ansi;

@@ -22,6 +22,7 @@ const std::wstring kWithMaterial =
     L"applies only to parts without a material.";
 const std::wstring kWithoutMaterial =
     L"SolidWorks computes this part's mass with 1000,5 kg/m\u00b3, not with the density written.";
+const std::wstring kOverridden = testing::builtIn(config::kMassOverridden);
 
 // What the user does: a transfer in one of the three modes, or a readout from the part or
 // from the system default.
@@ -76,9 +77,9 @@ class MassCheck : public testing::MainWindowFixture {
         }
         return prompts;
     }
-    bool asked() {
+    bool asked(const wchar_t* call = L"doc.GetMaterialPropertyName2") {
         for (const auto& member : cad.members()) {
-            if (member == L"doc.GetMaterialPropertyName2") return true;
+            if (member == call) return true;
         }
         return false;
     }
@@ -94,6 +95,7 @@ struct Row {
     bool material;    // a material of the library is assigned to the part
     bool differs;     // the density the mass is computed with differs from the written or read
     bool suppressed;  // "Fehlermeldungen unterdrücken" is ticked
+    bool overridden = false;  // the part's mass is set by hand
 };
 
 class MassCheckTable : public MassCheck, public ::testing::WithParamInterface<Row> {};
@@ -105,15 +107,20 @@ TEST_P(MassCheckTable, WarnsOnlyAfterAPartWhenTheMassIsComputedWithAnotherDensit
     } else if (row.differs) {
         cad.answers[L"massProperty.Density"] = 1000.5;
     }
+    if (row.overridden) cad.answers[L"massProperty.OverrideMass"] = true;
     if (row.suppressed) click(form().mnuShowErrors);
     perform(row.click);
 
     const bool onAPart = row.click != Click::Mode0 && row.click != Click::ReadSystem;
-    // Not asked at all when the warning would not be shown.
+    // Not asked at all when the warning would not be shown; the override only when the
+    // density differs.
     EXPECT_EQ(asked(), onAPart && !row.suppressed);
+    EXPECT_EQ(asked(L"massProperty.OverrideMass"), onAPart && !row.suppressed && row.differs);
     std::vector<std::wstring> expected;
     if (onAPart && row.differs && !row.suppressed) {
-        expected.push_back(row.material ? kWithMaterial : kWithoutMaterial);
+        expected.push_back(row.overridden ? kOverridden
+                           : row.material ? kWithMaterial
+                                          : kWithoutMaterial);
     }
     EXPECT_EQ(massWarnings(), expected);
     // The warning comes after the success box and does not change the picture.
@@ -133,6 +140,7 @@ std::vector<Row> everyRow() {
             for (bool differs : {false, true}) {
                 for (bool suppressed : {false, true}) {
                     rows.push_back({click, material, differs, suppressed});
+                    rows.push_back({click, material, differs, suppressed, true});
                 }
             }
         }
@@ -146,7 +154,8 @@ INSTANTIATE_TEST_SUITE_P(EveryRow, MassCheckTable, ::testing::ValuesIn(everyRow(
                              return std::string(nameOf(row.click)) +
                                     (row.material ? "_Material" : "_NoMaterial") +
                                     (row.differs ? "_Differs" : "_Equal") +
-                                    (row.suppressed ? "_Suppressed" : "");
+                                    (row.suppressed ? "_Suppressed" : "") +
+                                    (row.overridden ? "_Overridden" : "");
                          });
 
 // --- What goes wrong on the way ----------------------------------------------------------------
@@ -195,7 +204,9 @@ INSTANTIATE_TEST_SUITE_P(
                           Fault{"MassPropertyFails", L"extension.CreateMassProperty", false, false},
                           Fault{"MassPropertyIsText", L"extension.CreateMassProperty", true, false},
                           Fault{"DensityFails", L"massProperty.Density", false, false},
-                          Fault{"DensityIsText", L"massProperty.Density", true, false}),
+                          Fault{"DensityIsText", L"massProperty.Density", true, false},
+                          Fault{"OverrideFails", L"massProperty.OverrideMass", false, true},
+                          Fault{"OverrideIsText", L"massProperty.OverrideMass", true, true}),
         ::testing::Values(Click::Mode1, Click::Mode2, Click::ReadPart)),
     [](const auto& info) {
         return std::string(std::get<0>(info.param).name) + "_" + nameOf(std::get<1>(info.param));
@@ -255,7 +266,7 @@ TEST_F(MassCheck, EveryObjectIsLetGoBeforeTheDocumentAndTheDocumentBeforeTheAppl
     perform(Click::Mode2);
     // The readout's document and application (it runs inside the transfer, before the
     // check), then the objects of the check, then the transfer's own.
-    EXPECT_THAT(cad.releases, ElementsAre(L"doc", L"app", L"config", L"massProperty", L"extension",
+    EXPECT_THAT(cad.releases, ElementsAre(L"doc", L"app", L"config", L"extension", L"massProperty",
                                           L"doc", L"app"));
 }
 

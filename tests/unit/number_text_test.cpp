@@ -30,7 +30,8 @@ INSTANTIATE_TEST_SUITE_P(
         Formatted{0.1 + 0.2, L"0,3"}, Formatted{1.0 / 3.0, L"0,333333333333333"},
         Formatted{123456789012345678.0, L"1,23456789012346E+17"}, Formatted{1e100, L"1E+100"},
         Formatted{1.5e-5, L"0,000015"}, Formatted{1.23456789012345e-5, L"1,23456789012345E-05"},
-        Formatted{9.999999999999999e14, L"1E+15"}));
+        Formatted{9.999999999999999e14, L"1E+15"}, Formatted{1e10, L"10000000000"},
+        Formatted{2.5e-10, L"0,00000000025"}));
 
 TEST(GeneralFormat, UsesTheGivenDecimalSeparator) {
     EXPECT_EQ(formatGeneral(1.25, L'.'), L"1.25");
@@ -50,6 +51,18 @@ TEST(GeneralFormat, EveryShownValueReadsBackToTheSameFifteenDigitValue) {
     }
 }
 
+// Masses: three decimals, rounded; a value too large for them is shown as in general.
+TEST(FixedFormat, ShowsTheDecimalsAskedForWithTheUsersSeparator) {
+    EXPECT_EQ(formatFixed(12.3454, 3, L','), L"12,345");
+    EXPECT_EQ(formatFixed(12.3456, 3, L'.'), L"12.346");
+    EXPECT_EQ(formatFixed(2, 3, L','), L"2,000");
+    EXPECT_EQ(formatFixed(-0.0001, 3, L','), L"0,000");
+    EXPECT_EQ(formatFixed(-1.5, 3, L','), L"-1,500");
+    EXPECT_EQ(formatFixed(1e10, 3, L','), L"10000000000,000");
+    EXPECT_EQ(formatFixed(1e-10, 3, L','), L"0,000");
+    EXPECT_EQ(formatFixed(1e15, 3, L','), L"1E+15");
+}
+
 TEST(ParseNumber, ReadsTheUserFormatOnly) {
     EXPECT_EQ(parseNumber(L"2,7", L','), 2.7);
     EXPECT_EQ(parseNumber(L"2.7", L'.'), 2.7);
@@ -57,6 +70,8 @@ TEST(ParseNumber, ReadsTheUserFormatOnly) {
     EXPECT_EQ(parseNumber(L"-1,5", L','), -1.5);
     EXPECT_EQ(parseNumber(L"+3", L','), 3.0);
     EXPECT_EQ(parseNumber(L"1,5E3", L','), 1500.0);
+    EXPECT_EQ(parseNumber(L"2,5E+10", L','), 2.5e10);
+    EXPECT_EQ(parseNumber(L"2,5E-10", L','), 2.5e-10);
     EXPECT_EQ(parseNumber(L",5", L','), 0.5);
     EXPECT_EQ(parseNumber(L"7850", L','), 7850.0);
 }
