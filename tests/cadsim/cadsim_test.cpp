@@ -372,6 +372,10 @@ TEST(AssemblyText, TheAssemblyAndEveryNewKeyRoundTrip) {
     s.writtenDensities = {{"C:\\a=b.SLDPRT", 2700.5}, {"C:\\Konstruktion\\Teil0001.SLDPRT", 1e-3}};
     s.commandInProgress = true;
     s.callDelayMs = 250;
+    s.massOverride = 3.5;
+    s.assembly.mismatchedComponents = true;
+    s.assembly.parts[1].massOverride = 12.5;
+    s.assembly.parts[2].failMember = "Mass";
     ASSERT_EQ(s.fail.set("Component.Name2", 3), 1u);
     ASSERT_EQ(s.fail.set("PartDoc.GetType", 4), 1u);
     std::vector<std::string> problems;
@@ -384,7 +388,9 @@ TEST(AssemblyText, TheAssemblyAndEveryNewKeyRoundTrip) {
           "\n[component Welle-2]\nDocument=C:\\Konstruktion\\Welle.SLDPRT\nConfiguration=Leicht\n"
           "Suppression=lightweight\nParent=0\n",
           "\n[subassembly C:\\Konstruktion\\Halter.SLDASM]\n", "\nGenerate=50,10,2\n",
-          "\nFail.Component.Name2=0x00000003\n", "\n[densities]\nC:\\a=b.SLDPRT=2700.5\n"}) {
+          "\nFail.Component.Name2=0x00000003\n", "\n[densities]\nC:\\a=b.SLDPRT=2700.5\n",
+          "\nMassOverride=3.5\n", "\nMassOverride=12.5\n", "\nFailMember=Mass\n",
+          "\nMismatchedComponents=1\n"}) {
         EXPECT_NE(text.find(line), std::string::npos) << line;
     }
 }
@@ -1343,7 +1349,15 @@ TEST_F(CadSimServer, TheCallsAreCountedNameLookUpsAndInvocationsApart) {
                   .value_or("")
                   .substr(0, 38),
               "GetIDsOfNames 4\nInvoke 3\nMicroseconds ");
-    EXPECT_EQ(server_->callCounts(), (CallCounts{0, 0, 0}));
+    EXPECT_NE(server_->output(L"/counts --progid " + std::wstring(kProgId))
+                  .value_or("")
+                  .find("\nObjects 0\n"),
+              std::string::npos);
+    EXPECT_EQ(server_->callCounts(), (CallCounts{0, 0, 0, 0}));
+    // Each object handed out counts, each component of an array among them.
+    writeAssembly(sampleAssembly());
+    static_cast<void>(componentsOf(activeDoc(app.get()).get(), false));
+    EXPECT_EQ(server_->callCounts()->objects, 1u + 7u);
 }
 
 TEST_F(CadSimServer, LiveObjectsAreNotKnownWithoutARunningInstance) {
@@ -1800,6 +1814,49 @@ TEST_F(CadSimServer, APartsWriteIsRefusedWhenReadOnlyAndFailsWhereItIsToldTo) {
     EXPECT_EQ(after.assembly.parts[0].density, 2700.0);
     EXPECT_EQ(after.assembly.parts[1].density, 1000.0);
     EXPECT_EQ(after.assembly.parts[2].density, 1000.0);
+}
+
+// A part's mass set by hand answers for its mass properties; the assembly's own mass is its
+// components' that are not suppressed, each in its configuration; a part's own failing member
+// fails for it alone.
+TEST_F(CadSimServer, MassesSetByHandTheAssemblysMassAndOnePartsFailure) {
+    Assembly a = sampleAssembly();
+    a.parts[1].massOverride = 5.0;                           // Lager
+    a.parts[2].failMember = "getuserpreferencedoublevalue";  // Deckel
+    writeAssembly(a);
+    auto doc = activeDoc(connect().get());
+    const auto components = componentsOf(doc.get(), false);
+    auto massOf = [](IDispatch* document) {
+        return object(object(document, L"Extension").get(), L"CreateMassProperty");
+    };
+    auto lager = massOf(object(components[3].get(), L"GetModelDoc2").get());
+    EXPECT_EQ(valueOf(lager.get(), L"OverrideMass")->boolVal, VARIANT_TRUE);
+    EXPECT_EQ(valueOf(lager.get(), L"Mass")->dblVal, 5.0);
+    EXPECT_EQ(valueOf(lager.get(), L"Density")->dblVal, 5000.0);
+    auto welle = massOf(object(components[1].get(), L"GetModelDoc2").get());
+    EXPECT_EQ(valueOf(welle.get(), L"OverrideMass")->boolVal, VARIANT_FALSE);
+    // Welle-1 in Standard (AISI 304) 16 kg, Welle-2 in Leicht 7850 × 0.002, Lager 5 kg by hand,
+    // Deckel-1 1 kg; Halter-1 and what it holds are suppressed; Blech has no body.
+    EXPECT_NEAR(valueOf(massOf(doc.get()).get(), L"Mass")->dblVal, 16.0 + 15.7 + 5.0 + 1.0, 1e-12);
+    auto deckel = object(components[5].get(), L"GetModelDoc2");
+    const auto preference = [](IDispatch* part) {
+        return valueOf(part, L"GetUserPreferenceDoubleValue", {UniqueVariant::fromI4(kDensity)});
+    };
+    EXPECT_EQ(preference(deckel.get())->scode, E_FAIL);
+    EXPECT_EQ(preference(object(components[1].get(), L"GetModelDoc2").get())->dblVal, 7850.0);
+}
+
+// An answer whose elements are of another type than its tag names reaches the client as it
+// was made: the tag says objects, each element is as large as a VARIANT.
+TEST_F(CadSimServer, AMismatchedArrayOfComponentsCrossesTheProcessesUnchanged) {
+    Assembly a = sampleAssembly();
+    a.mismatchedComponents = true;
+    writeAssembly(a);
+    auto doc = activeDoc(connect().get());
+    const UniqueVariant answer =
+        valueOf(doc.get(), L"GetComponents", {UniqueVariant::fromBool(true)});
+    ASSERT_EQ(answer->vt, VT_ARRAY | VT_DISPATCH);
+    EXPECT_EQ(SafeArrayGetElemsize(answer->parray), sizeof(VARIANT));
 }
 
 TEST_F(CadSimServer, FailuresTextAnswersAndDeathsReachTheAssemblysObjects) {
