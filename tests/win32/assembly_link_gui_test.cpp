@@ -1,6 +1,8 @@
 // The assembly window of the real program against the CAD stand-in playing an assembly: one
-// assembly end to end, a write that fails in the middle, a cancel, and after each the
-// stand-in holds nothing the program was given, the application included.
+// assembly end to end with its masses and a mass set by hand, a failure in the middle of a
+// part, an array of components that is not what its tag says, a write that fails in the
+// middle, a cancel, and after each the stand-in holds nothing the program was given, the
+// application included.
 
 #include <windows.h>
 
@@ -25,6 +27,7 @@ using testing::builtIn;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using Suppression = cadsim::Suppression;
+using namespace assembly;  // the columns of the list
 
 cadsim::AssemblyPart part(std::string path, std::string material = "") {
     cadsim::AssemblyPart made;
@@ -72,12 +75,12 @@ class CadAssembly : public CadLink {
         return testing::pumpUntil([this] { return !form2().working(); }, std::chrono::seconds(60));
     }
     // A column of the list as the window shows it.
-    std::vector<std::wstring> column(int index) {
+    std::vector<std::wstring> column(Column index) {
         const HWND list = of(form2().lvwTeile);
         std::vector<std::wstring> cells;
         for (int row = 0; row < ListView_GetItemCount(list); ++row) {
             wchar_t cell[256] = {};
-            ListView_GetItemText(list, row, index, cell, 256);
+            ListView_GetItemText(list, row, static_cast<int>(index), cell, 256);
             cells.emplace_back(cell);
         }
         return cells;
@@ -107,14 +110,20 @@ TEST_F(CadAssembly, ListsEveryPartAndWritesTheTickedOnesEndToEnd) {
     scenario.assembly.parts = {part("C:\\Konstruktion\\Welle.SLDPRT"),
                                part("C:\\Konstruktion\\Gehäuse.SLDPRT", "AISI 304"),
                                part("C:\\Konstruktion\\Deckel.SLDPRT"),
-                               part("C:\\Konstruktion\\Stift.SLDPRT")};
+                               part("C:\\Konstruktion\\Stift.SLDPRT"),
+                               part("C:\\Konstruktion\\Lager.SLDPRT")};
     scenario.assembly.parts[0].configurations.push_back({.name = "Lang"});
+    scenario.assembly.parts[1].configurations.push_back({.name = "Lang"});
     scenario.assembly.parts[3].readOnly = true;
+    scenario.assembly.parts[4].massOverride = 2.5;
     scenario.assembly.components = {
         {.name = "Getriebe-1", .document = "C:\\Konstruktion\\Getriebe.SLDASM"},
         {.name = "Welle-1", .document = "C:\\Konstruktion\\Welle.SLDPRT", .parent = 0},
         {.name = "Welle-2", .document = "C:\\Konstruktion\\WELLE.sldprt", .configuration = "Lang"},
         {.name = "Gehäuse-1", .document = "C:\\Konstruktion\\Gehäuse.SLDPRT"},
+        {.name = "Gehäuse-2",
+         .document = "C:\\Konstruktion\\Gehäuse.SLDPRT",
+         .configuration = "Lang"},
         {.name = "Deckel-1",
          .document = "C:\\Konstruktion\\Deckel.SLDPRT",
          .suppression = Suppression::Lightweight},
@@ -122,6 +131,7 @@ TEST_F(CadAssembly, ListsEveryPartAndWritesTheTickedOnesEndToEnd) {
          .document = "C:\\Konstruktion\\Welle.SLDPRT",
          .suppression = Suppression::Suppressed},
         {.name = "Stift-1", .document = "C:\\Konstruktion\\Stift.SLDPRT"},
+        {.name = "Lager-1", .document = "C:\\Konstruktion\\Lager.SLDPRT"},
     };
     apply();
     standIn().resetCallCounts();
@@ -129,24 +139,34 @@ TEST_F(CadAssembly, ListsEveryPartAndWritesTheTickedOnesEndToEnd) {
     inAssemblyWindow([&] {
         ASSERT_TRUE(waitWhileWorking());
         EXPECT_THAT(testing::windowText(assemblyWindow()), HasSubstr(L"Getriebe.SLDASM"));
-        EXPECT_THAT(column(0), ElementsAre(L"Welle.SLDPRT", L"Gehäuse.SLDPRT", L"Deckel.SLDPRT",
-                                           L"Stift.SLDPRT"));
-        EXPECT_THAT(column(1), ElementsAre(L"2", L"1", L"1", L"1"));
-        EXPECT_EQ(column(2)[0], L"Standard, Lang");
-        EXPECT_EQ(column(5)[1], L"7900");
+        EXPECT_THAT(column(kPart), ElementsAre(L"Welle.SLDPRT", L"Gehäuse.SLDPRT", L"Deckel.SLDPRT",
+                                               L"Stift.SLDPRT", L"Lager.SLDPRT"));
+        EXPECT_THAT(column(kInstances), ElementsAre(L"2", L"2", L"1", L"1", L"1"));
+        EXPECT_EQ(column(kConfigurations)[0], L"Standard, Lang");
+        EXPECT_EQ(column(kMaterials)[1], L"AISI 304, \u2013");
+        EXPECT_EQ(column(kMassDensity)[1], L"7900");
+        EXPECT_EQ(column(kMass)[1], number(L"7.900"));
+        // Welle 1 + 1, Gehäuse 7.9 + 1, Deckel 1, Stift 1, Lager 2.5 kg by hand.
         EXPECT_EQ(status(),
-                  config::fillIn(builtIn(config::kPartsListed), {L"4", L"2", L"1", L"1"}));
+                  config::fillIn(builtIn(config::kPartsListed), {L"5", L"4", L"1", L"1"}) + L" " +
+                      config::fillIn(builtIn(config::kAssemblyMass), {number(L"15.400")}));
 
         pressInWindow(form2().cmdUebertragen);
         ASSERT_TRUE(waitWhileWorking());
-        EXPECT_EQ(column(4)[0], number(L"7850"));
-        EXPECT_THAT(column(6), ElementsAre(builtIn(config::kResultWritten), L"",
-                                           builtIn(config::kResultNotLoaded),
-                                           builtIn(config::kResultRefused)));
+        EXPECT_EQ(column(kDensity)[0], number(L"7850"));
+        EXPECT_EQ(column(kMass)[0], number(L"7.850"));
+        EXPECT_THAT(column(kResult),
+                    ElementsAre(builtIn(config::kResultWritten),
+                                config::fillIn(builtIn(config::kResultMaterialDecides), {L"7900"}),
+                                builtIn(config::kResultNotLoaded), builtIn(config::kResultRefused),
+                                builtIn(config::kResultMassOverridden)));
+        // Welle 7.85 + 7.85, Gehäuse 7.9 + 7.85, Deckel 1, Stift 1, Lager 2.5.
+        EXPECT_THAT(status(), HasSubstr(config::fillIn(builtIn(config::kAssemblyMassChanged),
+                                                       {number(L"15.400"), number(L"35.950")})));
     });
     EXPECT_TRUE(catcher.boxes.empty());
     EXPECT_EQ(standIn().partDensity("C:\\Konstruktion\\Welle.SLDPRT"), 7850.0);
-    EXPECT_EQ(standIn().partDensity("C:\\Konstruktion\\Gehäuse.SLDPRT"), 1000.0);
+    EXPECT_EQ(standIn().partDensity("C:\\Konstruktion\\Gehäuse.SLDPRT"), 7850.0);
     EXPECT_EQ(standIn().partDensity("C:\\Konstruktion\\Stift.SLDPRT"), 1000.0);
     EXPECT_EQ(statusPicture(), forms::Picture::Error);  // a part refused
     EXPECT_THAT(commandInProgress(), ElementsAre("true", "false", "true", "false"));
@@ -154,8 +174,53 @@ TEST_F(CadAssembly, ListsEveryPartAndWritesTheTickedOnesEndToEnd) {
     const auto counts = standIn().callCounts();
     ASSERT_TRUE(counts);
     EXPECT_LE(counts->nameLookups, 30u);
-    EXPECT_GT(counts->invocations, 40u);
     expectEverythingReleased();
+}
+
+// A failed call in the middle of a part leaves that part without a row; the rows read
+// before stay, and the box names the call.
+TEST_F(CadAssembly, AFailureInTheMiddleOfAPartLeavesItWithoutARow) {
+    scenario.assembly.parts = {part("C:\\P\\A.SLDPRT"), part("C:\\P\\B.SLDPRT"),
+                               part("C:\\P\\C.SLDPRT")};
+    scenario.assembly.parts[1].failMember = "GetMaterialPropertyName2";
+    for (const auto& p : scenario.assembly.parts) {
+        scenario.assembly.components.push_back({.name = "x", .document = p.path});
+    }
+    apply();
+    testing::BoxCatcher catcher;
+    inAssemblyWindow([&] {
+        ASSERT_TRUE(waitWhileWorking());
+        EXPECT_THAT(column(kPart), ElementsAre(L"A.SLDPRT"));
+        EXPECT_THAT(status(),
+                    HasSubstr(config::fillIn(builtIn(config::kStoppedAfter), {L"2", L"3"})));
+    });
+    ASSERT_EQ(catcher.boxes.size(), 1u);
+    EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"GetMaterialPropertyName2"));
+    EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"B.SLDPRT"));
+    EXPECT_EQ(commandInProgress().back(), "false");
+    expectEverythingReleased();
+}
+
+// An array whose elements are not what its tag says is refused whole: the box names the call,
+// nothing is listed, and the program goes on. Under Wine 8 an array tagged as variants that
+// holds object pointers arrives without the flags that tell what it holds: nobody can release
+// its elements then, and the stand-in goes on counting them.
+TEST_F(CadAssembly, AnArrayOfComponentsWhoseElementsDifferFromItsTagIsRefused) {
+    scenario.assembly.parts = {part("C:\\P\\A.SLDPRT")};
+    scenario.assembly.components = {{.name = "A-1", .document = "C:\\P\\A.SLDPRT"}};
+    scenario.assembly.mismatchedComponents = true;
+    for (const bool taggedAsVariants : {false, true}) {
+        scenario.assembly.componentsAsVariants = taggedAsVariants;
+        apply();
+        testing::BoxCatcher catcher;
+        inAssemblyWindow([&] {
+            ASSERT_TRUE(waitWhileWorking());
+            EXPECT_TRUE(column(kPart).empty());
+        });
+        ASSERT_EQ(catcher.boxes.size(), 1u);
+        EXPECT_THAT(catcher.boxes[0].text, HasSubstr(L"\"GetComponents\""));
+        if (!taggedAsVariants) expectEverythingReleased();
+    }
 }
 
 TEST_F(CadAssembly, AWriteThatFailsInTheMiddleStopsThereAndKeepsWhatWasWritten) {
@@ -171,7 +236,7 @@ TEST_F(CadAssembly, AWriteThatFailsInTheMiddleStopsThereAndKeepsWhatWasWritten) 
         ASSERT_TRUE(waitWhileWorking());
         pressInWindow(form2().cmdUebertragen);
         ASSERT_TRUE(waitWhileWorking());
-        EXPECT_THAT(column(6), ElementsAre(builtIn(config::kResultWritten), L"", L""));
+        EXPECT_THAT(column(kResult), ElementsAre(builtIn(config::kResultWritten), L"", L""));
         EXPECT_TRUE(::IsWindowEnabled(of(form2().cmdUebertragen)));
     });
     ASSERT_EQ(catcher.boxes.size(), 1u);

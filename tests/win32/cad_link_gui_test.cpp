@@ -570,10 +570,23 @@ TEST_F(CadMaterial, TheCheckAsksForTheActiveConfigurationsMaterialWithTheDatabas
             EXPECT_EQ(call.result, (cadsim::LogValue{"VT_BSTR", "AISI 304"}));
         }
     }
+    // The override is asked of the same mass properties, once the density differs.
     EXPECT_EQ(check,
               (std::vector<std::string>{"doc.GetActiveConfiguration", "config.Name",
                                         "doc.GetMaterialPropertyName2", "doc.Extension",
-                                        "extension.CreateMassProperty", "massProperty.Density"}));
+                                        "extension.CreateMassProperty", "massProperty.Density",
+                                        "massProperty.OverrideMass"}));
+    expectEverythingReleased();
+}
+
+// A part whose mass is set by hand gets the override's warning instead of the material's.
+TEST_F(CadMaterial, APartWhoseMassIsSetByHandIsWarnedAboutTheOverride) {
+    scenario.massOverride = 2.5;
+    assign("AISI 304", 7850.5);
+    BoxCatcher catcher;
+    perform(Click::Mode1);
+    EXPECT_EQ(shown(catcher), (std::vector{success(), describe(kTitle, MB_ICONWARNING,
+                                                               builtIn(config::kMassOverridden))}));
     expectEverythingReleased();
 }
 
