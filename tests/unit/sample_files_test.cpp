@@ -58,7 +58,7 @@ std::map<std::wstring, std::vector<std::wstring>> sectionsOf(const std::wstring&
 // The keys the interface text loader reads for a control of that kind; none for the others.
 bool keyReadFor(forms::Kind kind, const std::wstring& key) {
     static const std::wregex item(L"AddItem(0|[1-9][0-9]*)");
-    static const std::wregex heading(L"Spalte[0-6]");
+    static const std::wregex heading(L"Spalte[0-7]");
     switch (kind) {
         case forms::Kind::Menu:
             return key == L"Caption";
@@ -142,14 +142,17 @@ TEST_P(SampleTexts, TheMessageTableHasAllItsTextsAndNoEntryIsEmpty) {
     const std::pair<config::MessageRole, int> filled[] = {
         {config::kAssemblyMaterial, 2}, {config::kReadingParts, 2},
         {config::kPartsListed, 4},      {config::kWritingParts, 2},
-        {config::kPartsWritten, 3},     {config::kResultMaterialDecides, 1},
-        {config::kStoppedAfter, 2}};
+        {config::kPartsWritten, 5},     {config::kResultMaterialDecides, 1},
+        {config::kStoppedAfter, 2},     {config::kResultMassComputedWith, 1},
+        {config::kAssemblyMass, 1},     {config::kAssemblyMassChanged, 2}};
     for (const auto& [role, values] : filled) {
         for (int value = 1; value <= values; ++value) {
             EXPECT_NE(table.texts[role].find(L"%" + std::to_wstring(value)), std::wstring::npos)
                 << "Info" << static_cast<std::size_t>(role) << " %" << value;
         }
     }
+    // The arrow between the masses before and after reads as the arrow: the file is UTF-8.
+    EXPECT_NE(table.texts[config::kAssemblyMassChanged].find(L"\u2192"), std::wstring::npos);
     EXPECT_TRUE(table.notices.empty());
 }
 

@@ -30,9 +30,10 @@ class AssemblyGui : public ::testing::Test, protected testing::FakedAssemblyWind
         ::InitCommonControlsEx(&classes);
         // German texts of the sample file, which are longer than the built-in English ones.
         messages[config::kPartsWritten] =
-            L"%1 Teile geschrieben, %2 behalten die Dichte ihres Materials, %3 abgelehnt. "
-            L"Speichern Sie die Baugruppe in SolidWorks, damit die Teile die neue Dichte "
-            L"behalten.";
+            L"%1 Teile geschrieben, %2 behalten die Dichte ihres Materials, %4 mit vorgegebener "
+            L"Masse, %5 rechnen mit einer anderen Dichte, %3 abgelehnt. Speichern Sie die "
+            L"Baugruppe in SolidWorks, damit die Teile die neue Dichte behalten.";
+        messages[config::kAssemblyMassChanged] = L"Masse der Baugruppe: %1 kg \u2192 %2 kg";
         for (int i = 0; i < 40; ++i) {
             const std::wstring path =
                 L"C:\\Konstruktion\\Zahnrad-Stufe-" + std::to_wstring(i) + L".SLDPRT";
@@ -114,6 +115,12 @@ class AssemblyGui : public ::testing::Test, protected testing::FakedAssemblyWind
 };
 
 TEST_F(AssemblyGui, NothingIsCutOffAndTheListGrowsWithTheWindow) {
+    // At 192 dpi the window fits a display of 1280 by 1024 pixels, at the others in proportion.
+    RECT designed{};
+    ::GetWindowRect(window->handle(), &designed);
+    const int dpi = static_cast<int>(window->dpi());
+    EXPECT_LE(designed.right - designed.left, ::MulDiv(1280, dpi, 192));
+    EXPECT_LE(designed.bottom - designed.top, ::MulDiv(1024, dpi, 192));
     expectNothingCutOff();
     ::SendMessageW(of(form().cmdUebertragen), BM_CLICK, 0, 0);
     ASSERT_TRUE(testing::pumpUntil([this] { return !form().working(); }));
@@ -145,6 +152,14 @@ TEST_F(AssemblyGui, NothingIsCutOffAndTheListGrowsWithTheWindow) {
     ::SetWindowPos(window->handle(), nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
     testing::pumpMessages();
     expectNothingCutOff();
+}
+
+// A window whose form goes first goes with it, and does not touch the form again.
+TEST_F(AssemblyGui, AWindowWhoseFormGoesFirstGoesWithIt) {
+    const HWND handle = window->handle();
+    box.reset();
+    EXPECT_FALSE(::IsWindow(handle));
+    window.reset();
 }
 
 // The user ticks with the list's check boxes; a part that is not loaded has none to tick. A
