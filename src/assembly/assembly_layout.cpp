@@ -37,13 +37,23 @@ ControlDefinition withTabIndex(ControlDefinition definition, int tabIndex) {
     return definition;
 }
 
+// An item of the list's context menu, also reached with Ctrl and a letter.
+ControlDefinition listCommand(const wchar_t* name, const wchar_t* caption, wchar_t ctrlKey) {
+    return {.name = name,
+            .kind = Kind::Menu,
+            .caption = caption,
+            .menuLevel = 1,
+            .popupOf = L"lvwTeile",
+            .ctrlKey = ctrlKey};
+}
+
 }  // namespace
 
 // From top to bottom: the material, the list, the progress with its status line, the buttons.
 // The list takes what the window grows by; the rest keeps its distance to the nearer edges.
 AssemblyForm::AssemblyForm()
     : Form(L"frmBaugruppe", L"", kAssemblyClientArea),
-      lblMaterial(add(withTabIndex(spanning(L"lblMaterial", Kind::Label, 120, 255, kAcross), 5))),
+      lblMaterial(add(withTabIndex(spanning(L"lblMaterial", Kind::Label, 120, 255, kAcross), 6))),
       lvwTeile(add([] {
           auto list =
               spanning(L"lvwTeile", Kind::ListView, 480, 3000, kAcross | forms::AnchorBottom);
@@ -63,7 +73,7 @@ AssemblyForm::AssemblyForm()
           add(spanning(L"prgFortschritt", Kind::ProgressBar, 3600, 255, kAcrossTheFoot))),
       lblStatus(add([] {
           auto status = spanning(L"lblStatus", Kind::Label, 3960, 960, kAcrossTheFoot);
-          status.tabIndex = 6;
+          status.tabIndex = 7;
           status.wordWrap = true;
           return status;
       }())),
@@ -75,14 +85,27 @@ AssemblyForm::AssemblyForm()
           button(L"cmdOhneMaterial", 2040, 2520, L"&Nur Teile ohne Material",
                  L"Hakt genau die geladenen Teile ohne Material an", forms::AnchorLeft),
           2))),
+      cmdRueckgaengig(add(withTabIndex(
+          button(L"cmdRueckgaengig", 4680, 1260, L"&Rückgängig",
+                 L"Setzt jedes Teil, in das dieses Fenster geschrieben hat, auf die Dichte "
+                 L"zurück, die es beim Auflisten hatte",
+                 forms::AnchorLeft),
+          3))),
+      cmdSpeichern(add(withTabIndex(
+          button(L"cmdSpeichern", 6060, 1680, L"Liste &speichern\u2026",
+                 L"Speichert die Liste, wie sie angezeigt wird, als CSV-Datei für Excel",
+                 forms::AnchorLeft),
+          4))),
       cmdSchliessen(add([] {
           auto close = button(L"cmdSchliessen", kMargin + kSpan - 1260, 1260, L"&Schließen",
                               L"Schließt das Fenster; während es arbeitet, hält es nach dem "
                               L"Teil an, das gerade an der Reihe ist",
                               forms::AnchorRight);
-          close.tabIndex = 3;
+          close.tabIndex = 5;
           close.cancelButton = true;
           return close;
-      }())) {}
+      }())),
+      mnuKopieren(add(listCommand(L"mnuKopieren", L"&Kopieren", L'C'))),
+      mnuAlleAuswaehlen(add(listCommand(L"mnuAlleAuswaehlen", L"&Alle auswählen", L'A'))) {}
 
 }  // namespace velu::assembly

@@ -35,7 +35,12 @@ class AssemblyForm final : public forms::Form {
     forms::Control& lblStatus;
     forms::Control& cmdUebertragen;
     forms::Control& cmdOhneMaterial;
+    forms::Control& cmdRueckgaengig;
+    forms::Control& cmdSpeichern;
     forms::Control& cmdSchliessen;
+    // The list's context menu.
+    forms::Control& mnuKopieren;
+    forms::Control& mnuAlleAuswaehlen;
 };
 
 }  // namespace velu::assembly

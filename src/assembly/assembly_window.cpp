@@ -7,6 +7,7 @@
 #include "common/program_texts.h"
 #include "config/form_texts.h"
 #include "config/message_table.h"
+#include "assembly/part_list_text.h"
 #include "forms/bindings.h"
 
 namespace velu::assembly {
@@ -27,9 +28,13 @@ AssemblyWindow::AssemblyWindow(AssemblyServices services, AssemblyTask task)
     const forms::Binding<AssemblyWindow> bindings[] = {
         {form_.cmdUebertragen, Event::Click, &AssemblyWindow::cmdUebertragen_Click},
         {form_.cmdOhneMaterial, Event::Click, &AssemblyWindow::cmdOhneMaterial_Click},
+        {form_.cmdRueckgaengig, Event::Click, &AssemblyWindow::cmdRueckgaengig_Click},
+        {form_.cmdSpeichern, Event::Click, &AssemblyWindow::cmdSpeichern_Click},
         {form_.cmdSchliessen, Event::Click, &AssemblyWindow::cmdSchliessen_Click},
         {form_.lvwTeile, Event::Click, &AssemblyWindow::lvwTeile_Click},
         {form_.lvwTeile, Event::ColumnClick, &AssemblyWindow::lvwTeile_ColumnClick},
+        {form_.mnuKopieren, Event::Click, &AssemblyWindow::mnuKopieren_Click},
+        {form_.mnuAlleAuswaehlen, Event::Click, &AssemblyWindow::mnuAlleAuswaehlen_Click},
     };
     forms::bind(form_, *this, bindings);
 }
@@ -140,10 +145,10 @@ bool AssemblyWindow::listStep() {
 bool AssemblyWindow::beginListing() {
     try {
         announceRun();
-        const std::wstring title = cad::on(texts::kAssembly, L"GetTitle", [&] {
+        title_ = cad::on(texts::kAssembly, L"GetTitle", [&] {
             return cad::textIn(task_.assembly->call(L"GetTitle", {}));
         });
-        form_.setCaption(task_.messages[MessageRole::kAssemblyCaption] + L" \u2013 " + title);
+        form_.setCaption(task_.messages[MessageRole::kAssemblyCaption] + L" \u2013 " + title_);
         reader_.begin();
         // The window shows the count before the first component is read.
         showProgress(0, reader_.components(), MessageRole::kReadingParts);
@@ -161,7 +166,8 @@ void AssemblyWindow::finishListing(bool complete) {
     reader_.forgetComponents();
     for (auto& part : reader_.parts()) {
         const bool ticked = part.lacksMaterial();
-        rows_.push_back({.part = std::move(part), .ticked = ticked});
+        const double density = part.density;
+        rows_.push_back({.part = std::move(part), .ticked = ticked, .listedDensity = density});
     }
     reader_.parts().clear();
     showRows();
@@ -182,22 +188,36 @@ void AssemblyWindow::showOutcome(bool complete, std::size_t done, std::size_t to
 void AssemblyWindow::cmdUebertragen_Click() {
     if (run_ != Run::None) return;
     takeTicks();
-    toWrite_.clear();
+    std::vector<std::size_t> ticked;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
-        if (rows_[i].ticked && rows_[i].part.loaded()) toWrite_.push_back(i);
+        if (rows_[i].ticked && rows_[i].part.loaded()) ticked.push_back(i);
     }
-    if (toWrite_.empty()) return;
+    startPartRun(Run::Writing, std::move(ticked), MessageRole::kWritingParts);
+}
+
+void AssemblyWindow::cmdRueckgaengig_Click() {
+    if (run_ != Run::None) return;
+    std::vector<std::size_t> changed;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].changed) changed.push_back(i);
+    }
+    startPartRun(Run::Resetting, std::move(changed), MessageRole::kResettingParts);
+}
+
+void AssemblyWindow::startPartRun(Run run, std::vector<std::size_t> rows, MessageRole progress) {
+    if (rows.empty()) return;
+    toWrite_ = std::move(rows);
     writeNext_ = 0;
     counts_ = {};
-    beginRun(Run::Writing);
-    showProgress(0, toWrite_.size(), MessageRole::kWritingParts);
-    form_.startWork([this] {
+    beginRun(run);
+    showProgress(0, toWrite_.size(), progress);
+    form_.startWork([this, progress] {
         return runSlice({.done = [this] { return writeNext_; },
                          .total = toWrite_.size(),
                          .next = [this] { writeNextPart(); },
                          .last = [this] { readAssemblyMass(); },
-                         .progress = MessageRole::kWritingParts,
-                         .finish = &AssemblyWindow::finishWriting});
+                         .progress = progress,
+                         .finish = &AssemblyWindow::finishPartRun});
     });
 }
 
@@ -206,16 +226,10 @@ void AssemblyWindow::writeNextPart() {
     PartRow& row = rows_[index];
     row.result.reset();
     try {
-        const bool accepted = cad::writeDensitySetting(row.part, task_.density);
-        row.result = accepted ? Result::Written : Result::Refused;
-        if (accepted) {
-            cad::PartMass mass(row.part);
-            if (!mass.follows(task_.density)) {
-                // The cause known so far stays should the question of the override fail.
-                row.result =
-                    row.part.hasMaterial() ? Result::MaterialDecides : Result::OtherDensity;
-                if (mass.overridden()) row.result = Result::MassOverridden;
-            }
+        if (run_ == Run::Resetting) {
+            resetPart(row);
+        } else {
+            writePart(row);
         }
     } catch (const cad::AutomationError&) {
         // A part that took the density counts as written, whatever failed after the write.
@@ -231,12 +245,85 @@ void AssemblyWindow::writeNextPart() {
     ++writeNext_;
 }
 
-void AssemblyWindow::finishWriting(bool complete) {
+void AssemblyWindow::writePart(PartRow& row) {
+    const bool accepted = cad::writeDensitySetting(row.part, task_.density);
+    row.result = accepted ? Result::Written : Result::Refused;
+    if (!accepted) return;
+    row.changed = true;
+    cad::PartMass mass(row.part);
+    if (mass.follows(task_.density)) return;
+    // The cause known so far stays should the question of the override fail.
+    row.result = row.part.hasMaterial() ? Result::MaterialDecides : Result::OtherDensity;
+    if (mass.overridden()) row.result = Result::MassOverridden;
+}
+
+void AssemblyWindow::resetPart(PartRow& row) {
+    // By reference, exactly as a write: the row's own density as listed.
+    const bool accepted = cad::writeDensitySetting(row.part, row.listedDensity);
+    row.result = accepted ? Result::Reset : Result::Refused;
+    if (!accepted) return;
+    row.changed = false;
+    const cad::PartMass mass(row.part);
+}
+
+void AssemblyWindow::finishPartRun(bool complete) {
+    const bool resetting = run_ == Run::Resetting;
     endRun();
     form_.prgFortschritt.setProgress(writeNext_, toWrite_.size());
-    showOutcome(complete, writeNext_, toWrite_.size(), table_.writeSummary(counts_));
-    const bool success = counts_.written > 0 && counts_.refused == 0;
+    showOutcome(complete, writeNext_, toWrite_.size(),
+                resetting ? table_.resetSummary(counts_) : table_.writeSummary(counts_));
+    const std::size_t tookIt = resetting ? counts_.reset : counts_.written;
+    const bool success = tookIt > 0 && counts_.refused == 0;
     task_.showStatus(success ? cad::Status::Success : cad::Status::Error);
+}
+
+void AssemblyWindow::cmdSpeichern_Click() {
+    if (run_ != Run::None) return;
+    const std::wstring stem = fileStem(title_);
+    const auto path = services_.saveDialog.chooseFile(
+        {.fileType = task_.messages[MessageRole::kCsvFileType],
+         .pattern = L"*.csv",
+         .suggestedName = fillIn(task_.messages[MessageRole::kCsvFileName],
+                                 {stem.empty() ? task_.messages[MessageRole::kAssemblyCaption]
+                                               : stem})});
+    if (!path) return;
+    TextRow headings = form_.lvwTeile.headings();
+    headings.push_back(task_.messages[MessageRole::kPathHeading]);
+    std::vector<TextRow> rows;
+    const auto& shown = form_.lvwTeile.rows();
+    for (std::size_t i = 0; i < shown.size() && i < rows_.size(); ++i) {
+        rows.push_back(shown[i].cells);
+        rows.back().push_back(rows_[i].part.path);
+    }
+    TextRow closing{title_};
+    const std::wstring mass = table_.assemblyMass(massBeforeRun_, assemblyMass_);
+    if (!mass.empty()) closing.push_back(mass);
+    const std::string bytes =
+        csvFile(headings, rows, closing, services_.locale.decimalSeparator());
+    if (const auto failure = services_.fileWriter.replaceWhole(*path, bytes)) {
+        services_.boxes.show(fillIn(task_.messages[MessageRole::kSaveFailed], {*path, *failure}),
+                             std::wstring(texts::kApplicationTitle), BoxStyle::Stop);
+    }
+}
+
+void AssemblyWindow::mnuKopieren_Click() {
+    const auto& shown = form_.lvwTeile.rows();
+    bool anySelected = false;
+    for (std::size_t i = 0; i < shown.size(); ++i) anySelected |= form_.lvwTeile.rowSelected(i);
+    std::vector<TextRow> rows;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        if (!anySelected || form_.lvwTeile.rowSelected(i)) rows.push_back(shown[i].cells);
+    }
+    const auto failure =
+        services_.clipboard.putText(clipboardText(form_.lvwTeile.headings(), rows));
+    if (failure) {
+        services_.boxes.show(fillIn(task_.messages[MessageRole::kCopyFailed], {*failure}),
+                             std::wstring(texts::kApplicationTitle), BoxStyle::Stop);
+    }
+}
+
+void AssemblyWindow::mnuAlleAuswaehlen_Click() {
+    form_.lvwTeile.selectAllRows();
 }
 
 void AssemblyWindow::reportFailure(const cad::AutomationError& error) {
@@ -302,8 +389,12 @@ void AssemblyWindow::enableButtons() {
     const auto& shown = form_.lvwTeile.rows();
     const bool anyTicked =
         std::any_of(shown.begin(), shown.end(), [](const auto& row) { return row.checked; });
+    const bool anyChanged =
+        std::any_of(rows_.begin(), rows_.end(), [](const PartRow& row) { return row.changed; });
     form_.cmdUebertragen.setEnabled(idle && anyTicked);
     form_.cmdOhneMaterial.setEnabled(idle && !rows_.empty());
+    form_.cmdRueckgaengig.setEnabled(idle && anyChanged);
+    form_.cmdSpeichern.setEnabled(idle);
 }
 
 }  // namespace velu::assembly

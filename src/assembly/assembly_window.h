@@ -1,9 +1,10 @@
 #pragma once
-// frmBaugruppe: every part of the active assembly in one list, and the selected density
-// written into the ticked ones in one go. Listing and writing advance a slice at a time
-// between the user's input, so the window shows its progress and can be cancelled; both tell
-// SolidWorks that a sequence of calls is under way (CommandInProgress) while they run, and
-// both end with the assembly's mass as SolidWorks computes it.
+// frmBaugruppe: every part of the active assembly in one list, the selected density written
+// into the ticked ones in one go, and undone again; the list saved as a CSV file or copied for
+// Excel. Listing, writing and undoing advance a slice at a time between the user's input, so
+// the window shows its progress and can be cancelled; each tells SolidWorks that a sequence of
+// calls is under way (CommandInProgress) while it runs, and ends with the assembly's mass as
+// SolidWorks computes it.
 
 #include <chrono>
 #include <functional>
@@ -25,6 +26,9 @@ struct AssemblyServices {
     MessageBoxes& boxes;  // boxes that belong to this window
     const Locale& locale;
     const FileNames& fileNames;
+    SaveDialog& saveDialog;  // owned by this window
+    FileWriter& fileWriter;
+    Clipboard& clipboard;
     config::ProfileReader& profiles;
     const FileSystem& files;
     std::function<void()> unload;  // closes the window
@@ -60,14 +64,21 @@ class AssemblyWindow {
     void Form_Load();
     void cmdUebertragen_Click();
     void cmdOhneMaterial_Click();
+    // Writes back into each part this window changed the density setting it had when listed.
+    void cmdRueckgaengig_Click();
+    // Saves the list as shown into a CSV file the user chooses.
+    void cmdSpeichern_Click();
     // Closes the window, or while it works, stops after the component or part at hand.
     void cmdSchliessen_Click();
     // The user ticked or cleared a row.
     void lvwTeile_Click();
     void lvwTeile_ColumnClick();
+    // The selected rows, or all when none is selected, onto the clipboard for Excel.
+    void mnuKopieren_Click();
+    void mnuAlleAuswaehlen_Click();
 
   private:
-    enum class Run { None, Listing, Writing };
+    enum class Run { None, Listing, Writing, Resetting };
 
     // A run in steps: how many items it has done of how many, the next item, what it does
     // after its last item or a cancel (still within the run), and how it ends: complete,
@@ -85,8 +96,13 @@ class AssemblyWindow {
     bool listStep();
     // The first step of the listing: the title and the count of the components.
     bool beginListing();
-    bool writeStep();
+    // Writing and undoing: the rows in order, each part written one at a time.
+    void startPartRun(Run run, std::vector<std::size_t> rows, config::MessageRole progress);
     void writeNextPart();
+    // The density into one part, and what it came to; a part that took it counts as written
+    // whatever fails after the write.
+    void writePart(PartRow& row);
+    void resetPart(PartRow& row);
     // A run starts: the buttons wait, the ticks stay, the close button cancels.
     void beginRun(Run run);
     // The first step of a run tells SolidWorks that a sequence of calls follows.
@@ -94,7 +110,7 @@ class AssemblyWindow {
     // A run ends, whichever way: SolidWorks hears of it on every path.
     void endRun();
     void finishListing(bool complete);
-    void finishWriting(bool complete);
+    void finishPartRun(bool complete);
     void reportFailure(const cad::AutomationError& error);
     void readAssemblyMass();
     bool sliceOver(std::chrono::steady_clock::time_point start) const;
@@ -121,6 +137,7 @@ class AssemblyWindow {
     std::vector<PartRow> rows_;
     std::size_t sortColumn_ = kColumns;
     bool descending_ = false;
+    std::wstring title_;                // the assembly's, as SolidWorks gives it
     std::vector<std::size_t> toWrite_;  // rows, in the order they are written
     std::size_t writeNext_ = 0;
     WriteCounts counts_;

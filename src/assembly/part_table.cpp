@@ -73,6 +73,8 @@ std::wstring PartTable::result(const PartRow& row) const {
             return messages_[MessageRole::kResultMassOverridden];
         case Result::OtherDensity:
             return fillIn(messages_[MessageRole::kResultMassComputedWith], {massDensity});
+        case Result::Reset:
+            return messages_[MessageRole::kResultReset];
     }
     return L"";
 }
@@ -138,6 +140,10 @@ std::wstring PartTable::writeSummary(const WriteCounts& counts) const {
                    figure(counts.massOverridden), figure(counts.otherDensity)});
 }
 
+std::wstring PartTable::resetSummary(const WriteCounts& counts) const {
+    return fillIn(messages_[MessageRole::kPartsReset], {figure(counts.reset), figure(counts.refused)});
+}
+
 std::wstring PartTable::stopped(std::size_t done, std::size_t total,
                                 const std::wstring& summary) const {
     return fillIn(messages_[MessageRole::kStoppedAfter], {figure(done), figure(total)}) + L" " +
@@ -179,6 +185,9 @@ void count(WriteCounts& counts, Result result) {
             break;
         case Result::Refused:
             ++counts.refused;
+            break;
+        case Result::Reset:
+            ++counts.reset;
             break;
     }
 }

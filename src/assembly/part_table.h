@@ -14,13 +14,16 @@
 namespace velu::assembly {
 
 // What writing a part came to: the part took the density and its mass follows it; it refused
-// it; or it took it and its mass is computed with another density, for the reason named.
-enum class Result { Written, Refused, MaterialDecides, MassOverridden, OtherDensity };
+// it; or it took it and its mass is computed with another density, for the reason named. Or
+// what undoing came to: the part took its density setting as listed back.
+enum class Result { Written, Refused, MaterialDecides, MassOverridden, OtherDensity, Reset };
 
 struct PartRow {
     cad::AssemblyPart part;
     std::optional<Result> result;  // none until the part was written
     bool ticked = false;
+    double listedDensity = 0;  // the density setting the part had when it was listed
+    bool changed = false;      // a write was accepted that has not been undone
 };
 
 // What a listing or a write came to.
@@ -35,6 +38,7 @@ struct WriteCounts {
     std::size_t massOverridden = 0;
     std::size_t otherDensity = 0;
     std::size_t refused = 0;
+    std::size_t reset = 0;
 };
 
 class PartTable {
@@ -53,6 +57,7 @@ class PartTable {
     std::wstring mass(double kilograms) const;
     std::wstring listingSummary(const ListingCounts& counts, std::size_t suppressed) const;
     std::wstring writeSummary(const WriteCounts& counts) const;
+    std::wstring resetSummary(const WriteCounts& counts) const;
     // "Stopped after 3 of 12." followed by the summary.
     std::wstring stopped(std::size_t done, std::size_t total, const std::wstring& summary) const;
     // The assembly's mass now, after the one before a run where that is known; empty when

@@ -69,6 +69,39 @@ class FileNames {
     virtual int compare(std::wstring_view a, std::wstring_view b) const = 0;
 };
 
+// Where the user wants a file saved: the platform's standard "Save As" dialog, owned by the
+// window that asks.
+struct SaveRequest {
+    std::wstring fileType;  // what the dialog's file type list shows
+    std::wstring pattern;   // the file names of that type, "*.csv"
+    std::wstring suggestedName;
+};
+
+class SaveDialog {
+  public:
+    virtual ~SaveDialog() = default;
+    // The full path the user chose; nothing when the dialog was cancelled.
+    virtual std::optional<std::wstring> chooseFile(const SaveRequest& request) = 0;
+};
+
+class FileWriter {
+  public:
+    virtual ~FileWriter() = default;
+    // Writes the bytes as the whole file, whole or not at all: beside it under a temporary
+    // name, then in its place. Nothing when that worked; else the system's reason, and a file
+    // that was there is as it was.
+    virtual std::optional<std::wstring> replaceWhole(const std::wstring& path,
+                                                     std::string_view bytes) = 0;
+};
+
+class Clipboard {
+  public:
+    virtual ~Clipboard() = default;
+    // Puts the text on the clipboard as Unicode text; nothing when that worked, else the
+    // system's reason.
+    virtual std::optional<std::wstring> putText(const std::wstring& text) = 0;
+};
+
 // Conversion of 8-bit text in the system's ANSI code page.
 class AnsiCodePage {
   public:

@@ -37,6 +37,14 @@ const std::array<std::wstring, kMessageRoles>& builtInMessages() {
         L"written changes nothing while it is set.",
         L"Mass of the assembly: %1 kg",
         L"Mass of the assembly: %1 kg \u2192 %2 kg",
+        L"reset",
+        L"Resetting the density: %1 of %2 parts",
+        L"%1 parts reset, %2 refused.",
+        L"CSV (comma delimited) (*.csv)",
+        L"%1 - Densities.csv",
+        L"Path",
+        L"The list could not be saved as %1. %2",
+        L"The list could not be copied to the clipboard. %1",
     };
     return texts;
 }

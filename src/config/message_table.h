@@ -42,9 +42,17 @@ enum MessageRole : std::size_t {
     kMassOverridden = 24,          // the part's mass is set by hand: the density changes nothing
     kAssemblyMass = 25,            // %1 the assembly's mass in kg
     kAssemblyMassChanged = 26,     // %1 the assembly's mass before, %2 after, in kg
+    kResultReset = 27,
+    kResettingParts = 28,  // %1 parts reset, %2 of how many
+    kPartsReset = 29,      // %1 reset, %2 refused
+    kCsvFileType = 30,     // the file type of the Save As dialog
+    kCsvFileName = 31,     // %1 the assembly's title without its extension
+    kPathHeading = 32,     // the heading of the saved list's last column
+    kSaveFailed = 33,      // %1 the file, %2 the system's reason
+    kCopyFailed = 34,      // %1 the system's reason
 };
 
-inline constexpr std::size_t kMessageRoles = 27;
+inline constexpr std::size_t kMessageRoles = 35;
 
 // The built-in English texts, by role.
 const std::array<std::wstring, kMessageRoles>& builtInMessages();

@@ -105,6 +105,7 @@ void Control::setHeading(std::size_t column, std::wstring heading) {
 void Control::setRows(std::vector<ListRow> rows) {
     for (auto& row : rows) row.checked = row.checked && row.checkable;
     rows_ = std::move(rows);
+    selected_.assign(rows_.size(), false);
     changed(Property::Rows);
 }
 
@@ -130,6 +131,15 @@ bool Control::setRowChecked(std::size_t index, bool checked) {
         form_.raise(*this, Event::Click);
     }
     return true;
+}
+
+void Control::setRowSelected(std::size_t index, bool selected) {
+    if (index < selected_.size()) selected_[index] = selected;
+}
+
+void Control::selectAllRows() {
+    selected_.assign(rows_.size(), true);
+    changed(Property::Selection);
 }
 
 void Control::clickHeading(std::size_t column) {

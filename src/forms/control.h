@@ -96,6 +96,12 @@ struct ControlDefinition {
     int lineWidth = 1;             // lines: pixels at 96 dpi
     unsigned anchors = AnchorLeft | AnchorTop;
     std::vector<ColumnDefinition> columns;  // list views
+    // Menu items of a control's context menu, which opens on a right click into the control:
+    // the control's name. Such items are in no menu bar.
+    std::wstring popupOf;
+    // An item of a context menu the user also reaches with Ctrl and this capital letter while
+    // its control has the focus; 0: none.
+    wchar_t ctrlKey = 0;
 };
 
 // What changed, for the observers.
@@ -111,7 +117,8 @@ enum class Property {
     Enabled,
     Visible,
     Columns,  // a heading of a list view
-    Rows,     // the rows of a list view, all of them
+    Rows,       // the rows of a list view, all of them
+    Selection,  // the rows of a list view the user selected
     Progress,
 };
 
@@ -178,6 +185,14 @@ class Control {
     // While work runs on the ticked rows, their ticks stay as they are.
     void lockTicks(bool locked) { ticksLocked_ = locked; }
     bool ticksLocked() const { return ticksLocked_; }
+    // The rows the user selected, which have nothing to do with their ticks; setting the rows
+    // anew selects none. The window tells of the user's selection, which it shows already;
+    // selecting every row is the program's, and the window is told.
+    bool rowSelected(std::size_t index) const {
+        return index < selected_.size() && selected_[index];
+    }
+    void setRowSelected(std::size_t index, bool selected);
+    void selectAllRows();
     // The column whose heading the user clicked last; its ColumnClick event reads it.
     std::size_t clickedColumn() const { return clickedColumn_; }
     void clickHeading(std::size_t column);
@@ -209,6 +224,7 @@ class Control {
     bool visible_;
     std::vector<std::wstring> headings_;
     std::vector<ListRow> rows_;
+    std::vector<bool> selected_;
     bool ticksLocked_ = false;
     std::size_t clickedColumn_ = 0;
     std::size_t progress_ = 0;

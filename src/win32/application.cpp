@@ -72,6 +72,9 @@ void Application::openAssembly(assembly::AssemblyTask task) {
     assembly::AssemblyWindow box(assembly::AssemblyServices{.boxes = boxes,
                                                             .locale = locale_,
                                                             .fileNames = fileNames_,
+                                   .saveDialog = saveDialog_,
+                                   .fileWriter = fileWriter_,
+                                   .clipboard = clipboard_,
                                                             .profiles = profiles_,
                                                             .files = files_,
                                                             .unload =
@@ -94,6 +97,8 @@ void Application::openAssembly(assembly::AssemblyTask task) {
     }
     shown = window->handle();
     boxes.setOwner(shown);
+    saveDialog_.setOwner(shown);
+    clipboard_.setOwner(shown);
     assembly_ = OpenAssembly{&box, window.get()};
     ::EnableWindow(owner, FALSE);
     box.Form_Load();

@@ -15,6 +15,7 @@
 #include "win32/com_automation.h"
 #include "win32/form_window.h"
 #include "win32/platform_services.h"
+#include "win32/save_dialog.h"
 
 namespace velu::win32 {
 
@@ -72,6 +73,10 @@ class Application {
     WindowsAnsiCodePage ansi_;
     WindowsLocale locale_;
     WindowsFileNames fileNames_;
+    // The assembly window's: the dialog remembers its folder from one opening to the next.
+    WindowsSaveDialog saveDialog_;
+    WindowsFileWriter fileWriter_;
+    WindowsClipboard clipboard_;
     ComAutomation automation_;
     config::ProfileReader profiles_{files_, ansi_};
     WindowsRegistry registry_;

@@ -1,12 +1,14 @@
 #include "win32/form_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <climits>
 #include <string>
 #include <utility>
 
+#include "win32/context_menu.h"
 #include "win32/control_windows.h"
 #include "win32/creation_error.h"
 #include "win32/form_class.h"
@@ -300,6 +302,9 @@ void FormWindow::controlChanged(const Control& control, Property property) {
         case Property::Rows:
             if (b->listView) b->listView->showRows();
             break;
+        case Property::Selection:
+            if (b->listView) b->listView->showSelection();
+            break;
         case Property::Progress:
             updateProgress(*b);
             break;
@@ -418,12 +423,19 @@ bool FormWindow::onNotify(const NMHDR& header) {
     bool refuse = false;
     const auto notice = b->listView->read(header, refuse);
     Control& control = *b->control;
+    if (notice.selected) control.setRowSelected(notice.index, *notice.selected);
     switch (notice.kind) {
         case ListViewWindow::Notice::Kind::Ticked:
             handlers_.run([&] { control.setRowChecked(notice.index, notice.checked); });
             break;
         case ListViewWindow::Notice::Kind::HeadingClicked:
             handlers_.run([&] { control.clickHeading(notice.index); });
+            break;
+        case ListViewWindow::Notice::Kind::CtrlKey:
+            if (Control* item =
+                    contextItemForKey(*form_, control, static_cast<WORD>(notice.index))) {
+                if (item->enabled()) handlers_.run([&] { form_->click(*item); });
+            }
             break;
         case ListViewWindow::Notice::Kind::None:
             break;
@@ -499,6 +511,15 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {smallest.cx, smallest.cy};
             }
             return 0;
+        case WM_CONTEXTMENU: {
+            const Bound* b = boundByWindow(reinterpret_cast<HWND>(wParam));
+            if (!b) return ::DefWindowProcW(window_, message, wParam, lParam);
+            const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (Control* item = chooseFromContextMenu(*form_, *b->control, b->window, at)) {
+                handlers_.run([&] { form_->click(*item); });
+            }
+            return 0;
+        }
         case WM_CLOSE:
             // Closing a window that has a cancel button is pressing it: it may close the
             // window, or stop what the window is doing.

@@ -28,7 +28,7 @@ ListViewWindow::ListViewWindow(const forms::Control& control, HWND parent, UINT 
       window_(created(
           ::CreateWindowExW(
               WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
+              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
               0, 0, 10, 10, parent, reinterpret_cast<HMENU>(UINT_PTR{id}), instance, nullptr),
           formName, texts::controlNamed(control.name()), L"CreateWindowExW")) {
     ListView_SetExtendedListViewStyle(window_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
@@ -77,6 +77,15 @@ void ListViewWindow::showRows() {
     showing_ = false;
     fitColumns();
     ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+void ListViewWindow::showSelection() {
+    showing_ = true;
+    for (std::size_t i = 0; i < control_.rows().size(); ++i) {
+        ListView_SetItemState(window_, static_cast<int>(i),
+                              control_.rowSelected(i) ? LVIS_SELECTED : 0, LVIS_SELECTED);
+    }
+    showing_ = false;
 }
 
 void ListViewWindow::showRow(std::size_t index) {
@@ -147,22 +156,35 @@ ListViewWindow::Notice ListViewWindow::read(const NMHDR& header, bool& refuse) c
             const auto& view = reinterpret_cast<const NMLISTVIEW&>(header);
             return {Notice::Kind::HeadingClicked, static_cast<std::size_t>(view.iSubItem)};
         }
+        case LVN_KEYDOWN: {
+            const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
+            if (::GetKeyState(VK_CONTROL) >= 0) return {};
+            return {Notice::Kind::CtrlKey, key.wVKey};
+        }
         case LVN_ITEMCHANGING:
         case LVN_ITEMCHANGED: {
             const auto& view = reinterpret_cast<const NMLISTVIEW&>(header);
             if (!(view.uChanged & LVIF_STATE) || view.iItem < 0) return {};
-            const UINT before = (view.uOldState & LVIS_STATEIMAGEMASK) >> 12;
-            const UINT after = (view.uNewState & LVIS_STATEIMAGEMASK) >> 12;
-            if (before == after) return {};
             const auto index = static_cast<std::size_t>(view.iItem);
             if (index >= control_.rows().size()) return {};
+            const UINT before = (view.uOldState & LVIS_STATEIMAGEMASK) >> 12;
+            const UINT after = (view.uNewState & LVIS_STATEIMAGEMASK) >> 12;
             if (header.code == LVN_ITEMCHANGING) {
                 // A row that cannot be ticked keeps no check box; while the ticks are locked,
                 // every row keeps its own.
-                refuse = !control_.rows()[index].checkable || control_.ticksLocked();
+                refuse = before != after &&
+                         (!control_.rows()[index].checkable || control_.ticksLocked());
                 return {};
             }
-            return {Notice::Kind::Ticked, index, after == kTicked};
+            // Selecting rows leaves their ticks alone, and ticking leaves the selection.
+            Notice notice{.index = index};
+            if (before != after) {
+                notice.kind = Notice::Kind::Ticked;
+                notice.checked = after == kTicked;
+            }
+            const bool selected = (view.uNewState & LVIS_SELECTED) != 0;
+            if (selected != ((view.uOldState & LVIS_SELECTED) != 0)) notice.selected = selected;
+            return notice;
         }
         default:
             return {};

@@ -28,15 +28,19 @@ class ListViewWindow {
     void showHeadings();
     // Every row anew, and then the column widths.
     void showRows();
+    // Which rows are selected, as the control has it.
+    void showSelection();
     void showRow(std::size_t index);
     // Column widths at a new DPI: each wide enough for its heading and its widest cell.
     void fitColumns();
 
     // What a notification of the list means for the model.
     struct Notice {
-        enum class Kind { None, Ticked, HeadingClicked } kind = Kind::None;
-        std::size_t index = 0;  // the row, or the column
+        enum class Kind { None, Ticked, HeadingClicked, CtrlKey } kind = Kind::None;
+        std::size_t index = 0;  // the row, the column, or the key's virtual-key code
         bool checked = false;
+        // The row's selection, where the user changed it (also with a tick, or alone).
+        std::optional<bool> selected;
     };
     // Reads a WM_NOTIFY of this list. `refuse` is set when the change must not happen (a row
     // that cannot be ticked); the window procedure answers TRUE for it.

@@ -11,7 +11,10 @@ MenuBar::MenuBar(const forms::Form& form, HWND window, UINT firstId)
     : window_(window), formName_(form.name()) {
     std::vector<forms::Control*> menuItems;
     for (const auto& owned : form.controls()) {
-        if (owned->kind() == forms::Kind::Menu) menuItems.push_back(owned.get());
+        // The items of a context menu are in no menu bar.
+        if (owned->kind() == forms::Kind::Menu && owned->definition().popupOf.empty()) {
+            menuItems.push_back(owned.get());
+        }
     }
     if (menuItems.empty()) return;
     const HMENU bar = created(::CreateMenu(), formName_, L"die Menüleiste", L"CreateMenu");

@@ -1,5 +1,9 @@
 #include "win32/platform_services.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "win32/com_automation.h"
 #include "win32/support/ansi.h"
 #include "win32/support/file_bytes.h"
 #include "win32/support/handles.h"
@@ -53,6 +57,89 @@ int WindowsFileNames::compare(std::wstring_view a, std::wstring_view b) const {
     const int order = ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
                                              static_cast<int>(b.size()), TRUE);
     return order == 0 ? a.compare(b) : order - CSTR_EQUAL;
+}
+
+namespace {
+
+// The system's text for the error the last failed call left.
+std::wstring lastErrorText() {
+    return systemErrorText(static_cast<HRESULT>(::GetLastError()));
+}
+
+// A new file beside the target, open for writing while it is written; removed again unless
+// it was moved into the target's place.
+class FileBeside {
+  public:
+    explicit FileBeside(const std::wstring& target) {
+        for (unsigned attempt = 0; attempt < 100 && !file_; ++attempt) {
+            path_ = target + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                    std::to_wstring(attempt) + L".tmp";
+            file_.reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file_ && ::GetLastError() != ERROR_FILE_EXISTS) break;
+        }
+        if (!file_) path_.clear();
+    }
+    FileBeside(const FileBeside&) = delete;
+    FileBeside& operator=(const FileBeside&) = delete;
+    ~FileBeside() {
+        file_.reset();
+        if (!path_.empty()) ::DeleteFileW(path_.c_str());
+    }
+    explicit operator bool() const { return static_cast<bool>(file_); }
+
+    bool write(std::string_view bytes) {
+        while (!bytes.empty()) {
+            DWORD written = 0;
+            const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+            if (!::WriteFile(file_.get(), bytes.data(), chunk, &written, nullptr) ||
+                written == 0) {
+                return false;
+            }
+            bytes.remove_prefix(written);
+        }
+        return ::FlushFileBuffers(file_.get()) != FALSE;
+    }
+    // Closes the file and moves it into the target's place, replacing what is there.
+    bool moveTo(const std::wstring& target) {
+        file_.reset();
+        if (!::MoveFileExW(path_.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return false;
+        }
+        path_.clear();
+        return true;
+    }
+
+  private:
+    std::wstring path_;
+    UniqueKernelHandle file_;
+};
+
+}  // namespace
+
+std::optional<std::wstring> WindowsFileWriter::replaceWhole(const std::wstring& path,
+                                                            std::string_view bytes) {
+    FileBeside written(path);
+    if (!written || !written.write(bytes) || !written.moveTo(path)) return lastErrorText();
+    return std::nullopt;
+}
+
+std::optional<std::wstring> WindowsClipboard::putText(const std::wstring& text) {
+    const OpenClipboard clipboard(::IsWindow(owner_) ? owner_ : nullptr);
+    if (!clipboard || !::EmptyClipboard()) return lastErrorText();
+    const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
+    UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, size));
+    if (!memory) return lastErrorText();
+    {
+        const LockedGlobal locked(memory.get());
+        if (!locked.data()) return lastErrorText();
+        std::memcpy(locked.data(), text.c_str(), size);
+    }
+    if (!::SetClipboardData(CF_UNICODETEXT, memory.get())) return lastErrorText();
+    // The clipboard owns the memory now.
+    memory.release();
+    return std::nullopt;
 }
 
 wchar_t WindowsLocale::decimalSeparator() const {

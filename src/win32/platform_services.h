@@ -37,6 +37,22 @@ class WindowsFileNames final : public FileNames {
     int compare(std::wstring_view a, std::wstring_view b) const override;
 };
 
+class WindowsFileWriter final : public FileWriter {
+  public:
+    std::optional<std::wstring> replaceWhole(const std::wstring& path,
+                                             std::string_view bytes) override;
+};
+
+class WindowsClipboard final : public Clipboard {
+  public:
+    // The clipboard's data belongs to this window while it exists (it may change).
+    void setOwner(HWND owner) { owner_ = owner; }
+    std::optional<std::wstring> putText(const std::wstring& text) override;
+
+  private:
+    HWND owner_ = nullptr;
+};
+
 class WindowsLocale final : public Locale {
   public:
     wchar_t decimalSeparator() const override;

@@ -409,6 +409,121 @@ TEST_F(Writing, TheTicksAndTheButtonsWaitWhileTheWindowWrites) {
     EXPECT_TRUE(form().cmdUebertragen.enabled());
 }
 
+// --- Undo ---------------------------------------------------------------------------------------
+
+// Undo writes back into each part the window changed the density it had when listed, whatever
+// was written in between; a part that refused is left alone; undo is then done.
+TEST_F(Writing, UndoReturnsEveryChangedPartToItsListedDensity) {
+    parts(L"Teil", 2, {.volume = 0.002});
+    parts(L"Gesperrt", 1, {.writable = false});
+    cad.parts[L"C:\\P\\Teil1.SLDPRT"].density = 2700;
+    open();
+    finish();
+    EXPECT_FALSE(form().cmdRueckgaengig.enabled());
+    tickAll();
+    write();
+    EXPECT_TRUE(form().cmdRueckgaengig.enabled());
+    density = 1234;  // another material chosen: a second write in one opening
+    write();
+    form().click(form().cmdRueckgaengig);
+    EXPECT_FALSE(form().cmdRueckgaengig.enabled());  // while it runs
+    finish();
+    EXPECT_EQ(cad.parts[L"C:\\P\\Teil0.SLDPRT"].density, 1000.0);
+    EXPECT_EQ(cad.parts[L"C:\\P\\Teil1.SLDPRT"].density, 2700.0);
+    EXPECT_THAT(column(kResult), ElementsAre(L"reset", L"reset", L"refused"));
+    EXPECT_THAT(column(kDensity), ElementsAre(L"1000", L"2700", L"1000"));
+    EXPECT_THAT(column(kMass), ElementsAre(L"2,000", L"5,400", L"1,000"));
+    EXPECT_THAT(status(), HasSubstr(L"2 parts reset, 0 refused. Mass of the assembly: "
+                                    L"5,936 kg \u2192 8,400 kg"));
+    EXPECT_EQ(cad.count(L"part.SetUserPreferenceDoubleValue"), 3u + 3u + 2u);
+    EXPECT_FALSE(form().cmdRueckgaengig.enabled());
+    EXPECT_EQ(statuses.back(), cad::Status::Success);
+    // Writing works again as before.
+    write();
+    EXPECT_EQ(cad.parts[L"C:\\P\\Teil0.SLDPRT"].density, 1234.0);
+    EXPECT_TRUE(form().cmdRueckgaengig.enabled());
+}
+
+TEST_F(Writing, AnUndoThatIsRefusedStaysToBeDone) {
+    parts(L"Teil", 2, {});
+    open();
+    finish();
+    tickAll();
+    write();
+    cad.parts[L"C:\\P\\Teil1.SLDPRT"].writable = false;
+    form().click(form().cmdRueckgaengig);
+    finish();
+    EXPECT_THAT(column(kResult), ElementsAre(L"reset", L"refused"));
+    EXPECT_THAT(status(), HasSubstr(L"1 parts reset, 1 refused."));
+    EXPECT_EQ(statuses.back(), cad::Status::Error);
+    EXPECT_TRUE(form().cmdRueckgaengig.enabled());
+    cad.parts[L"C:\\P\\Teil1.SLDPRT"].writable = true;
+    form().click(form().cmdRueckgaengig);
+    finish();
+    EXPECT_THAT(column(kResult), ElementsAre(L"reset", L"reset"));
+    EXPECT_EQ(cad.parts[L"C:\\P\\Teil1.SLDPRT"].density, 1000.0);
+}
+
+// --- The list saved and copied -----------------------------------------------------------------
+
+// The list as shown, in its order, with each part's path, and the assembly's title and mass;
+// no call to SolidWorks.
+TEST_F(Writing, SavingWritesTheListAsShownWithPathsTitleAndMass) {
+    parts(L"Zwei", 1, {.density = 2000});
+    parts(L"Eins", 1, {});
+    open();
+    finish();
+    form().lvwTeile.clickHeading(kPart);
+    saving.chosen = L"C:\\Ablage\\Liste.csv";
+    const std::size_t calls = cad.calls.size();
+    form().click(form().cmdSpeichern);
+    EXPECT_EQ(cad.calls.size(), calls);
+    ASSERT_EQ(saving.requests.size(), 1u);
+    EXPECT_EQ(saving.requests[0].suggestedName, L"Getriebe - Densities.csv");
+    EXPECT_EQ(saving.requests[0].fileType, L"CSV (comma delimited) (*.csv)");
+    EXPECT_EQ(saving.written[L"C:\\Ablage\\Liste.csv"],
+              "\xEF\xBB\xBF"
+              "Teil;Anzahl;Konfiguration;Material;Dichte [kg/m\xC2\xB3];Masse rechnet mit "
+              "[kg/m\xC2\xB3];Masse [kg];Ergebnis;Path\r\n"
+              "Eins0.SLDPRT;1;Standard;;1000;1000;1,000;;C:\\P\\Eins0.SLDPRT\r\n"
+              "Zwei0.SLDPRT;1;Standard;;2000;2000;2,000;;C:\\P\\Zwei0.SLDPRT\r\n"
+              "Getriebe.SLDASM;Mass of the assembly: 3,000 kg\r\n");
+    EXPECT_TRUE(boxes.shown.empty());
+
+    saving.failure = L"Zugriff verweigert";
+    form().click(form().cmdSpeichern);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              L"The list could not be saved as C:\\Ablage\\Liste.csv. Zugriff verweigert");
+    saving.chosen.reset();  // cancelled: nothing is written, nothing is said
+    form().click(form().cmdSpeichern);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
+TEST_F(Writing, CopyingPutsTheSelectedRowsOrAllOnTheClipboard) {
+    parts(L"Teil", 3, {});
+    open();
+    finish();
+    form().click(form().mnuKopieren);
+    EXPECT_EQ(std::count(saving.clipboard.begin(), saving.clipboard.end(), L'\n'), 4);
+    form().lvwTeile.setRowSelected(2, true);
+    form().lvwTeile.setRowSelected(0, true);
+    form().click(form().mnuKopieren);
+    const std::wstring headings = L"Teil\tAnzahl\tKonfiguration\tMaterial\tDichte [kg/m\u00b3]\t"
+                                  L"Masse rechnet mit [kg/m\u00b3]\tMasse [kg]\tErgebnis\r\n";
+    EXPECT_EQ(saving.clipboard, headings +
+                                    L"Teil0.SLDPRT\t1\tStandard\t\t1000\t1000\t1,000\t\r\n"
+                                    L"Teil2.SLDPRT\t1\tStandard\t\t1000\t1000\t1,000\t\r\n");
+    // Selecting leaves the ticks alone; "select all" selects every row.
+    EXPECT_THAT(ticks(), ElementsAre(true, true, true));
+    form().click(form().mnuAlleAuswaehlen);
+    EXPECT_TRUE(form().lvwTeile.rowSelected(1));
+    saving.failure = L"besetzt";
+    form().click(form().mnuKopieren);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, L"The list could not be copied to the clipboard. besetzt");
+}
+
 // --- Cancel, closing, failures -----------------------------------------------------------------
 
 TEST_F(AssemblyWindowTest, ACancelledListingLetsGoOfTheComponentsWhileTheWindowIsOpen) {

@@ -6,12 +6,18 @@
 
 #include <windows.h>
 
+#include <objbase.h>
 #include <unknwn.h>
 
 #include <cstddef>
 #include <utility>
 
+#include "win32/support/owner.h"
+
 namespace velu::win32 {
+
+// Text COM allocated for the caller (SHGetKnownFolderPath's folder).
+using UniqueCoTaskText = UniqueHandle<PWSTR, &::CoTaskMemFree>;
 
 template <typename Interface>
 class ComPtr {

@@ -33,4 +33,38 @@ using UniqueKey = UniqueHandle<HKEY, &::RegCloseKey>;
 // FormatMessage's text with FORMAT_MESSAGE_ALLOCATE_BUFFER.
 using UniqueLocal = UniqueHandle<HLOCAL, &::LocalFree>;
 
+// Memory for the clipboard, until SetClipboardData takes it over (then released, not freed).
+using UniqueGlobal = UniqueHandle<HGLOBAL, &::GlobalFree>;
+
+// The memory of a global handle, locked while the guard lives.
+class LockedGlobal {
+  public:
+    explicit LockedGlobal(HGLOBAL memory) : memory_(memory), data_(::GlobalLock(memory)) {}
+    LockedGlobal(const LockedGlobal&) = delete;
+    LockedGlobal& operator=(const LockedGlobal&) = delete;
+    ~LockedGlobal() {
+        if (data_) ::GlobalUnlock(memory_);
+    }
+    void* data() const { return data_; }
+
+  private:
+    HGLOBAL memory_;
+    void* data_;
+};
+
+// The clipboard, opened by this thread until the guard goes.
+class OpenClipboard {
+  public:
+    explicit OpenClipboard(HWND owner) : open_(::OpenClipboard(owner) != FALSE) {}
+    OpenClipboard(const OpenClipboard&) = delete;
+    OpenClipboard& operator=(const OpenClipboard&) = delete;
+    ~OpenClipboard() {
+        if (open_) ::CloseClipboard();
+    }
+    explicit operator bool() const { return open_; }
+
+  private:
+    bool open_;
+};
+
 }  // namespace velu::win32
