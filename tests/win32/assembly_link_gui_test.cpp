@@ -17,8 +17,10 @@
 #include "config/message_table.h"
 #include "support/text.h"
 #include "testing/box_catcher.h"
+#include "testing/files.h"
 #include "testing/messages.h"
 #include "testing/windows_found.h"
+#include "win32/support/handles.h"
 
 namespace velu::win32 {
 namespace {
@@ -35,6 +37,34 @@ cadsim::AssemblyPart part(std::string path, std::string material = "") {
     made.configurations = {
         {.name = "Standard", .material = std::move(material), .materialDensity = 7900}};
     return made;
+}
+
+// The file name box of the Save As dialog (cmb13 of the common dialogs).
+constexpr int kFileNameBox = 0x47C;
+
+std::string bytesOf(const std::wstring& path) {
+    std::string bytes;
+    const win32::UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    char buffer[4096];
+    DWORD read = 0;
+    while (file && ::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        bytes.append(buffer, read);
+    }
+    return bytes;
+}
+
+std::wstring clipboardText() {
+    std::wstring text;
+    if (!::OpenClipboard(nullptr)) return text;
+    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* locked = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = locked;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
 }
 
 class CadAssembly : public CadLink {
@@ -90,6 +120,32 @@ class CadAssembly : public CadLink {
         std::wstring shown = text;
         for (auto& c : shown) {
             if (c == L'.') c = separator();
+        }
+        return shown;
+    }
+    // Presses "Liste speichern…" and answers the Save As dialog with this path, and a question
+    // whether to replace a file that is there with Yes; the boxes shown are caught.
+    void saveAs(const std::wstring& path, testing::BoxCatcher& catcher) {
+        catcher.whileOpen = [&path](HWND dialog) {
+            if (::GetDlgItem(dialog, IDYES)) {
+                ::PostMessageW(dialog, WM_COMMAND, IDYES, 0);
+            } else if (::GetDlgItem(dialog, kFileNameBox)) {
+                ::SetDlgItemTextW(dialog, kFileNameBox, path.c_str());
+            }
+        };
+        pressInWindow(form2().cmdSpeichern);
+    }
+    // The list as the window shows it: the headings, then each row, every cell.
+    std::vector<std::vector<std::wstring>> shownList() {
+        const HWND list = of(form2().lvwTeile);
+        std::vector<std::vector<std::wstring>> shown{form2().lvwTeile.headings()};
+        for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+            shown.emplace_back();
+            for (std::size_t c = 0; c < kColumns; ++c) {
+                wchar_t cell[256] = {};
+                ListView_GetItemText(list, row, static_cast<int>(c), cell, 256);
+                shown.back().emplace_back(cell);
+            }
         }
         return shown;
     }
@@ -245,6 +301,132 @@ TEST_F(CadAssembly, AWriteThatFailsInTheMiddleStopsThereAndKeepsWhatWasWritten) 
     EXPECT_EQ(standIn().partDensity("C:\\P\\A.SLDPRT"), 7850.0);
     EXPECT_EQ(standIn().partDensity("C:\\P\\C.SLDPRT"), 1000.0);
     EXPECT_EQ(commandInProgress().back(), "false");
+    expectEverythingReleased();
+}
+
+// Undo after two writes: every part the window changed has its first density again in
+// SolidWorks, and the assembly its first mass.
+TEST_F(CadAssembly, UndoReturnsThePartsAndTheAssemblysMassToWhatTheyWere) {
+    scenario.assembly.parts = {part("C:\\P\\A.SLDPRT"), part("C:\\P\\B.SLDPRT"),
+                               part("C:\\P\\C.SLDPRT")};
+    scenario.assembly.parts[1].density = 2700;
+    scenario.assembly.parts[2].readOnly = true;
+    for (const auto& p : scenario.assembly.parts) {
+        scenario.assembly.components.push_back({.name = "x", .document = p.path});
+    }
+    apply();
+    testing::BoxCatcher catcher;
+    inAssemblyWindow([&] {
+        ASSERT_TRUE(waitWhileWorking());
+        const std::wstring listed = status();
+        EXPECT_FALSE(::IsWindowEnabled(of(form2().cmdRueckgaengig)));
+        for (int write = 0; write < 2; ++write) {
+            pressInWindow(form2().cmdUebertragen);
+            ASSERT_TRUE(waitWhileWorking());
+        }
+        EXPECT_EQ(standIn().partDensity("C:\\P\\B.SLDPRT"), 7850.0);
+        pressInWindow(form2().cmdRueckgaengig);
+        ASSERT_TRUE(waitWhileWorking());
+        EXPECT_THAT(column(kResult),
+                    ElementsAre(builtIn(config::kResultReset), builtIn(config::kResultReset),
+                                builtIn(config::kResultRefused)));
+        EXPECT_THAT(column(kDensity), ElementsAre(L"1000", L"2700", L"1000"));
+        EXPECT_THAT(status(),
+                    HasSubstr(config::fillIn(builtIn(config::kPartsReset), {L"2", L"0"})));
+        // 1 + 2.7 + 1 kg as listed.
+        EXPECT_THAT(status(), HasSubstr(config::fillIn(builtIn(config::kAssemblyMassChanged),
+                                                       {number(L"16.700"), number(L"4.700")})));
+        EXPECT_THAT(listed, HasSubstr(number(L"4.700")));
+        EXPECT_FALSE(::IsWindowEnabled(of(form2().cmdRueckgaengig)));
+    });
+    EXPECT_TRUE(catcher.boxes.empty());
+    EXPECT_EQ(standIn().partDensity("C:\\P\\A.SLDPRT"), 1000.0);
+    EXPECT_EQ(standIn().partDensity("C:\\P\\B.SLDPRT"), 2700.0);
+    EXPECT_EQ(standIn().partDensity("C:\\P\\C.SLDPRT"), 1000.0);
+    expectEverythingReleased();
+}
+
+// The Save As dialog writes the list as shown into the file chosen; a file that cannot be
+// replaced (it is open elsewhere) stays as it was, and the box names it and the reason.
+TEST_F(CadAssembly, SavesTheListAsShownAndLeavesAFileItCannotReplaceIntact) {
+    scenario.assembly.parts = {part("C:\\P\\Gehäuse.SLDPRT", "AISI 304")};
+    scenario.assembly.components = {{.name = "G-1", .document = "C:\\P\\Gehäuse.SLDPRT"}};
+    apply();
+    const std::wstring path = testing::besideProgram(L"Getriebe - Liste.csv");
+    ::DeleteFileW(path.c_str());
+    inAssemblyWindow([&] {
+        ASSERT_TRUE(waitWhileWorking());
+        {
+            testing::BoxCatcher catcher;
+            saveAs(path, catcher);
+            ASSERT_EQ(catcher.boxes.size(), 1u);  // the dialog
+        }
+        const char separator = this->separator() == L',' ? ';' : ',';
+        const std::string saved = bytesOf(path);
+        EXPECT_EQ(saved.substr(0, 3), "\xEF\xBB\xBF");
+        EXPECT_THAT(saved, HasSubstr(std::string("Geh\xC3\xA4use.SLDPRT") + separator + "1" +
+                                     separator + "Standard" + separator + "AISI 304" + separator +
+                                     "1000" + separator + "7900" + separator));
+        EXPECT_THAT(saved,
+                    HasSubstr(std::string(1, separator) + "C:\\P\\Geh\xC3\xA4use.SLDPRT\r\n"));
+        EXPECT_THAT(saved, HasSubstr("\r\nGetriebe.SLDASM" + std::string(1, separator)));
+
+        // Kept open without sharing, as Excel keeps a file it shows.
+        const win32::UniqueKernelHandle held(
+            ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        testing::BoxCatcher catcher;
+        saveAs(path, catcher);
+        ASSERT_EQ(catcher.boxes.size(), 3u);  // the dialog, its question, the failure
+        EXPECT_THAT(catcher.boxes[2].text, HasSubstr(path));
+        EXPECT_EQ(catcher.boxes[2].style, MB_ICONERROR);
+    });
+    EXPECT_THAT(bytesOf(path), HasSubstr("Standard"));
+    ::DeleteFileW(path.c_str());
+    expectEverythingReleased();
+}
+
+// Ctrl+C in the list puts what the list shows on the clipboard, the selected rows only once
+// rows are selected.
+TEST_F(CadAssembly, CopiesWhatTheListShowsToTheClipboard) {
+    scenario.assembly.parts = {part("C:\\P\\A.SLDPRT"), part("C:\\P\\B.SLDPRT", "Messing")};
+    for (const auto& p : scenario.assembly.parts) {
+        scenario.assembly.components.push_back({.name = "x", .document = p.path});
+    }
+    apply();
+    inAssemblyWindow([&] {
+        ASSERT_TRUE(waitWhileWorking());
+        const HWND list = of(form2().lvwTeile);
+        auto pressCtrl = [&](WORD key) {
+            BYTE keys[256] = {};
+            ::GetKeyboardState(keys);
+            keys[VK_CONTROL] = 0x80;
+            ::SetKeyboardState(keys);
+            ::SendMessageW(list, WM_KEYDOWN, key, 0);
+            keys[VK_CONTROL] = 0;
+            ::SetKeyboardState(keys);
+        };
+        auto joined = [](const std::vector<std::vector<std::wstring>>& rows) {
+            std::wstring text;
+            for (const auto& row : rows) {
+                for (std::size_t i = 0; i < row.size(); ++i) text += (i ? L"\t" : L"") + row[i];
+                text += L"\r\n";
+            }
+            return text;
+        };
+        pressCtrl('C');
+        const auto shown = shownList();
+        EXPECT_EQ(clipboardText(), joined(shown));
+        ListView_SetItemState(list, 1, LVIS_SELECTED, LVIS_SELECTED);
+        pressCtrl('C');
+        EXPECT_EQ(clipboardText(), joined({shown[0], shown[2]}));
+        // Selecting changed no tick.
+        EXPECT_EQ(ListView_GetCheckState(list, 0), TRUE);
+        EXPECT_EQ(ListView_GetCheckState(list, 1), FALSE);
+        pressCtrl('A');
+        pressCtrl('C');
+        EXPECT_EQ(clipboardText(), joined(shown));
+    });
     expectEverythingReleased();
 }
 
