@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "assembly/part_list_text.h"
 #include "cad/density_link.h"
 #include "cad/member_call.h"
 #include "common/program_texts.h"
 #include "config/form_texts.h"
 #include "config/message_table.h"
-#include "assembly/part_list_text.h"
 #include "forms/bindings.h"
 
 namespace velu::assembly {
@@ -145,9 +145,8 @@ bool AssemblyWindow::listStep() {
 bool AssemblyWindow::beginListing() {
     try {
         announceRun();
-        title_ = cad::on(texts::kAssembly, L"GetTitle", [&] {
-            return cad::textIn(task_.assembly->call(L"GetTitle", {}));
-        });
+        title_ = cad::on(texts::kAssembly, L"GetTitle",
+                         [&] { return cad::textIn(task_.assembly->call(L"GetTitle", {})); });
         form_.setCaption(task_.messages[MessageRole::kAssemblyCaption] + L" \u2013 " + title_);
         reader_.begin();
         // The window shows the count before the first component is read.
@@ -283,9 +282,9 @@ void AssemblyWindow::cmdSpeichern_Click() {
     const auto path = services_.saveDialog.chooseFile(
         {.fileType = task_.messages[MessageRole::kCsvFileType],
          .pattern = L"*.csv",
-         .suggestedName = fillIn(task_.messages[MessageRole::kCsvFileName],
-                                 {stem.empty() ? task_.messages[MessageRole::kAssemblyCaption]
-                                               : stem})});
+         .suggestedName =
+             fillIn(task_.messages[MessageRole::kCsvFileName],
+                    {stem.empty() ? task_.messages[MessageRole::kAssemblyCaption] : stem})});
     if (!path) return;
     TextRow headings = form_.lvwTeile.headings();
     headings.push_back(task_.messages[MessageRole::kPathHeading]);
@@ -298,8 +297,7 @@ void AssemblyWindow::cmdSpeichern_Click() {
     TextRow closing{title_};
     const std::wstring mass = table_.assemblyMass(massBeforeRun_, assemblyMass_);
     if (!mass.empty()) closing.push_back(mass);
-    const std::string bytes =
-        csvFile(headings, rows, closing, services_.locale.decimalSeparator());
+    const std::string bytes = csvFile(headings, rows, closing, services_.locale.decimalSeparator());
     if (const auto failure = services_.fileWriter.replaceWhole(*path, bytes)) {
         services_.boxes.show(fillIn(task_.messages[MessageRole::kSaveFailed], {*path, *failure}),
                              std::wstring(texts::kApplicationTitle), BoxStyle::Stop);

@@ -141,7 +141,8 @@ std::wstring PartTable::writeSummary(const WriteCounts& counts) const {
 }
 
 std::wstring PartTable::resetSummary(const WriteCounts& counts) const {
-    return fillIn(messages_[MessageRole::kPartsReset], {figure(counts.reset), figure(counts.refused)});
+    return fillIn(messages_[MessageRole::kPartsReset],
+                  {figure(counts.reset), figure(counts.refused)});
 }
 
 std::wstring PartTable::stopped(std::size_t done, std::size_t total,

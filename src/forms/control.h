@@ -116,7 +116,7 @@ enum class Property {
     TimerEnabled,
     Enabled,
     Visible,
-    Columns,  // a heading of a list view
+    Columns,    // a heading of a list view
     Rows,       // the rows of a list view, all of them
     Selection,  // the rows of a list view the user selected
     Progress,

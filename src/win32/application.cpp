@@ -72,9 +72,9 @@ void Application::openAssembly(assembly::AssemblyTask task) {
     assembly::AssemblyWindow box(assembly::AssemblyServices{.boxes = boxes,
                                                             .locale = locale_,
                                                             .fileNames = fileNames_,
-                                   .saveDialog = saveDialog_,
-                                   .fileWriter = fileWriter_,
-                                   .clipboard = clipboard_,
+                                                            .saveDialog = saveDialog_,
+                                                            .fileWriter = fileWriter_,
+                                                            .clipboard = clipboard_,
                                                             .profiles = profiles_,
                                                             .files = files_,
                                                             .unload =

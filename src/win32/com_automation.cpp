@@ -180,12 +180,13 @@ cad::Variant fromArray(const VARIANT& value, std::wstring_view member, const Bin
     LONG lower = 0;
     LONG upper = -1;
     if (FAILED(::SafeArrayGetLBound(array, 1, &lower)) ||
-        FAILED(::SafeArrayGetUBound(array, 1, &upper)) || upper < lower - 1 ||
-        static_cast<long long>(upper) - lower + 1 > kMostElements) {
+        FAILED(::SafeArrayGetUBound(array, 1, &upper))) {
         fail(DISP_E_TYPEMISMATCH, member, nullptr);
     }
+    const long long count = static_cast<long long>(upper) - lower + 1;
+    if (count < 0 || count > kMostElements) fail(DISP_E_TYPEMISMATCH, member, nullptr);
     cad::Elements elements;
-    elements.reserve(static_cast<std::size_t>(upper - lower + 1));
+    elements.reserve(static_cast<std::size_t>(count));
     for (LONG i = lower; i <= upper; ++i) {
         UniqueVariant element;
         HRESULT result = S_OK;

@@ -36,8 +36,8 @@ forms::Control* chooseFromContextMenu(const forms::Form& form, const forms::Cont
         at = {corner.left, corner.top};
     }
     const auto chosen = static_cast<std::size_t>(
-        ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y,
-                         0, ::GetParent(control), nullptr));
+        ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0,
+                         ::GetParent(control), nullptr));
     return chosen >= 1 && chosen <= items.size() ? items[chosen - 1] : nullptr;
 }
 

@@ -25,12 +25,11 @@ UINT checkImage(const forms::ListRow& row) {
 ListViewWindow::ListViewWindow(const forms::Control& control, HWND parent, UINT id,
                                HINSTANCE instance, std::wstring_view formName)
     : control_(control),
-      window_(created(
-          ::CreateWindowExW(
-              WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
-              0, 0, 10, 10, parent, reinterpret_cast<HMENU>(UINT_PTR{id}), instance, nullptr),
-          formName, texts::controlNamed(control.name()), L"CreateWindowExW")) {
+      window_(created(::CreateWindowExW(
+                          WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0,
+                          10, 10, parent, reinterpret_cast<HMENU>(UINT_PTR{id}), instance, nullptr),
+                      formName, texts::controlNamed(control.name()), L"CreateWindowExW")) {
     ListView_SetExtendedListViewStyle(window_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     const auto& columns = control.definition().columns;
     for (std::size_t i = 0; i < columns.size(); ++i) {

@@ -92,8 +92,7 @@ class FileBeside {
         while (!bytes.empty()) {
             DWORD written = 0;
             const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
-            if (!::WriteFile(file_.get(), bytes.data(), chunk, &written, nullptr) ||
-                written == 0) {
+            if (!::WriteFile(file_.get(), bytes.data(), chunk, &written, nullptr) || written == 0) {
                 return false;
             }
             bytes.remove_prefix(written);

@@ -46,8 +46,8 @@ std::optional<std::wstring> WindowsSaveDialog::chooseFile(const SaveRequest& req
     dialog.nMaxFile = static_cast<DWORD>(path.size());
     dialog.lpstrInitialDir = folder_.empty() ? nullptr : folder_.c_str();
     dialog.lpstrDefExt = extension.c_str();
-    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
-                   OFN_HIDEREADONLY;
+    dialog.Flags =
+        OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     if (!::GetSaveFileNameW(&dialog)) return std::nullopt;
     std::wstring chosen(path.data());
     folder_ = chosen.substr(0, dialog.nFileOffset > 0 ? dialog.nFileOffset - 1 : 0);

@@ -509,8 +509,9 @@ TEST_F(Writing, CopyingPutsTheSelectedRowsOrAllOnTheClipboard) {
     form().lvwTeile.setRowSelected(2, true);
     form().lvwTeile.setRowSelected(0, true);
     form().click(form().mnuKopieren);
-    const std::wstring headings = L"Teil\tAnzahl\tKonfiguration\tMaterial\tDichte [kg/m\u00b3]\t"
-                                  L"Masse rechnet mit [kg/m\u00b3]\tMasse [kg]\tErgebnis\r\n";
+    const std::wstring headings =
+        L"Teil\tAnzahl\tKonfiguration\tMaterial\tDichte [kg/m\u00b3]\t"
+        L"Masse rechnet mit [kg/m\u00b3]\tMasse [kg]\tErgebnis\r\n";
     EXPECT_EQ(saving.clipboard, headings +
                                     L"Teil0.SLDPRT\t1\tStandard\t\t1000\t1000\t1,000\t\r\n"
                                     L"Teil2.SLDPRT\t1\tStandard\t\t1000\t1000\t1,000\t\r\n");

@@ -19,11 +19,10 @@ class CsvFormat : public ::testing::TestWithParam<Csv> {};
 
 TEST_P(CsvFormat, SeparatesQuotesAndEndsLinesAsExcelReadsThem) {
     const Csv& c = GetParam();
-    const std::string file = csvFile({L"Teil", L"Dichte"}, c.rows, {L"Getriebe.SLDASM"},
-                                     c.decimalSeparator);
+    const std::string file =
+        csvFile({L"Teil", L"Dichte"}, c.rows, {L"Getriebe.SLDASM"}, c.decimalSeparator);
     const std::string separator = c.decimalSeparator == L',' ? ";" : ",";
-    EXPECT_EQ(file, "\xEF\xBB\xBFTeil" + separator + "Dichte\r\n" + c.body +
-                        "Getriebe.SLDASM\r\n");
+    EXPECT_EQ(file, "\xEF\xBB\xBFTeil" + separator + "Dichte\r\n" + c.body + "Getriebe.SLDASM\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -35,7 +34,9 @@ INSTANTIATE_TEST_SUITE_P(
         Csv{"TheOtherSeparatorIsNot", L',', {{L"A, B", L"1,5"}}, "A, B;1,5\r\n"},
         Csv{"QuotesAreDoubled", L',', {{L"Zoll \"3\"", L""}}, "\"Zoll \"\"3\"\"\";\r\n"},
         Csv{"LineBreaksAreQuoted", L',', {{L"a\r\nb", L"x\ny"}}, "\"a\r\nb\";\"x\ny\"\r\n"},
-        Csv{"UmlautsAreUtf8AndRowsKeepTheirOrder", L',', {{L"Zahnrad", L"1"}, {L"Gehäuse", L"2"}},
+        Csv{"UmlautsAreUtf8AndRowsKeepTheirOrder",
+            L',',
+            {{L"Zahnrad", L"1"}, {L"Gehäuse", L"2"}},
             "Zahnrad;1\r\nGeh\xC3\xA4use;2\r\n"},
         Csv{"NoRows", L',', {}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
