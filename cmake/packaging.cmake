@@ -2,6 +2,9 @@
 # scripts/package installs it into a folder and makes the zip and the MSI from that folder:
 #
 #   VelumarDichte.exe
+#   velu.ini                examples/velu.ini: the sample catalogue, so the first start lists it
+#   default.ini             examples/default.ini: the German texts (the MSI puts the English
+#                           ones here instead where Windows speaks another language)
 #   Anleitung.html          docs/user-guide-de.md rendered as a page (target "guides")
 #   Guide.html              docs/user-guide-en.md rendered as a page
 #   Bilder/*.png            the screenshots the pages show
@@ -10,9 +13,12 @@
 #   Beispiele/default.ini
 #   Beispiele/default-en.ini
 #
-# The samples stay in Beispiele/ so that the program starts with its built-in texts and
-# materials until the user copies one of them beside the executable; a velu.ini or
-# default.ini beside it is the user's and never part of a package.
+# The samples are in Beispiele/ as well, to start again from or to switch the language with;
+# the velu.ini and default.ini beside the program are the user's once they are there: the MSI
+# never replaces nor removes them (packaging/VelumarDichte.wxs).
+#
+# The component "setup" is the MSI's custom action (packaging/interface_language.cpp), which
+# goes into the package but not into the release folder.
 #
 # The pages are made by packaging/release.py with Python's markdown_it module (CommonMark
 # with tables; Debian's python3-markdown-it; VELU_PYTHON names the interpreter). The target
@@ -64,3 +70,8 @@ install(FILES
           "${VELU_PACKAGE_ROOT}/examples/default.ini"
           "${VELU_PACKAGE_ROOT}/examples/default-en.ini"
         DESTINATION Beispiele COMPONENT program)
+install(FILES
+          "${VELU_PACKAGE_ROOT}/examples/velu.ini"
+          "${VELU_PACKAGE_ROOT}/examples/default.ini"
+        DESTINATION . COMPONENT program)
+install(FILES "$<TARGET_FILE:velu_setup>" DESTINATION . COMPONENT setup)

@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "common/file_names.h"
 #include "common/number_text.h"
 #include "config/density_catalogue.h"
-#include "config/file_names.h"
 #include "config/ini_file.h"
 #include "config/message_table.h"
 #include "fake_cad.h"
@@ -183,8 +183,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         velu::app::AppServices{boxes, files, locale, process, cad, profiles});
     window->Form_Load();
 
-    const Expected expected = expectedOf(files, ansi, velu::config::catalogueFile(files),
-                                         velu::config::interfaceTextFile(files), separator);
+    const Expected expected = expectedOf(files, ansi, velu::catalogueFile(files),
+                                         velu::interfaceTextFile(files), separator);
     checkWindow(*window, expected, separator);
     auto& form = window->form();
     FUZZ_CHECK(form.cmbAuswahl.listIndex() == expected.selected);

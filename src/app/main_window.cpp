@@ -1,9 +1,9 @@
 #include "app/main_window.h"
 
 #include "app/always_on_top.h"
+#include "common/file_names.h"
 #include "common/number_text.h"
 #include "config/density_catalogue.h"
-#include "config/file_names.h"
 #include "config/form_texts.h"
 #include "config/message_table.h"
 #include "forms/bindings.h"
@@ -53,9 +53,9 @@ void MainWindow::Form_Load() {
 
     form_.imgVis.setPicture(form_.imgSWTool.picture());
 
-    auto catalogue = config::loadDensityCatalogue(
-        services_.profiles.open(config::catalogueFile(services_.files)),
-        services_.locale.decimalSeparator());
+    auto catalogue =
+        config::loadDensityCatalogue(services_.profiles.open(catalogueFile(services_.files)),
+                                     services_.locale.decimalSeparator());
     show(catalogue.notices);
     MaterialNames = std::move(catalogue.names);
     MaterialDensities = std::move(catalogue.densities);
@@ -68,8 +68,8 @@ void MainWindow::Form_Load() {
     form_.mnuAnwendenBaugruppe.setVisible(form_.cmbAnwendenAuf.items().size() > 3);
     form_.cmbAnwendenAuf.setListIndex(1);
 
-    auto messages = config::loadMessageTable(
-        services_.profiles.open(config::interfaceTextFile(services_.files)));
+    auto messages =
+        config::loadMessageTable(services_.profiles.open(interfaceTextFile(services_.files)));
     show(messages.notices);
     MessageTexts = std::move(messages.texts);
 }

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "config/file_names.h"
+#include "common/file_names.h"
 #include "velu_version.h"
 
 namespace velu::texts {
@@ -12,7 +12,7 @@ constexpr std::wstring_view kUseBuiltInCatalogue =
     L"\r\nEs wird die eingebaute Materialliste verwendet (Wasser, Aluminium, Stahl).";
 
 std::wstring inCatalogue(const std::wstring& path, const std::wstring& key) {
-    return L"Datei \"" + path + L"\", Abschnitt [" + std::wstring(config::kCatalogueSection) +
+    return L"Datei \"" + path + L"\", Abschnitt [" + std::wstring(kCatalogueSection) +
            L"], Schlüssel \"" + key + L"\"";
 }
 

@@ -1,8 +1,8 @@
 #include "config/density_catalogue.h"
 
+#include "common/file_names.h"
 #include "common/number_text.h"
 #include "common/program_texts.h"
-#include "config/file_names.h"
 
 namespace velu::config {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "common/file_names.h"
 #include "common/number_text.h"
-#include "config/file_names.h"
 
 namespace velu::config {
 namespace {

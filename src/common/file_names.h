@@ -7,7 +7,7 @@
 
 #include "common/services.h"
 
-namespace velu::config {
+namespace velu {
 
 inline constexpr std::wstring_view kCatalogueSection = L"Dichtewerte";
 
@@ -21,4 +21,4 @@ inline std::wstring interfaceTextFile(const FileSystem& files) {
     return files.executableDirectory() + L"\\default.ini";
 }
 
-}  // namespace velu::config
+}  // namespace velu
