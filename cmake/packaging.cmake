@@ -41,7 +41,8 @@ set(velu_pictures
     "${VELU_PACKAGE_ROOT}/docs/screenshot-main.png"
     "${VELU_PACKAGE_ROOT}/docs/screenshot-success.png"
     "${VELU_PACKAGE_ROOT}/docs/demo-material.png"
-    "${VELU_PACKAGE_ROOT}/docs/assembly.png")
+    "${VELU_PACKAGE_ROOT}/docs/assembly.png"
+    "${VELU_PACKAGE_ROOT}/docs/assembly-undo.png")
 set(velu_guides)
 foreach(guide IN ITEMS "de;user-guide-de.md;Anleitung.html" "en;user-guide-en.md;Guide.html")
   list(GET guide 0 lang)

@@ -502,7 +502,13 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_SIZE:
-            if (wParam != SIZE_MINIMIZED && layout_.followsFrame()) placeControls(true);
+            if (wParam != SIZE_MINIMIZED && layout_.followsFrame()) {
+                placeControls(true);
+                // A control moved or stretched is drawn anew whole: a wrapped label would keep
+                // its old lines where it stood, and a moved button would not show at once.
+                ::RedrawWindow(window_, nullptr, nullptr,
+                               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            }
             return 0;
         case WM_GETMINMAXINFO:
             // A window whose controls follow its frame is never smaller than designed.

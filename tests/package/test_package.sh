@@ -111,6 +111,7 @@ declare -A sources=(
     [Bilder/screenshot-success.png]=docs/screenshot-success.png
     [Bilder/demo-material.png]=docs/demo-material.png
     [Bilder/assembly.png]=docs/assembly.png
+    [Bilder/assembly-undo.png]=docs/assembly-undo.png
     [Beispiele/velu.ini]=examples/velu.ini
     [Beispiele/default.ini]=examples/default.ini
     [Beispiele/default-en.ini]=examples/default-en.ini

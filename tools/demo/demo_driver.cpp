@@ -9,8 +9,12 @@
 //   demo_driver.exe --assembly <assembly.bmp>
 //       An assembly: writes "Stahl" into "Alle Teile der Baugruppe", waits for the parts list,
 //       writes into the ticked parts, saves the assembly window and ends the program.
+//   demo_driver.exe --assembly-undo <undone.bmp>
+//       The same, then undoes the writes and saves the assembly window after that.
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <functional>
@@ -197,7 +201,45 @@ int playPartWithMaterial(const wchar_t* warning) {
     return warned ? 0 : 1;
 }
 
-int playAssembly(const wchar_t* picture) {
+// Waits until a label of the window says this.
+bool statusSays(HWND window, const wchar_t* words) {
+    return waitFor([&] {
+        for (HWND label : childrenOfClass(window, L"Static")) {
+            if (windowText(label).find(words) != std::wstring::npos) return true;
+        }
+        return false;
+    });
+}
+
+// Widens the window until its list shows every column whole, as a user would for the picture.
+void showEveryColumn(HWND window) {
+    for (HWND list : childrenOfClass(window, L"SysListView32")) {
+        const auto header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+        const auto columns = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+        int wanted = ::GetSystemMetrics(SM_CXVSCROLL) + 4;
+        for (int column = 0; column < columns; ++column) {
+            wanted += static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
+        }
+        RECT client{};
+        ::GetClientRect(list, &client);
+        if (wanted <= client.right) return;
+        RECT outer{};
+        ::GetWindowRect(window, &outer);
+        ::SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + wanted - client.right,
+                       outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
+    }
+}
+
+void saveWindow(HWND window, const wchar_t* picture) {
+    showEveryColumn(window);
+    ::Sleep(500);  // let it paint
+    RECT area{};
+    ::GetWindowRect(window, &area);
+    saveScreen(picture, area);
+}
+
+// Writes into the assembly's parts and saves the window; with `undo`, undoes the writes first.
+int playAssembly(const wchar_t* picture, bool undo) {
     const HWND main = findMainWindow();
     if (!main) return 1;
     if (!transfer(main, L"Stahl", L"Alle Teile der Baugruppe")) return 1;
@@ -217,20 +259,18 @@ int playAssembly(const wchar_t* picture) {
     }
     say(L"the assembly window lists the parts of \"" + windowText(window) + L"\"");
     press(window, L"Dichte &übertragen");
-    const bool written = waitFor([&] {
-        for (HWND label : childrenOfClass(window, L"Static")) {
-            if (windowText(label).find(L"Speichern") != std::wstring::npos) return true;
-        }
-        return false;
-    });
-    if (!written) {
+    if (!statusSays(window, L"Speichern")) {
         std::fprintf(stderr, "demo: the assembly window did not finish writing\n");
         return 1;
     }
-    ::Sleep(500);  // let it paint
-    RECT area{};
-    ::GetWindowRect(window, &area);
-    saveScreen(picture, area);
+    if (undo) {
+        press(window, L"&Rückgängig");
+        if (!statusSays(window, L"zurückgesetzt")) {
+            std::fprintf(stderr, "demo: the assembly window did not finish undoing\n");
+            return 1;
+        }
+    }
+    saveWindow(window, picture);
     press(window, L"&Schließen");
     ::Sleep(500);
     return press(main, L"&Ende") ? 0 : 1;
@@ -240,11 +280,13 @@ int playAssembly(const wchar_t* picture) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 3 && std::wstring(argv[1]) == L"--material") return playPartWithMaterial(argv[2]);
-    if (argc == 3 && std::wstring(argv[1]) == L"--assembly") return playAssembly(argv[2]);
+    if (argc == 3 && std::wstring(argv[1]) == L"--assembly") return playAssembly(argv[2], false);
+    if (argc == 3 && std::wstring(argv[1]) == L"--assembly-undo") return playAssembly(argv[2], true);
     if (argc == 3) return playMainJob(argv[1], argv[2]);
     std::fprintf(stderr,
                  "usage: demo_driver <start.bmp> <success.bmp>\n"
                  "       demo_driver --material <warning.bmp>\n"
-                 "       demo_driver --assembly <assembly.bmp>\n");
+                 "       demo_driver --assembly <assembly.bmp>\n"
+                 "       demo_driver --assembly-undo <undone.bmp>\n");
     return 2;
 }
