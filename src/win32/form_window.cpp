@@ -23,9 +23,13 @@ using forms::Property;
 constexpr UINT kFirstControlId = 100;  // above IDOK and IDCANCEL
 constexpr UINT kFirstMenuId = 1000;
 constexpr UINT kRunDeferred = WM_APP + 1;
-// The timer that runs the form's work a step at a time. A timer's message comes after the
-// user's input and after painting, so the window stays usable and shows its progress.
+// The form's work runs a step at a time, each from a message of its own. Whenever input,
+// a timer or another window's painting waits, the next step waits for a timer, whose message
+// comes after all of them; otherwise it follows at once, from a posted message, after the
+// window has drawn what the step changed.
+constexpr UINT kRunWork = WM_APP + 2;
 constexpr UINT_PTR kWorkTimer = 1;
+constexpr UINT kWaitingWork = QS_INPUT | QS_TIMER | QS_PAINT | QS_HOTKEY;
 
 UINT dpiOf(HWND window) {
     const UINT dpi = window ? ::GetDpiForWindow(window) : 0;
@@ -331,7 +335,27 @@ void FormWindow::workStarted(const forms::Form&) {
 }
 
 void FormWindow::scheduleWork() {
-    ::SetTimer(window_, kWorkTimer, USER_TIMER_MINIMUM, nullptr);
+    if (workScheduled_) return;
+    workScheduled_ = true;
+    ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (HIWORD(::GetQueueStatus(kWaitingWork)) != 0) {
+        ::SetTimer(window_, kWorkTimer, USER_TIMER_MINIMUM, nullptr);
+    } else {
+        ::PostMessageW(window_, kRunWork, 0, 0);
+    }
+}
+
+void FormWindow::runWorkStep() {
+    ::KillTimer(window_, kWorkTimer);
+    workScheduled_ = false;
+    // Inside a step's own message loop (a box it shows) the step goes on once it has returned,
+    // and schedules the next one then.
+    if (inStep_) return;
+    inStep_ = true;
+    bool more = false;
+    handlers_.run([&] { more = form_ && form_->runWork(); });
+    inStep_ = false;
+    if (more && ::IsWindow(window_)) scheduleWork();
 }
 
 void FormWindow::syncList(Bound& b) {
@@ -469,13 +493,13 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return onNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
         case WM_TIMER:
             if (wParam == kWorkTimer) {
-                ::KillTimer(window_, kWorkTimer);
-                bool more = false;
-                handlers_.run([&] { more = form_->runWork(); });
-                if (more && ::IsWindow(window_)) scheduleWork();
+                runWorkStep();
             } else if (Bound* b = boundById(static_cast<UINT>(wParam))) {
                 handlers_.run([&] { form_->tick(*b->control); });
             }
+            return 0;
+        case kRunWork:
+            runWorkStep();
             return 0;
         case kRunDeferred: {
             auto work = std::move(deferred_);

@@ -92,6 +92,7 @@ class FormWindow final : public forms::FormObserver {
     // A notification of a list view; true when the change it announces is refused.
     bool onNotify(const NMHDR& header);
     void scheduleWork();
+    void runWorkStep();
 
     void createWindow(HINSTANCE instance);
     void destroyWindow();
@@ -124,6 +125,8 @@ class FormWindow final : public forms::FormObserver {
     HINSTANCE instance_ = nullptr;
     std::vector<Bound> bound_;
     std::vector<std::function<void()>> deferred_;
+    bool workScheduled_ = false;  // a step waits for its message
+    bool inStep_ = false;         // a step runs
     HandlerDepth handlers_;
 };
 
