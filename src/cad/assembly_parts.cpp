@@ -109,7 +109,7 @@ void AssemblyReader::readComponent(Object& component, const std::wstring& compon
                                                : AssemblyPart{.path = path, .name = fileName(path)};
     const bool resolved = state != kLightweight && state != kFullyLightweight;
     ObjectRef document;
-    if (resolved && !part.loaded() && documentsAsked_.insert(path).second) {
+    if (resolved && documentsAsked_.insert(path).second) {
         document = on(componentName, L"GetModelDoc2",
                       [&] { return objectIn(component.call(L"GetModelDoc2", {})); });
     }

@@ -206,11 +206,21 @@ INSTANTIATE_TEST_SUITE_P(
                 {true},
                 L"Stopped after 2 of 2.",
                 L"\"GetUserPreferenceDoubleValue\" an das Teil \"B.SLDPRT\""},
-        Listing{"AnElementThatIsNoComponentMakesTheAnswerUnusable",
+        Listing{"AnElementThatIsNoObjectMakesTheAnswerUnusable",
                 [](Fake& cad) {
                     part(cad, L"C:\\P\\A.SLDPRT");
                     cad.components = {{.path = L"C:\\P\\A.SLDPRT"}};
                     cad.otherElements = {cad::Variant()};
+                },
+                {},
+                {},
+                L"0 parts",
+                L"\"GetComponents\" an die Baugruppe"},
+        Listing{"AnElementThatIsNothingMakesTheAnswerUnusable",
+                [](Fake& cad) {
+                    part(cad, L"C:\\P\\A.SLDPRT");
+                    cad.components = {{.path = L"C:\\P\\A.SLDPRT"}};
+                    cad.otherElements = {cad::Variant(cad::ObjectRef())};
                 },
                 {},
                 {},
@@ -223,8 +233,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(AssemblyWindowTest, ListingAsksEachComponentOnlyWhatItNeeds) {
     part(cad, L"C:\\P\\A.SLDPRT");
     part(cad, L"C:\\P\\B.SLDPRT");
+    part(cad, L"C:\\P\\C.SLDPRT");
     cad.subAssemblies = {L"C:\\P\\S.SLDASM"};
-    cad.components = {{.path = L"C:\\P\\A.SLDPRT"},
+    cad.components = {{.path = L"C:\\P\\C.SLDPRT", .state = State::IdMismatch},
+                      {.path = L"C:\\P\\C.SLDPRT", .state = State::IdMismatch},
+                      {.path = L"C:\\P\\A.SLDPRT"},
                       {.path = L"C:\\P\\S.SLDASM"},
                       {.path = L"C:\\P\\B.SLDPRT", .state = State::Lightweight},
                       {.path = L"C:\\P\\A.SLDPRT", .configuration = L"Lang"},
@@ -233,16 +246,17 @@ TEST_F(AssemblyWindowTest, ListingAsksEachComponentOnlyWhatItNeeds) {
                       {.path = L"C:\\P\\A.SLDPRT"}};
     open();
     finish();
-    EXPECT_EQ(cad.count(L"component.GetPathName"), 7u);
-    EXPECT_EQ(cad.count(L"component.GetSuppression2"), 7u);
-    EXPECT_EQ(cad.count(L"component.ReferencedConfiguration"), 4u);
-    EXPECT_EQ(cad.count(L"component.GetModelDoc2"), 2u);
+    EXPECT_EQ(cad.count(L"component.GetPathName"), 9u);
+    EXPECT_EQ(cad.count(L"component.GetSuppression2"), 9u);
+    EXPECT_EQ(cad.count(L"component.ReferencedConfiguration"), 6u);
+    // C gives no document: its second use does not ask again.
+    EXPECT_EQ(cad.count(L"component.GetModelDoc2"), 3u);
     EXPECT_EQ(cad.count(L"part.GetMaterialPropertyName2"), 2u);
     EXPECT_EQ(cad.count(L"part.GetUserPreferenceDoubleValue"), 1u);
     EXPECT_EQ(cad.count(L"massProperty.Mass"), 2u);  // A's, and the assembly's
     // The application, the assembly, the components, two documents, and the extension and
     // mass properties of A and of the assembly.
-    EXPECT_EQ(cad.objectsHandedOut, 2 + 7 + 2 + 2 + 2);
+    EXPECT_EQ(cad.objectsHandedOut, 2 + 9 + 2 + 2 + 2);
 }
 
 // --- Writing -----------------------------------------------------------------------------------
@@ -313,6 +327,7 @@ TEST_P(Outcomes, OfOnePartNameItsCauseAndSetThePicture) {
     EXPECT_THAT(column(kResult), ElementsAre(GetParam().result));
     ASSERT_FALSE(statuses.empty());
     EXPECT_EQ(statuses.back(), GetParam().picture);
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -324,9 +339,16 @@ INSTANTIATE_TEST_SUITE_P(
                                   cad.parts.begin()->second.materials = {{L"Standard", L"X"}};
                               },
                               L"Material decides: 7900", cad::Status::Error},
+                      // The name is unknown at the look-up, or the member at the call.
                       Outcome{"AServerWithoutTheOverrideHasNone",
                               [](Fake& cad) {
-                                  cad.knowsOverride = false;
+                                  cad.unknownOverride = static_cast<std::int32_t>(0x80020006);
+                                  cad.parts.begin()->second.materials = {{L"Standard", L"X"}};
+                              },
+                              L"Material decides: 7900", cad::Status::Error},
+                      Outcome{"AServerThatFindsNoOverrideHasNone",
+                              [](Fake& cad) {
+                                  cad.unknownOverride = static_cast<std::int32_t>(0x80020003);
                                   cad.parts.begin()->second.materials = {{L"Standard", L"X"}};
                               },
                               L"Material decides: 7900", cad::Status::Error},

@@ -52,7 +52,8 @@ class FakeAssembly final : public cad::Automation {
         std::optional<double> overriddenMass;  // kg, set by hand
         std::wstring active = L"Standard";     // the configuration the mass properties are of
     };
-    enum class State { Resolved, Lightweight, Suppressed };
+    // IdMismatch: SolidWorks reports an internal id mismatch (5) and gives no document.
+    enum class State { Resolved, Lightweight, Suppressed, IdMismatch };
     struct Component {
         std::wstring path;
         std::wstring configuration = L"Standard";
@@ -67,7 +68,8 @@ class FakeAssembly final : public cad::Automation {
     std::vector<cad::Variant> otherElements;
     // "kind.Member" fails for every object of the kind, "part[<path>].Member" for one part.
     std::map<std::wstring, std::int32_t> failures;
-    bool knowsOverride = true;            // a server without OverrideMass does not know it
+    // What a server without OverrideMass answers for it; 0: it knows the member.
+    std::int32_t unknownOverride = 0;
     std::vector<std::wstring> calls;      // "kind.Member", in order
     std::vector<bool> commandInProgress;  // the values put, in order
     int liveObjects = 0;
@@ -162,6 +164,7 @@ class FakeAssembly final : public cad::Automation {
             if (member == L"GetSuppression2") {
                 return std::int32_t{c.state == State::Suppressed    ? 0
                                     : c.state == State::Lightweight ? 1
+                                    : c.state == State::IdMismatch  ? 5
                                                                     : 3};
             }
             const bool sub =
@@ -191,9 +194,8 @@ class FakeAssembly final : public cad::Automation {
             const Part& p = cad_.parts.at(key_);
             if (member == L"Density") return cad_.massDensity(p);
             if (member == L"Mass") return cad_.mass(p);
-            if (!cad_.knowsOverride) {
-                throw cad::AutomationError(static_cast<std::int32_t>(0x80020003), member, L"",
-                                           L"Member not found.");
+            if (cad_.unknownOverride != 0) {
+                throw cad::AutomationError(cad_.unknownOverride, member, L"", L"Unknown.");
             }
             return p.overriddenMass.has_value();
         }
