@@ -50,7 +50,8 @@ std::optional<std::wstring> WindowsSaveDialog::chooseFile(const SaveRequest& req
         OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     if (!::GetSaveFileNameW(&dialog)) return std::nullopt;
     std::wstring chosen(path.data());
-    folder_ = chosen.substr(0, dialog.nFileOffset > 0 ? dialog.nFileOffset - 1 : 0);
+    // The folder with its backslash, so that a drive's root stays "C:\", never "C:".
+    folder_ = chosen.substr(0, dialog.nFileOffset);
     return chosen;
 }
 

@@ -123,6 +123,13 @@ class CadAssembly : public CadLink {
         }
         return shown;
     }
+    // The assembly's parts, each used by one component.
+    void usedOnceEach(std::vector<cadsim::AssemblyPart> parts) {
+        scenario.assembly.parts = std::move(parts);
+        for (const auto& p : scenario.assembly.parts) {
+            scenario.assembly.components.push_back({.name = "x", .document = p.path});
+        }
+    }
     // Presses "Liste speichern…" and answers the Save As dialog with this path, and a question
     // whether to replace a file that is there with Yes; the boxes shown are caught.
     void saveAs(const std::wstring& path, testing::BoxCatcher& catcher) {
@@ -236,12 +243,8 @@ TEST_F(CadAssembly, ListsEveryPartAndWritesTheTickedOnesEndToEnd) {
 // A failed call in the middle of a part leaves that part without a row; the rows read
 // before stay, and the box names the call.
 TEST_F(CadAssembly, AFailureInTheMiddleOfAPartLeavesItWithoutARow) {
-    scenario.assembly.parts = {part("C:\\P\\A.SLDPRT"), part("C:\\P\\B.SLDPRT"),
-                               part("C:\\P\\C.SLDPRT")};
+    usedOnceEach({part("C:\\P\\A.SLDPRT"), part("C:\\P\\B.SLDPRT"), part("C:\\P\\C.SLDPRT")});
     scenario.assembly.parts[1].failMember = "GetMaterialPropertyName2";
-    for (const auto& p : scenario.assembly.parts) {
-        scenario.assembly.components.push_back({.name = "x", .document = p.path});
-    }
     apply();
     testing::BoxCatcher catcher;
     inAssemblyWindow([&] {
@@ -280,12 +283,8 @@ TEST_F(CadAssembly, AnArrayOfComponentsWhoseElementsDifferFromItsTagIsRefused) {
 }
 
 TEST_F(CadAssembly, AWriteThatFailsInTheMiddleStopsThereAndKeepsWhatWasWritten) {
-    scenario.assembly.parts = {part("C:\\P\\A.SLDPRT"), part("C:\\P\\B.SLDPRT"),
-                               part("C:\\P\\C.SLDPRT")};
+    usedOnceEach({part("C:\\P\\A.SLDPRT"), part("C:\\P\\B.SLDPRT"), part("C:\\P\\C.SLDPRT")});
     scenario.assembly.parts[1].failWrite = static_cast<std::int32_t>(0x80004005);
-    for (const auto& p : scenario.assembly.parts) {
-        scenario.assembly.components.push_back({.name = "x", .document = p.path});
-    }
     apply();
     testing::BoxCatcher catcher;
     inAssemblyWindow([&] {
@@ -307,13 +306,9 @@ TEST_F(CadAssembly, AWriteThatFailsInTheMiddleStopsThereAndKeepsWhatWasWritten) 
 // Undo after two writes: every part the window changed has its first density again in
 // SolidWorks, and the assembly its first mass.
 TEST_F(CadAssembly, UndoReturnsThePartsAndTheAssemblysMassToWhatTheyWere) {
-    scenario.assembly.parts = {part("C:\\P\\A.SLDPRT"), part("C:\\P\\B.SLDPRT"),
-                               part("C:\\P\\C.SLDPRT")};
+    usedOnceEach({part("C:\\P\\A.SLDPRT"), part("C:\\P\\B.SLDPRT"), part("C:\\P\\C.SLDPRT")});
     scenario.assembly.parts[1].density = 2700;
     scenario.assembly.parts[2].readOnly = true;
-    for (const auto& p : scenario.assembly.parts) {
-        scenario.assembly.components.push_back({.name = "x", .document = p.path});
-    }
     apply();
     testing::BoxCatcher catcher;
     inAssemblyWindow([&] {
@@ -389,10 +384,7 @@ TEST_F(CadAssembly, SavesTheListAsShownAndLeavesAFileItCannotReplaceIntact) {
 // Ctrl+C in the list puts what the list shows on the clipboard, the selected rows only once
 // rows are selected.
 TEST_F(CadAssembly, CopiesWhatTheListShowsToTheClipboard) {
-    scenario.assembly.parts = {part("C:\\P\\A.SLDPRT"), part("C:\\P\\B.SLDPRT", "Messing")};
-    for (const auto& p : scenario.assembly.parts) {
-        scenario.assembly.components.push_back({.name = "x", .document = p.path});
-    }
+    usedOnceEach({part("C:\\P\\A.SLDPRT"), part("C:\\P\\B.SLDPRT", "Messing")});
     apply();
     inAssemblyWindow([&] {
         ASSERT_TRUE(waitWhileWorking());
