@@ -1816,49 +1816,6 @@ TEST_F(CadSimServer, APartsWriteIsRefusedWhenReadOnlyAndFailsWhereItIsToldTo) {
     EXPECT_EQ(after.assembly.parts[2].density, 1000.0);
 }
 
-// A part's mass set by hand answers for its mass properties; the assembly's own mass is its
-// components' that are not suppressed, each in its configuration; a part's own failing member
-// fails for it alone.
-TEST_F(CadSimServer, MassesSetByHandTheAssemblysMassAndOnePartsFailure) {
-    Assembly a = sampleAssembly();
-    a.parts[1].massOverride = 5.0;                           // Lager
-    a.parts[2].failMember = "getuserpreferencedoublevalue";  // Deckel
-    writeAssembly(a);
-    auto doc = activeDoc(connect().get());
-    const auto components = componentsOf(doc.get(), false);
-    auto massOf = [](IDispatch* document) {
-        return object(object(document, L"Extension").get(), L"CreateMassProperty");
-    };
-    auto lager = massOf(object(components[3].get(), L"GetModelDoc2").get());
-    EXPECT_EQ(valueOf(lager.get(), L"OverrideMass")->boolVal, VARIANT_TRUE);
-    EXPECT_EQ(valueOf(lager.get(), L"Mass")->dblVal, 5.0);
-    EXPECT_EQ(valueOf(lager.get(), L"Density")->dblVal, 5000.0);
-    auto welle = massOf(object(components[1].get(), L"GetModelDoc2").get());
-    EXPECT_EQ(valueOf(welle.get(), L"OverrideMass")->boolVal, VARIANT_FALSE);
-    // Welle-1 in Standard (AISI 304) 16 kg, Welle-2 in Leicht 7850 × 0.002, Lager 5 kg by hand,
-    // Deckel-1 1 kg; Halter-1 and what it holds are suppressed; Blech has no body.
-    EXPECT_NEAR(valueOf(massOf(doc.get()).get(), L"Mass")->dblVal, 16.0 + 15.7 + 5.0 + 1.0, 1e-12);
-    auto deckel = object(components[5].get(), L"GetModelDoc2");
-    const auto preference = [](IDispatch* part) {
-        return valueOf(part, L"GetUserPreferenceDoubleValue", {UniqueVariant::fromI4(kDensity)});
-    };
-    EXPECT_EQ(preference(deckel.get())->scode, E_FAIL);
-    EXPECT_EQ(preference(object(components[1].get(), L"GetModelDoc2").get())->dblVal, 7850.0);
-}
-
-// An answer whose elements are of another type than its tag names reaches the client as it
-// was made: the tag says objects, each element is as large as a VARIANT.
-TEST_F(CadSimServer, AMismatchedArrayOfComponentsCrossesTheProcessesUnchanged) {
-    Assembly a = sampleAssembly();
-    a.mismatchedComponents = true;
-    writeAssembly(a);
-    auto doc = activeDoc(connect().get());
-    const UniqueVariant answer =
-        valueOf(doc.get(), L"GetComponents", {UniqueVariant::fromBool(true)});
-    ASSERT_EQ(answer->vt, VT_ARRAY | VT_DISPATCH);
-    EXPECT_EQ(SafeArrayGetElemsize(answer->parray), sizeof(VARIANT));
-}
-
 TEST_F(CadSimServer, FailuresTextAnswersAndDeathsReachTheAssemblysObjects) {
     State s;
     s.activeDoc = DocKind::Assembly;

@@ -169,7 +169,7 @@ for page in "${!guides[@]}"; do
     rendered=$(grep -c '<h2[ >]' "$html")
     [ "$sections" -gt 0 ] && [ "$rendered" -eq "$sections" ] ||
         problems+=("$rendered sections, the guide has $sections")
-    tables=$(grep -cE '^\|? *:?-{3,}' "$guide")
+    tables=$(grep -cE '^ *\|? *:?-{3,}' "$guide")
     rendered=$(grep -c '<table>' "$html")
     [ "$rendered" -eq "$tables" ] || problems+=("$rendered tables, the guide has $tables")
     grep -qE '^\|? *:?-{3,}|\]\(' "$html" && problems+=("Markdown left unrendered")
@@ -289,7 +289,12 @@ fi
 
 # The lists the samples give the main window, tab-separated in UTF-8: the materials, and the
 # targets of each language ("Anwenden auf").
-entries() { grep -a "^$1" "$2" | cut -d= -f2- | iconv -f WINDOWS-1252 -t UTF-8 | tr -d '\r' | paste -sd '\t'; }
+# A file that is valid UTF-8 is read as UTF-8, any other in Windows-1252, as the program does.
+entries() {
+    local encoding=WINDOWS-1252
+    iconv -f UTF-8 -t UTF-8 "$2" >/dev/null 2>&1 && encoding=UTF-8
+    grep -a "^$1" "$2" | cut -d= -f2- | iconv -f "$encoding" -t UTF-8 | tr -d '\r' | paste -sd '\t'
+}
 catalogue=$(entries Name examples/velu.ini)
 german_targets=$(entries AddItem examples/default.ini)
 english_targets=$(entries AddItem examples/default-en.ini)

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "../unit/built_in_texts.h"
+#include "assembly/part_list_text.h"
 #include "cad_link_fixture.h"
 #include "config/message_table.h"
 #include "support/text.h"
@@ -20,7 +21,7 @@
 #include "testing/files.h"
 #include "testing/messages.h"
 #include "testing/windows_found.h"
-#include "win32/support/handles.h"
+#include "win32/support/file_bytes.h"
 
 namespace velu::win32 {
 namespace {
@@ -43,15 +44,7 @@ cadsim::AssemblyPart part(std::string path, std::string material = "") {
 constexpr int kFileNameBox = 0x47C;
 
 std::string bytesOf(const std::wstring& path) {
-    std::string bytes;
-    const win32::UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                       nullptr, OPEN_EXISTING, 0, nullptr));
-    char buffer[4096];
-    DWORD read = 0;
-    while (file && ::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
-        bytes.append(buffer, read);
-    }
-    return bytes;
+    return win32::readFileBytes(path).value_or("");
 }
 
 std::wstring clipboardText() {
@@ -142,19 +135,15 @@ class CadAssembly : public CadLink {
         };
         pressInWindow(form2().cmdSpeichern);
     }
-    // The list as the window shows it: the headings, then each row, every cell.
-    std::vector<std::vector<std::wstring>> shownList() {
-        const HWND list = of(form2().lvwTeile);
-        std::vector<std::vector<std::wstring>> shown{form2().lvwTeile.headings()};
-        for (int row = 0; row < ListView_GetItemCount(list); ++row) {
-            shown.emplace_back();
-            for (std::size_t c = 0; c < kColumns; ++c) {
-                wchar_t cell[256] = {};
-                ListView_GetItemText(list, row, static_cast<int>(c), cell, 256);
-                shown.back().emplace_back(cell);
-            }
+    // The rows as the window shows them, every cell.
+    std::vector<TextRow> shownRows() {
+        std::vector<TextRow> rows;
+        for (std::size_t c = 0; c < kColumns; ++c) {
+            const auto cells = column(static_cast<Column>(c));
+            rows.resize(cells.size());
+            for (std::size_t r = 0; r < cells.size(); ++r) rows[r].push_back(cells[r]);
         }
-        return shown;
+        return rows;
     }
     // The values CommandInProgress was given, in order.
     std::vector<std::string> commandInProgress() {
@@ -398,26 +387,20 @@ TEST_F(CadAssembly, CopiesWhatTheListShowsToTheClipboard) {
             keys[VK_CONTROL] = 0;
             ::SetKeyboardState(keys);
         };
-        auto joined = [](const std::vector<std::vector<std::wstring>>& rows) {
-            std::wstring text;
-            for (const auto& row : rows) {
-                for (std::size_t i = 0; i < row.size(); ++i) text += (i ? L"\t" : L"") + row[i];
-                text += L"\r\n";
-            }
-            return text;
-        };
+        // The text a list of headings and rows makes is the format's own test; here the rows
+        // are those the window shows.
+        const auto shown = shownRows();
+        const auto headings = form2().lvwTeile.headings();
         pressCtrl('C');
-        const auto shown = shownList();
-        EXPECT_EQ(clipboardText(), joined(shown));
+        EXPECT_EQ(clipboardText(), assembly::clipboardText(headings, shown));
         ListView_SetItemState(list, 1, LVIS_SELECTED, LVIS_SELECTED);
         pressCtrl('C');
-        EXPECT_EQ(clipboardText(), joined({shown[0], shown[2]}));
+        EXPECT_EQ(clipboardText(), assembly::clipboardText(headings, {shown[1]}));
         // Selecting changed no tick.
-        EXPECT_EQ(ListView_GetCheckState(list, 0), TRUE);
-        EXPECT_EQ(ListView_GetCheckState(list, 1), FALSE);
+        EXPECT_TRUE(ListView_GetCheckState(list, 0) && !ListView_GetCheckState(list, 1));
         pressCtrl('A');
         pressCtrl('C');
-        EXPECT_EQ(clipboardText(), joined(shown));
+        EXPECT_EQ(clipboardText(), assembly::clipboardText(headings, shown));
     });
     expectEverythingReleased();
 }

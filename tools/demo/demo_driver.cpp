@@ -281,7 +281,8 @@ int playAssembly(const wchar_t* picture, bool undo) {
 int wmain(int argc, wchar_t** argv) {
     if (argc == 3 && std::wstring(argv[1]) == L"--material") return playPartWithMaterial(argv[2]);
     if (argc == 3 && std::wstring(argv[1]) == L"--assembly") return playAssembly(argv[2], false);
-    if (argc == 3 && std::wstring(argv[1]) == L"--assembly-undo") return playAssembly(argv[2], true);
+    if (argc == 3 && std::wstring(argv[1]) == L"--assembly-undo")
+        return playAssembly(argv[2], true);
     if (argc == 3) return playMainJob(argv[1], argv[2]);
     std::fprintf(stderr,
                  "usage: demo_driver <start.bmp> <success.bmp>\n"
