@@ -162,6 +162,20 @@ TEST_F(AssemblyGui, AWindowWhoseFormGoesFirstGoesWithIt) {
     window.reset();
 }
 
+// The list's context menu, opened from the keyboard, offers "Kopieren" first: chosen, every
+// row goes onto the clipboard with the headings.
+TEST_F(AssemblyGui, TheListsContextMenuCopiesTheRows) {
+    ::SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+        ::KillTimer(nullptr, id);
+        const HWND menu = ::FindWindowW(L"#32768", nullptr);
+        ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+        ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    });
+    ::SendMessageW(window->handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list()),
+                   MAKELPARAM(-1, -1));
+    EXPECT_EQ(std::count(saving.clipboard.begin(), saving.clipboard.end(), L'\n'), 1 + 40);
+}
+
 // The user ticks with the list's check boxes; a part that is not loaded has none to tick. A
 // heading sorts, Escape closes.
 TEST_F(AssemblyGui, TheUserTicksSortsAndClosesThroughTheList) {
