@@ -6,6 +6,7 @@
 #include "cad/mass_density.h"
 #include "cad/member_call.h"
 #include "common/program_texts.h"
+#include "support/text.h"
 
 namespace velu::cad {
 namespace {
@@ -26,13 +27,10 @@ std::wstring fileName(const std::wstring& path) {
 }
 
 // A component without a document cannot be asked for its type; its file tells.
-bool namesAnAssembly(const std::wstring& path) {
+bool namesAnAssembly(std::wstring_view path) {
     constexpr std::wstring_view kExtension = L".SLDASM";
-    if (path.size() < kExtension.size()) return false;
-    return std::equal(kExtension.rbegin(), kExtension.rend(), path.rbegin(),
-                      [](wchar_t wanted, wchar_t c) {
-                          return wanted == (c >= L'a' && c <= L'z' ? c - (L'a' - L'A') : c);
-                      });
+    return path.size() >= kExtension.size() &&
+           text::equalsIgnoringAsciiCase(path.substr(path.size() - kExtension.size()), kExtension);
 }
 
 }  // namespace

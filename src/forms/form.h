@@ -69,6 +69,8 @@ class Form {
     void startWork(std::function<bool()> step);
     void stopWork() { work_ = nullptr; }
     bool working() const { return static_cast<bool>(work_); }
+    // Whether a step runs now (a message loop it runs itself may be asked for the next one).
+    bool stepping() const { return stepping_; }
     // Runs one step; true while there is more to do. A step that is running is not entered
     // again from a message loop it runs itself.
     bool runWork();

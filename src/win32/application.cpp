@@ -69,6 +69,11 @@ void Application::openAssembly(assembly::AssemblyTask task) {
     const HWND owner = mainFormWindow_->handle();
     WindowsMessageBoxes boxes;
     HWND shown = nullptr;
+    const auto close = [&] {
+        // The owner takes the activation back, not another program's window.
+        ::EnableWindow(owner, TRUE);
+        ::DestroyWindow(shown);
+    };
     assembly::AssemblyWindow box(assembly::AssemblyServices{.boxes = boxes,
                                                             .locale = locale_,
                                                             .fileNames = fileNames_,
@@ -77,14 +82,7 @@ void Application::openAssembly(assembly::AssemblyTask task) {
                                                             .clipboard = clipboard_,
                                                             .profiles = profiles_,
                                                             .files = files_,
-                                                            .unload =
-                                                                [&] {
-                                                                    // The owner takes the
-                                                                    // activation back, not another
-                                                                    // program's window.
-                                                                    ::EnableWindow(owner, TRUE);
-                                                                    ::DestroyWindow(shown);
-                                                                }},
+                                                            .unload = close},
                                  std::move(task));
     // The window goes before its form.
     std::unique_ptr<FormWindow> window;

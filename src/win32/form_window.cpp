@@ -350,11 +350,9 @@ void FormWindow::runWorkStep() {
     workScheduled_ = false;
     // Inside a step's own message loop (a box it shows) the step goes on once it has returned,
     // and schedules the next one then.
-    if (inStep_) return;
-    inStep_ = true;
+    if (!form_ || form_->stepping()) return;
     bool more = false;
-    handlers_.run([&] { more = form_ && form_->runWork(); });
-    inStep_ = false;
+    handlers_.run([&] { more = form_->runWork(); });
     if (more && ::IsWindow(window_)) scheduleWork();
 }
 

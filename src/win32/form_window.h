@@ -126,7 +126,6 @@ class FormWindow final : public forms::FormObserver {
     std::vector<Bound> bound_;
     std::vector<std::function<void()>> deferred_;
     bool workScheduled_ = false;  // a step waits for its message
-    bool inStep_ = false;         // a step runs
     HandlerDepth handlers_;
 };
 
